@@ -1,0 +1,72 @@
+#pragma once
+// Files and directories. Paths are the program's 8-bit texts, passed to the
+// operating system unchanged.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace rizarode {
+
+// What other processes may do while a file is open.
+enum class ShareLock {
+  kDefault,    // the platform's default for the open mode
+  kShared,     // others may read and write
+  kDenyRead,   // others may not read
+  kDenyWrite,  // others may not write; the open fails while another
+               // process has the file open for writing
+  kDenyReadWrite,
+};
+
+struct OpenRequest {
+  bool read = false;
+  bool write = false;
+  bool create = false;    // create a missing file
+  bool truncate = false;  // empty an existing file
+  ShareLock lock = ShareLock::kDefault;
+};
+
+// An open file: raw bytes at a position.
+class FileHandle {
+ public:
+  virtual ~FileHandle() = default;
+  // Reads up to size bytes at the position; 0 at the end, -1 on failure.
+  virtual long Read(char* buffer, std::size_t size) = 0;
+  virtual bool Write(const char* data, std::size_t size) = 0;
+  virtual int64_t Length() = 0;  // -1 on failure
+  // Position from 0.
+  virtual int64_t Position() = 0;
+  virtual bool Seek(int64_t offset) = 0;
+  virtual bool Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Opens a file; nullptr when it cannot be opened as asked. Never follows a
+  // symbolic link at the file's own name when it may create or write.
+  virtual std::unique_ptr<FileHandle> Open(const std::string& path,
+                                           const OpenRequest& request) = 0;
+
+  // A normal file (not a directory, not hidden) of that name exists.
+  virtual bool FileExists(const std::string& path) = 0;
+  // Finds a normal file or a directory entry in dir whose name matches name
+  // without regard to case; the exact name wins. Returns the path as found.
+  virtual std::optional<std::string> FindNoCase(const std::string& dir,
+                                                const std::string& name,
+                                                bool wantDirectory) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  // Copies a file; on failure says why in error.
+  virtual bool CopyFile(const std::string& from, const std::string& to,
+                        std::string& error) = 0;
+
+  virtual std::string CurrentDirectory() = 0;
+  virtual bool SetCurrentDirectory(const std::string& path) = 0;
+
+  virtual std::optional<std::string> GetEnv(const std::string& name) = 0;
+};
+
+}  // namespace rizarode

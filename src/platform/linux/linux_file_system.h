@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace rizarode {
+
+// Files on the local file system through POSIX calls.
+class LinuxFileSystem : public FileSystem {
+ public:
+  std::unique_ptr<FileHandle> Open(const std::string& path,
+                                   const OpenRequest& request) override;
+  bool FileExists(const std::string& path) override;
+  std::optional<std::string> FindNoCase(const std::string& dir,
+                                        const std::string& name,
+                                        bool wantDirectory) override;
+  bool DeleteFile(const std::string& path) override;
+  bool CopyFile(const std::string& from, const std::string& to,
+                std::string& error) override;
+  std::string CurrentDirectory() override;
+  bool SetCurrentDirectory(const std::string& path) override;
+  std::optional<std::string> GetEnv(const std::string& name) override;
+};
+
+}  // namespace rizarode

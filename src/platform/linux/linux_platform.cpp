@@ -1,0 +1,37 @@
+#include "platform/linux/linux_platform.h"
+
+#include <cstdio>
+
+#include "platform/linux/linux_file_system.h"
+#include "platform/linux/linux_program_info.h"
+#include "platform/linux/stand_ins.h"
+#include "platform/linux/system_clock.h"
+#include "platform/linux/terminal_desktop.h"
+
+namespace rizarode {
+
+struct LinuxPlatform::Parts {
+  Parts(int argc, char** argv) : random(clock), info(argc, argv) {}
+  std::unique_ptr<Desktop> desktop = std::make_unique<TerminalDesktop>(stdin, stderr);
+  std::unique_ptr<WindowList> windows = std::make_unique<NoWindowList>();
+  std::unique_ptr<ProcessLauncher> launcher = std::make_unique<NoProcessLauncher>();
+  LinuxFileSystem files;
+  std::unique_ptr<RegistryStore> registry = std::make_unique<EmptyRegistryStore>();
+  std::unique_ptr<FontSystem> fonts = std::make_unique<NoFontSystem>();
+  SystemClock clock;
+  ClockSeededRandom random;
+  LinuxProgramInfo info;
+  std::unique_ptr<Printer> printer = std::make_unique<NoPrinter>();
+};
+
+LinuxPlatform::LinuxPlatform(int argc, char** argv)
+    : parts_(std::make_unique<Parts>(argc, argv)) {
+  Parts& p = *parts_;
+  platform_ = std::unique_ptr<Platform>(new Platform{
+      *p.desktop, *p.windows, *p.launcher, p.files, *p.registry, *p.fonts,
+      p.clock, p.random, p.info, *p.printer});
+}
+
+LinuxPlatform::~LinuxPlatform() = default;
+
+}  // namespace rizarode

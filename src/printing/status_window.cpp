@@ -1,0 +1,76 @@
+#include "printing/status_window.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "printing/polling_cycle.h"
+#include "startup/messages.h"
+#include "startup/numbers.h"
+#include "startup/program.h"
+
+namespace rizarode {
+
+FrmAbout::FrmAbout(Program& program) : program_(program) {}
+
+FrmAbout::~FrmAbout() = default;
+
+void FrmAbout::Load() {
+  view_ = program_.platform.desktop.CreateStatusWindow(*this);
+  Form_Load();
+}
+
+void FrmAbout::Form_Load() {
+  view_->SetLabel(StatusLabel::lblPrinter, program_.platform.printer.DeviceName());
+  std::string version = kVersionText;
+  if (program_.state.Debug(kDebugInfo)) {
+    FileVersion v = program_.platform.info.Version();
+    version += "  (" + Decimal(v.major) + "." + Decimal(v.minor) + "." +
+               Decimal(v.revision) + ")";
+  }
+  view_->SetLabel(StatusLabel::lblVersie, version);
+  CenterForm(*view_);
+}
+
+void FrmAbout::Form_QueryUnload(bool& cancel, int unloadMode) {
+  if (unloadMode != kUnloadControlMenu) return;
+  std::optional<std::string> message =
+      CloseRefusalMessage(program_.state.languageCode);
+  if (message) {
+    program_.platform.desktop.MessageBox(*message, kMbOk + kMbIconExclamation,
+                                         program_.platform.info.ExecutableName());
+  }
+  cancel = true;
+}
+
+void FrmAbout::Form_Unload() { EndProgram(ExitCode::kSessionEnded); }
+
+void FrmAbout::timClock_Timer() { RunPollingTick(program_); }
+
+void ShowStatus(Program& program, const std::string& text,
+                const std::string& caption, int flags) {
+  bool always = (flags & 1) != 0;
+  if (!program.state.Debug(kDebugInfo) && !always) return;
+  StatusWindowView& view = program.StatusWindow().View();
+  view.SetLabel(StatusLabel::lblStatus, text);
+  view.Repaint();
+  if (always) view.SetCaption(caption.empty() ? text : caption);
+}
+
+std::string FormatElapsed(int32_t seconds) {
+  auto twoDigits = [](int32_t value) {
+    std::string digits = "00" + Decimal(value);
+    return digits.substr(digits.size() - 2);
+  };
+  return twoDigits(seconds / 3600) + ":" + twoDigits((seconds % 3600) / 60) +
+         ":" + twoDigits(seconds % 60);
+}
+
+void CenterForm(StatusWindowView& window) {
+  if (window.State() != WindowState::kNormal) return;
+  double left = (window.ScreenWidth() - window.WindowWidth()) / 2.0;
+  double top = (window.ScreenHeight() - window.WindowHeight()) / 2.0;
+  window.Move(static_cast<int>(RoundHalfEven(left)),
+              static_cast<int>(RoundHalfEven(top)));
+}
+
+}  // namespace rizarode

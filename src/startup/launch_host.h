@@ -1,0 +1,28 @@
+#pragma once
+// Starting the host application and recognising its window.
+
+#include <string>
+#include <vector>
+
+#include "platform/window_list.h"
+
+namespace rizarode {
+
+class Program;
+
+// Starts the host application and waits up to 5 seconds for its window;
+// sets the host window, or shows the start-failure message and ends.
+void LaunchHost(Program& program, const std::string& argumentText,
+                const std::string& printFileName);
+
+// Fills both arrays with every top-level window from index 1 on.
+void SnapshotWindows(WindowList& windows, std::vector<std::string>& titles,
+                     std::vector<WindowHandle>& handles);
+
+// The host window among the windows new since the snapshot before, or 0.
+WindowHandle FindHostWindow(const std::vector<std::string>& titlesBefore,
+                            const std::vector<WindowHandle>& handlesBefore,
+                            const std::vector<std::string>& titlesAfter,
+                            const std::vector<WindowHandle>& handlesAfter);
+
+}  // namespace rizarode

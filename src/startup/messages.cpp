@@ -1,0 +1,151 @@
+#include "startup/messages.h"
+
+namespace rizarode {
+namespace {
+
+bool IsDutchCode(const std::string& code) { return code == "NL" || code == "ORV"; }
+
+const char kRegularFontValue[] = "RUZeruzaz Ori Standaard (TrueType)";
+
+}  // namespace
+
+Language MessageLanguage1(const std::string& code) {
+  if (IsDutchCode(code)) return Language::kDutch;
+  if (code == "D") return Language::kGerman;
+  return Language::kEnglish;
+}
+
+std::optional<Language> MessageLanguage2(const std::string& code) {
+  if (IsDutchCode(code)) return Language::kDutch;
+  if (code == "D") return Language::kGerman;
+  if (code == "GB") return Language::kEnglish;
+  if (code == "F") return Language::kDutch;
+  return std::nullopt;
+}
+
+std::optional<Language> MessageLanguage3(const std::string& code) {
+  if (code == "F") return std::nullopt;
+  return MessageLanguage2(code);
+}
+
+bool UsesGermanFormNames(const std::string& code) { return code == "D"; }
+
+std::optional<std::string> InitializingStatus(const std::string& code) {
+  auto language = MessageLanguage3(code);
+  if (!language) return std::nullopt;
+  switch (*language) {
+    case Language::kDutch: return "Initialiseren";
+    case Language::kGerman: return "Initialisieren";
+    case Language::kEnglish: return "Initializing";
+  }
+  return std::nullopt;
+}
+
+std::string DriverRefusalReport(const std::string& code) {
+  const std::string font = kRegularFontValue;
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "Afdrukken via Windows is uitgeschakeld.\r\r\r"
+             "Mogelijke oorzaken:\r\r"
+             "De computer is niet opnieuw opgestart!\r"
+             "Lettertype '" + font + "' is niet (goed) geinstalleerd.\r"
+             "Huidige printer is geen echte printer maar bijv. een plotter.\r";
+    case Language::kGerman:
+      return "Das Drucken via Windows ist ausgeschalted.\r\r\r"
+             "M\xF6gliche Ursachen:\r\r"
+             "Der Computer ist nicht aufs neue gestartet worden!\r"
+             "Zeichensatz '" + font + "' ist nicht (gut) installiert worden.\r"
+             "Heutige Drucker ist kein echte Drucker aber z.B. ein Plotter.\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "Printing via Windows has been cancelled.\r\r\r"
+         "Causes:\r\r"
+         "The computer has not been restarted!\r"
+         "Font '" + font + "' is not (correct) installed.\r"
+         "The existing printer is not a real printer but for example a plotter.\r";
+}
+
+std::string StartFailureMessage(const std::string& code) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "Er is een probleem opgetreden tijdens het starten van VELDRAK.\r"
+             "De VELDRAK applicatie kan niet worden gevonden.";
+    case Language::kGerman:
+      return "Ein Problem ist aufgetreten beim starten von VELDRAK.\r"
+             "Die VELDRAK Applikation kann nicht gefunden werden.";
+    case Language::kEnglish:
+      break;
+  }
+  return "A problem has been occurred during the start of VELDRAK.\r"
+         "The VELDRAK application can not be found.";
+}
+
+std::optional<std::string> CloseRefusalMessage(const std::string& code) {
+  auto language = MessageLanguage2(code);
+  if (!language) return std::nullopt;
+  std::string first;
+  std::string second;
+  switch (*language) {
+    case Language::kDutch:
+      first = "Deze applicatie kunt u niet op deze manier be\xEBindigen.";
+      second = "Indien u VELDRAK afsluit wordt ook deze applicatie automatisch be\xEBindigd.";
+      break;
+    case Language::kGerman:
+      first = "Diese Applikation k\xF6nnen Sie nicht auf diese Weise beenden.";
+      second = "Wenn Sie VELDRAK beenden wird auch diese Applikation automatisch beendet.";
+      break;
+    case Language::kEnglish:
+      first = "You cannot quit this application in this manner.";
+      second = "If you quit VELDRAK this application will be ended automatically.";
+      break;
+  }
+  return first + "\r\r" + second + "\r\r";
+}
+
+std::string NoPrinterMessage(const std::string& code) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "Afdrukken via Windows is niet mogelijk.\r\r\r"
+             "Mogelijke oorzaak:\r\r"
+             "Er is geen printer als standaard printer ingesteld.\r";
+    case Language::kGerman:
+      return "Das Drucken via Windows ist nicht m\xF6glich.\r\r\r"
+             "M\xF6gliche Ursache:\r\r"
+             "Es ist kein Drucker als Standard Drucker eingestellt.\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "Printing via Windows is not possible.\r\r\r"
+         "Cause:\r\r"
+         "No standard printer has been selected.\r";
+}
+
+std::string RestartTitle(const std::string& code) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch: return "Systeeminstellingen wijzigen";
+    case Language::kGerman: return " \xC4nderung der Systeemeinstellungen";
+    case Language::kEnglish: break;
+  }
+  return "System Settings Change";
+}
+
+std::string RestartMessage(const std::string& code) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "U moet nu de computer opnieuw starten alvorens de nieuwe "
+             "instellingen effect hebben.\r\r"
+             "Wilt U nu de computer opnieuw opstarten?";
+    case Language::kGerman:
+      return "Sie m\xFCssen Ihren Computer erneut starten weil anders die neue "
+             "Einstellungen keine Effekt haben.\r\r"
+             "Wollen Sie nun ihren Computer erneut starten?";
+    case Language::kEnglish:
+      break;
+  }
+  return "You must restart your computer before the new settings will take "
+         "effect.\r\r"
+         "Do you want to restart your computer now?";
+}
+
+}  // namespace rizarode

@@ -1,0 +1,32 @@
+#pragma once
+// Every message text that depends on the language code, and the patterns by
+// which a message picks Dutch, German or English. Texts are 8-bit
+// (Windows-1252); "\r" is the single CR on which message boxes break lines.
+
+#include <optional>
+#include <string>
+
+namespace rizarode {
+
+enum class Language { kDutch, kGerman, kEnglish };
+
+// Pattern 1: "NL"/"ORV" Dutch, else "D" German, else English.
+Language MessageLanguage1(const std::string& code);
+// Pattern 2: "NL"/"ORV"/"F" Dutch, "D" German, "GB" English, else none.
+std::optional<Language> MessageLanguage2(const std::string& code);
+// Pattern 3: as pattern 2 but "F" (and unknown codes) give nothing.
+std::optional<Language> MessageLanguage3(const std::string& code);
+// Pattern 4: true for "D" only (German form suffixes).
+bool UsesGermanFormNames(const std::string& code);
+
+// Initializing status; nothing for "F".
+std::optional<std::string> InitializingStatus(const std::string& code);
+std::string DriverRefusalReport(const std::string& code);
+std::string StartFailureMessage(const std::string& code);
+// Close refusal of the status window; nothing before the language is known.
+std::optional<std::string> CloseRefusalMessage(const std::string& code);
+std::string NoPrinterMessage(const std::string& code);
+std::string RestartTitle(const std::string& code);
+std::string RestartMessage(const std::string& code);
+
+}  // namespace rizarode

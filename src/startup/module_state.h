@@ -1,0 +1,50 @@
+#pragma once
+// The program's lasting state: set by start-up, read by every later step.
+// This is the only global state the program has, and it is not global: one
+// ModuleState lives inside the Program and is handed to whoever reads it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/window_list.h"
+
+namespace rizarode {
+
+// Debug flag bits of the "/WDEBUG=" word.
+inline constexpr int16_t kDebugInfo = 1;
+inline constexpr int16_t kDebugOnlyA4 = 2;
+inline constexpr int16_t kDebugCustomForms = 4;
+inline constexpr int16_t kDebugOneJob = 8;
+inline constexpr int16_t kDebugCourierNew = 16;
+
+// The version text that the status window and the driver file carry.
+inline constexpr char kVersionText[] = "3.0b";
+inline constexpr char kProductName[] = "VELDRAK";
+inline constexpr char kDriverFileName[] = "RIZARODE.TMP";
+
+// A list of top-level windows; index 0 is never filled.
+struct WindowSnapshot {
+  std::vector<std::string> titles{std::string()};
+  std::vector<WindowHandle> handles{0};
+};
+
+struct ModuleState {
+  int16_t debugFlags = 0;
+  // Ends with the path separator, or is empty when no directory was usable.
+  std::string workDirectory;
+  // "NL", "D", "GB", "F" or "ORV"; empty until the language is detected.
+  std::string languageCode;
+  std::string fontFaceName;
+  std::string printFilePath;
+  WindowHandle hostWindow = 0;
+  WindowSnapshot windowsBefore;
+  WindowSnapshot windowsAfter;
+  // Tick of the last print, 0 when none lies within the refocus period.
+  int32_t lastPrintTick = 0;
+
+  bool Debug(int16_t bit) const { return (debugFlags & bit) != 0; }
+  std::string DriverFilePath() const { return workDirectory + kDriverFileName; }
+};
+
+}  // namespace rizarode

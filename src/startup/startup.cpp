@@ -1,0 +1,109 @@
+#include "startup/startup.h"
+
+#include <cmath>
+
+#include "driver/driver_file.h"
+#include "printing/status_window.h"
+#include "startup/command_line.h"
+#include "startup/language.h"
+#include "startup/launch_host.h"
+#include "startup/messages.h"
+#include "startup/numbers.h"
+#include "startup/program.h"
+#include "startup/work_directory.h"
+#include "system/private_fonts.h"
+
+namespace rizarode {
+namespace {
+
+void ShowStatusWindow(Program& program) {
+  program.StatusWindow().View().Show();
+  program.platform.desktop.DoEvents();
+}
+
+void ShowInitializingStatus(Program& program) {
+  if (auto text = InitializingStatus(program.state.languageCode)) {
+    ShowStatus(program, *text, "", 1);
+  }
+}
+
+void NamePrintFile(Program& program, std::string& printFileName) {
+  printFileName = NewPrintFileName(program);
+  program.state.printFilePath = program.state.workDirectory + printFileName;
+  if (program.platform.files.FileExists(program.state.printFilePath)) {
+    program.platform.files.DeleteFile(program.state.printFilePath);
+  }
+}
+
+void WriteDriverFileOrEnd(Program& program) {
+  int16_t formsCount = 0;
+  int16_t fontsCount = 0;
+  GenerateDriverFile(program, formsCount, fontsCount);
+  if (formsCount != 0 && fontsCount != 0) return;
+  program.platform.desktop.MessageBox(
+      DriverRefusalReport(program.state.languageCode), kMbOk,
+      program.platform.info.ExecutableName());
+  program.platform.files.DeleteFile(program.state.DriverFilePath());
+  EndProgram(ExitCode::kDriverRefused);
+}
+
+void PutWindowAsideForLaunch(Program& program) {
+  StatusWindowView& view = program.StatusWindow().View();
+  if (!program.state.Debug(kDebugInfo)) view.Hide();
+  view.SetState(WindowState::kMinimized);
+  program.platform.desktop.DoEvents();
+}
+
+}  // namespace
+
+std::string PrintFileName(uint32_t n) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), kHex[n % 16]);
+    n /= 16;
+  } while (n != 0);
+  digits = "000000" + digits;
+  return "VK" + digits.substr(digits.size() - 6) + ".TMP";
+}
+
+std::string NewPrintFileName(Program& program) {
+  program.platform.random.SeedFromClock();
+  double r = program.platform.random.NextFraction();
+  auto n = static_cast<uint32_t>(std::floor(r * 16777216.0));
+  if (n > 16777215u) n = 16777215u;
+  return PrintFileName(n);
+}
+
+void RunStartup(Program& program) {
+  // 1. The argument text, upper-cased once; every option test reads it.
+  const std::string argumentText = UpperCase(program.platform.info.ArgumentText());
+  // 2. Help.
+  if (IsHelpRequest(argumentText)) ShowHelpAndEnd(program);
+  // 3. Debug flags.
+  program.state.debugFlags = ReadDebugFlags(program, argumentText);
+  // 4. Work directory.
+  ResolveWorkDirectory(program, argumentText);
+  // 5. The status window, shown and painted.
+  ShowStatusWindow(program);
+  // 6. Language.
+  DetectLanguage(program);
+  // 7. Font face, printer and private fonts.
+  CheckPrivateFonts(program);
+  // 8. Initializing status.
+  ShowInitializingStatus(program);
+  // 9. This run's print file.
+  std::string printFileName;
+  NamePrintFile(program, printFileName);
+  // 10. The driver file.
+  WriteDriverFileOrEnd(program);
+  // 11. Out of the way for the host application.
+  PutWindowAsideForLaunch(program);
+  // 12. The host application and its window.
+  LaunchHost(program, argumentText, printFileName);
+  // 13. From now on the program lives in the timer's ticks.
+  ShowStatus(program, "VELDRAK found", "", 0);
+  program.StatusWindow().View().SetTimerEnabled(true);
+}
+
+}  // namespace rizarode

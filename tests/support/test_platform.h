@@ -1,0 +1,49 @@
+#pragma once
+// The whole platform as test doubles, with real files (the tests work in
+// temporary directories), and a Program running on it.
+
+#include <memory>
+
+#include "platform/linux/linux_file_system.h"
+#include "platform/platform.h"
+#include "startup/program.h"
+#include "support/event_log.h"
+#include "support/fake_desktop.h"
+#include "support/fakes.h"
+#include "support/memory_registry.h"
+#include "support/recording_printer.h"
+
+namespace rizarode::testing {
+
+struct TestPlatform {
+  EventLog log;
+  FakeDesktop desktop{log};
+  ScriptedWindowList windows{log};
+  RecordingLauncher launcher{log};
+  LinuxFileSystem files;
+  MemoryRegistry registry;
+  FakeFontSystem fonts{log};
+  FakeClock clock;
+  FixedRandom random{log};
+  FixedProgramInfo info;
+  RecordingPrinter printer{&log};
+  Platform platform{desktop, windows, launcher, files, registry,
+                    fonts,   clock,   random,   info,  printer};
+
+  // A program on this platform; made fresh by each call.
+  std::unique_ptr<Program> NewProgram() { return std::make_unique<Program>(platform); }
+};
+
+// Runs f and returns the code with which it ended the program, or -1 when it
+// returned normally.
+template <typename F>
+int EndCodeOf(F&& f) {
+  try {
+    f();
+  } catch (const ProgramEnded& end) {
+    return static_cast<int>(end.code);
+  }
+  return -1;
+}
+
+}  // namespace rizarode::testing
