@@ -1,32 +1,118 @@
 #include "startup/launch_host.h"
 
+#include <chrono>
+#include <cmath>
+#include <thread>
+
 #include "printing/status_window.h"
+#include "startup/messages.h"
+#include "startup/numbers.h"
 #include "startup/program.h"
 
 namespace rizarode {
+namespace {
 
-// Until window tracking lands: start the host and take the first window.
+constexpr double kWaitLimitSeconds = 5.0;
+// A title is read into a buffer of 256 characters, one of them the end mark.
+constexpr std::size_t kMaxTitleLength = 255;
+// The window counter is a signed 16-bit number.
+constexpr std::size_t kMaxWindows = 32767;
+// The wait for the host window looks again this often. Without a pause the
+// wait would keep a whole processor busy for up to five seconds, and on a
+// machine with few cores slow down the very start of the host it waits for.
+constexpr auto kPassPause = std::chrono::milliseconds(10);
+
+std::string HostFileName(Program& program) {
+  if (program.platform.files.FindNoCase("", "VELDRAK.PIF", false)) return "VELDRAK.PIF";
+  return "VELDRAK.EXE";
+}
+
+[[noreturn]] void ReportStartFailureAndEnd(Program& program) {
+  program.platform.desktop.MessageBox(StartFailureMessage(program.state.languageCode),
+                                      kMbOk + kMbIconCritical,
+                                      program.platform.info.ExecutableName());
+  program.platform.files.DeleteFile(program.state.DriverFilePath());
+  EndProgram(ExitCode::kHostNotStarted);
+}
+
+// Waits up to the limit on the time of day for the host window. A start just
+// before midnight makes the difference large when the clock falls back to 0,
+// which ends the wait after that pass.
+WindowHandle WaitForHostWindow(Program& program) {
+  ModuleState& state = program.state;
+  Clock& clock = program.platform.clock;
+  const double t0 = clock.SecondsSinceMidnight();
+  for (;;) {
+    program.platform.desktop.DoEvents();
+    SnapshotWindows(program.platform.windows, state.windowsAfter.titles,
+                    state.windowsAfter.handles);
+    WindowHandle host =
+        FindHostWindow(state.windowsBefore.titles, state.windowsBefore.handles,
+                       state.windowsAfter.titles, state.windowsAfter.handles);
+    if (host != 0) return host;
+    if (std::fabs(clock.SecondsSinceMidnight() - t0) > kWaitLimitSeconds) return 0;
+    std::this_thread::sleep_for(kPassPause);
+  }
+}
+
+bool BeginsWithProductName(const std::string& title) {
+  const std::string product = kProductName;
+  if (UpperCase(title.substr(0, product.size())) != UpperCase(product)) return false;
+  return title.size() == product.size() || title[product.size()] == ' ';
+}
+
+bool IsIn(WindowHandle handle, const std::vector<WindowHandle>& handles) {
+  for (std::size_t i = 1; i < handles.size(); ++i) {
+    if (handles[i] == handle) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void LaunchHost(Program& program, const std::string& argumentText,
                 const std::string& printFileName) {
-  const std::string hostFile = "VELDRAK.EXE";
+  const std::string hostFile = HostFileName(program);
   ShowStatus(program, "Starting " + hostFile, "", 1);
-  program.platform.launcher.Start(hostFile + " /WIN=" + printFileName +
-                                  " /TEMP=" + program.state.workDirectory +
-                                  " " + argumentText);
-  program.state.hostWindow = program.platform.windows.First();
+  SnapshotWindows(program.platform.windows, program.state.windowsBefore.titles,
+                  program.state.windowsBefore.handles);
+  const std::string commandLine = hostFile + " /WIN=" + printFileName + " /TEMP=" +
+                                  program.state.workDirectory + " " + argumentText;
+  // A host file that cannot be started at all will not open a window either:
+  // say so at once rather than after five seconds of waiting.
+  if (!program.platform.launcher.Start(commandLine)) ReportStartFailureAndEnd(program);
+  program.state.hostWindow = WaitForHostWindow(program);
+  if (program.state.hostWindow == 0) ReportStartFailureAndEnd(program);
 }
 
 void SnapshotWindows(WindowList& windows, std::vector<std::string>& titles,
                      std::vector<WindowHandle>& handles) {
-  (void)windows;
   titles.assign(1, std::string());
   handles.assign(1, 0);
+  for (WindowHandle h = windows.First(); h != 0 && handles.size() <= kMaxWindows;
+       h = windows.Next(h)) {
+    std::string title = windows.Title(h);
+    if (title.size() > kMaxTitleLength) title.resize(kMaxTitleLength);
+    titles.push_back(std::move(title));
+    handles.push_back(h);
+  }
 }
 
-WindowHandle FindHostWindow(const std::vector<std::string>&,
-                            const std::vector<WindowHandle>&,
-                            const std::vector<std::string>&,
-                            const std::vector<WindowHandle>&) {
+WindowHandle FindHostWindow(const std::vector<std::string>& titlesBefore,
+                            const std::vector<WindowHandle>& handlesBefore,
+                            const std::vector<std::string>& titlesAfter,
+                            const std::vector<WindowHandle>& handlesAfter) {
+  (void)titlesBefore;
+  std::vector<std::size_t> newWindows;
+  for (std::size_t i = 1; i < handlesAfter.size(); ++i) {
+    if (IsIn(handlesAfter[i], handlesBefore)) continue;
+    if (i < titlesAfter.size() && !titlesAfter[i].empty()) newWindows.push_back(i);
+  }
+  if (newWindows.empty()) return 0;
+  if (newWindows.size() == 1) return handlesAfter[newWindows.front()];
+  for (std::size_t i : newWindows) {
+    if (BeginsWithProductName(titlesAfter[i])) return handlesAfter[i];
+  }
   return 0;
 }
 
