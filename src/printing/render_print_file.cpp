@@ -4,9 +4,10 @@
 
 namespace rizarode {
 
-void RenderPrintFile(Program& program, const std::string& path) {
+bool RenderPrintFile(Program& program, const std::string& path) {
   (void)program;
   (void)path;
+  return true;
 }
 
 }  // namespace rizarode

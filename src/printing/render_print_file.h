@@ -7,7 +7,8 @@ namespace rizarode {
 
 class Program;
 
-// Prints one complete print file on the printer.
-void RenderPrintFile(Program& program, const std::string& path);
+// Prints one complete print file on the printer. False when the file could
+// not be opened: then nothing was printed and the file is still unprinted.
+bool RenderPrintFile(Program& program, const std::string& path);
 
 }  // namespace rizarode

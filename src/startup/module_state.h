@@ -4,6 +4,7 @@
 // ModuleState lives inside the Program and is handed to whoever reads it.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ struct WindowSnapshot {
   std::vector<WindowHandle> handles{0};
 };
 
+// What a print file held: its length and a hash of its bytes.
+struct PrintFileStamp {
+  int64_t length = 0;
+  uint64_t contentHash = 0;
+  bool operator==(const PrintFileStamp&) const = default;
+};
+
 struct ModuleState {
   int16_t debugFlags = 0;
   // Ends with the path separator, or is empty when no directory was usable.
@@ -42,6 +50,9 @@ struct ModuleState {
   WindowSnapshot windowsAfter;
   // Tick of the last print, 0 when none lies within the refocus period.
   int32_t lastPrintTick = 0;
+  // A print file that was printed but could not be deleted, so that the
+  // polling cycle does not print it a second time.
+  std::optional<PrintFileStamp> undeletedPrintFile;
 
   bool Debug(int16_t bit) const { return (debugFlags & bit) != 0; }
   std::string DriverFilePath() const { return workDirectory + kDriverFileName; }

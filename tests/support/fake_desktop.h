@@ -25,7 +25,10 @@ class FakeStatusWindowView : public StatusWindowView {
   explicit FakeStatusWindowView(EventLog& log) : log_(log) {}
   void SetLabel(StatusLabel label, const std::string& text) override {
     labels[label] = text;
-    if (label == StatusLabel::lblStatus) statusHistory.push_back(text);
+    if (label == StatusLabel::lblStatus) {
+      statusHistory.push_back(text);
+      if (onStatus) onStatus(text);
+    }
   }
   std::string Label(StatusLabel label) const override {
     auto it = labels.find(label);
@@ -59,6 +62,8 @@ class FakeStatusWindowView : public StatusWindowView {
 
   std::map<StatusLabel, std::string> labels;
   std::vector<std::string> statusHistory;
+  // Called with each new status text: lets a test act at a given step.
+  std::function<void(const std::string&)> onStatus;
   std::vector<std::string> captionHistory;
   std::string caption;
   bool visible = false;
