@@ -4,17 +4,30 @@
 
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_program_info.h"
+#include "platform/linux/posix_launcher.h"
+#include "platform/linux/process_window_list.h"
 #include "platform/linux/stand_ins.h"
 #include "platform/linux/system_clock.h"
 #include "platform/linux/terminal_desktop.h"
+#include "platform/linux/x11_window_list.h"
 
 namespace rizarode {
+namespace {
+
+// The windows of the display when one opens; else the user's processes,
+// among which the host's ends the moment it exits.
+std::unique_ptr<WindowList> MakeWindowList(PosixLauncher& launcher) {
+  if (auto x11 = X11WindowList::Open()) return x11;
+  return std::make_unique<ProcessWindowList>([&launcher] { launcher.ReapEndedChildren(); });
+}
+
+}  // namespace
 
 struct LinuxPlatform::Parts {
   Parts(int argc, char** argv) : random(clock), info(argc, argv) {}
   std::unique_ptr<Desktop> desktop = std::make_unique<TerminalDesktop>(stdin, stderr);
-  std::unique_ptr<WindowList> windows = std::make_unique<NoWindowList>();
-  std::unique_ptr<ProcessLauncher> launcher = std::make_unique<NoProcessLauncher>();
+  PosixLauncher launcher;
+  std::unique_ptr<WindowList> windows = MakeWindowList(launcher);
   LinuxFileSystem files;
   std::unique_ptr<RegistryStore> registry = std::make_unique<EmptyRegistryStore>();
   std::unique_ptr<FontSystem> fonts = std::make_unique<NoFontSystem>();
@@ -28,7 +41,7 @@ LinuxPlatform::LinuxPlatform(int argc, char** argv)
     : parts_(std::make_unique<Parts>(argc, argv)) {
   Parts& p = *parts_;
   platform_ = std::unique_ptr<Platform>(new Platform{
-      *p.desktop, *p.windows, *p.launcher, p.files, *p.registry, *p.fonts,
+      *p.desktop, *p.windows, p.launcher, p.files, *p.registry, *p.fonts,
       p.clock, p.random, p.info, *p.printer});
 }
 

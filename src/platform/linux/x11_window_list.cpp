@@ -1,0 +1,193 @@
+#include "platform/linux/x11_window_list.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/text_encoding.h"
+
+namespace rizarode {
+namespace {
+
+// Windows vanish at any moment; a request about one that has just gone must
+// not end the program, as Xlib's default handler would. Errors on other
+// connections (the toolkit's) go on to the handler that was there before.
+Display* ownDisplay = nullptr;
+XErrorHandler previousHandler = nullptr;
+
+int IgnoreErrorsOnOwnDisplay(Display* display, XErrorEvent* event) {
+  if (display == ownDisplay || previousHandler == nullptr) return 0;
+  return previousHandler(display, event);
+}
+
+}  // namespace
+
+struct X11WindowList::Connection {
+  explicit Connection(Display* d) : display(d) {
+    root = DefaultRootWindow(display);
+    netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    utf8String = XInternAtom(display, "UTF8_STRING", False);
+    netActiveWindow = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    wmState = XInternAtom(display, "WM_STATE", False);
+  }
+  ~Connection() {
+    if (ownDisplay == display) ownDisplay = nullptr;
+    XCloseDisplay(display);
+  }
+
+  bool HasProperty(Window window, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    int rc = XGetWindowProperty(display, window, property, 0, 0, False, AnyPropertyType, &type,
+                                &format, &count, &after, &data);
+    if (data) XFree(data);
+    return rc == Success && type != None;
+  }
+
+  std::vector<Window> Children(Window window) {
+    Window rootReturn = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> result;
+    if (XQueryTree(display, window, &rootReturn, &parent, &children, &count) && children) {
+      result.assign(children, children + count);
+    }
+    if (children) XFree(children);
+    return result;
+  }
+
+  // Under a reparenting window manager a child of the root is a frame; the
+  // application's window, the one that carries WM_STATE and the title, lies
+  // inside it. Naming the application's window keeps a handle the same
+  // before and after the manager takes the window over.
+  Window ClientOf(Window frame, int depth = 0) {
+    if (HasProperty(frame, wmState)) return frame;
+    if (depth < 3) {
+      for (Window child : Children(frame)) {
+        Window client = ClientOf(child, depth + 1);
+        if (client != None) return client;
+      }
+    }
+    return depth == 0 ? frame : None;
+  }
+
+  std::string Utf8Name(Window window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8String, &type, &format,
+                           &count, &after, &data) == Success &&
+        type == utf8String && format == 8 && data) {
+      name.assign(reinterpret_cast<char*>(data), count);
+    }
+    if (data) XFree(data);
+    return name;
+  }
+
+  std::string LegacyName(Window window) {
+    XTextProperty property{};
+    std::string name;
+    if (!XGetWMName(display, window, &property) || !property.value) return name;
+    char** list = nullptr;
+    int count = 0;
+    if (property.encoding == XA_STRING) {
+      // ISO 8859-1, which Windows-1252 contains from 0xA0 up.
+      name.assign(reinterpret_cast<char*>(property.value), property.nitems);
+    } else if (Xutf8TextPropertyToTextList(display, &property, &list, &count) >= Success &&
+               count > 0 && list) {
+      name = Utf8ToCp1252(list[0]);
+    }
+    if (list) XFreeStringList(list);
+    XFree(property.value);
+    return name;
+  }
+
+  Display* display;
+  Window root;
+  Atom netWmName, utf8String, netActiveWindow, wmState;
+};
+
+std::unique_ptr<X11WindowList> X11WindowList::Open(const char* displayName) {
+  const char* name = displayName ? displayName : std::getenv("DISPLAY");
+  if (!name || !*name) return nullptr;
+  // A busy server can turn a connection away now and then; one refusal
+  // must not make the program take the display for absent.
+  Display* display = nullptr;
+  for (int attempt = 0; attempt < 5 && !display; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    display = XOpenDisplay(name);
+  }
+  if (!display) return nullptr;
+  ownDisplay = display;
+  XErrorHandler before = XSetErrorHandler(IgnoreErrorsOnOwnDisplay);
+  if (before != IgnoreErrorsOnOwnDisplay) previousHandler = before;
+  return std::unique_ptr<X11WindowList>(
+      new X11WindowList(std::make_unique<Connection>(display)));
+}
+
+X11WindowList::X11WindowList(std::unique_ptr<Connection> connection)
+    : x_(std::move(connection)) {}
+
+X11WindowList::~X11WindowList() = default;
+
+WindowHandle X11WindowList::First() {
+  listed_.clear();
+  std::vector<Window> children = x_->Children(x_->root);
+  // XQueryTree lists the bottom of the stacking order first.
+  std::reverse(children.begin(), children.end());
+  for (Window child : children) {
+    listed_.push_back(static_cast<WindowHandle>(x_->ClientOf(child)));
+  }
+  nextIndex_ = 1;
+  return listed_.empty() ? 0 : listed_.front();
+}
+
+WindowHandle X11WindowList::Next(WindowHandle window) {
+  std::size_t at = nextIndex_ > 0 && nextIndex_ <= listed_.size() &&
+                           listed_[nextIndex_ - 1] == window
+                       ? nextIndex_ - 1
+                       : static_cast<std::size_t>(
+                             std::find(listed_.begin(), listed_.end(), window) - listed_.begin());
+  if (at + 1 >= listed_.size()) return 0;
+  nextIndex_ = at + 2;
+  return listed_[at + 1];
+}
+
+std::string X11WindowList::Title(WindowHandle window) {
+  std::string name = x_->Utf8Name(window);
+  if (!name.empty()) return Utf8ToCp1252(name);
+  return x_->LegacyName(window);
+}
+
+void X11WindowList::Show(WindowHandle window, int showCommand) {
+  if (showCommand != kShowNormal) return;
+  XMapRaised(x_->display, window);
+  XFlush(x_->display);
+}
+
+void X11WindowList::SetFocus(WindowHandle window) {
+  // Source indication 2: a request on the user's behalf, which window
+  // managers carry out rather than merely marking the window urgent.
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = x_->netActiveWindow;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = 2;
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x_->display, x_->root, False, SubstructureRedirectMask | SubstructureNotifyMask,
+             &event);
+  XFlush(x_->display);
+}
+
+}  // namespace rizarode

@@ -1,0 +1,39 @@
+#pragma once
+// The top-level windows of an X display: the children of the root window,
+// from the top of the stacking order down, with the titles their clients
+// set. Bringing a window to the front maps and raises it and asks the window
+// manager to activate it (EWMH).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/window_list.h"
+
+namespace rizarode {
+
+class X11WindowList : public WindowList {
+ public:
+  // Opens its own connection to the display; nullptr when none opens.
+  static std::unique_ptr<X11WindowList> Open(const char* displayName = nullptr);
+  ~X11WindowList() override;
+  X11WindowList(const X11WindowList&) = delete;
+  X11WindowList& operator=(const X11WindowList&) = delete;
+
+  WindowHandle First() override;
+  WindowHandle Next(WindowHandle window) override;
+  // _NET_WM_NAME (UTF-8), else WM_NAME, as 8-bit text.
+  std::string Title(WindowHandle window) override;
+  void Show(WindowHandle window, int showCommand) override;
+  void SetFocus(WindowHandle window) override;
+
+ private:
+  struct Connection;
+  explicit X11WindowList(std::unique_ptr<Connection> connection);
+
+  std::unique_ptr<Connection> x_;
+  std::vector<WindowHandle> listed_;  // as of the last First()
+  std::size_t nextIndex_ = 0;         // one past the window Next() last gave
+};
+
+}  // namespace rizarode

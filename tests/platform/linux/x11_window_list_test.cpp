@@ -1,0 +1,141 @@
+#include "platform/linux/x11_window_list.h"
+
+#include <unistd.h>
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+// After gtest: Xlib's macros (None, Bool, Status) would clash with its names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace rizarode {
+namespace {
+
+int errorsOnTestDisplay = 0;
+int CountError(Display*, XErrorEvent*) {
+  ++errorsOnTestDisplay;
+  return 0;
+}
+
+// A client of its own on the display: makes top-level windows the way
+// applications do, with titles in either property.
+class X11WindowListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int attempt = 0; attempt < 5 && !display; ++attempt) {
+      if (attempt > 0) usleep(20000);
+      display = XOpenDisplay(nullptr);
+    }
+    if (!display) GTEST_SKIP() << "no X display to test on (DISPLAY is not set or not reachable)";
+    XSetErrorHandler(CountError);
+    errorsOnTestDisplay = 0;
+    list = X11WindowList::Open();
+    ASSERT_NE(list, nullptr);
+  }
+  void TearDown() override {
+    list.reset();
+    if (display) XCloseDisplay(display);
+  }
+
+  Window MakeWindow(Window parent = 0) {
+    Window w = XCreateSimpleWindow(display, parent ? parent : DefaultRootWindow(display), 10, 10,
+                                   100, 80, 0, 0, 0);
+    XMapWindow(display, w);
+    XSync(display, False);
+    return w;
+  }
+  void SetUtf8Title(Window w, const std::string& title) {
+    XChangeProperty(display, w, XInternAtom(display, "_NET_WM_NAME", False),
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    XSync(display, False);
+  }
+  void SetLatin1Title(Window w, const std::string& title) {
+    XStoreName(display, w, title.c_str());
+    XSync(display, False);
+  }
+
+  std::vector<WindowHandle> Walk() {
+    std::vector<WindowHandle> listed;
+    for (WindowHandle h = list->First(); h != 0; h = list->Next(h)) listed.push_back(h);
+    return listed;
+  }
+  // Position in the list, -1 when not listed.
+  int PositionOf(Window w) {
+    auto listed = Walk();
+    auto it = std::find(listed.begin(), listed.end(), static_cast<WindowHandle>(w));
+    return it == listed.end() ? -1 : static_cast<int>(it - listed.begin());
+  }
+
+  Display* display = nullptr;
+  std::unique_ptr<X11WindowList> list;
+};
+
+TEST_F(X11WindowListTest, ListsTopLevelWindowsFromTheTopWithTheirTitles) {
+  Window family = MakeWindow();
+  SetLatin1Title(family, "Stamboom \xEB");
+  Window host = MakeWindow();
+  SetUtf8Title(host, "VELDRAK \xC3\xAB");
+  SetLatin1Title(host, "legacy name");
+  Window untitled = MakeWindow();
+
+  ASSERT_GE(PositionOf(family), 0);
+  EXPECT_LT(PositionOf(untitled), PositionOf(host));
+  EXPECT_LT(PositionOf(host), PositionOf(family));
+  EXPECT_EQ(list->Title(host), "VELDRAK \xEB");
+  EXPECT_EQ(list->Title(family), "Stamboom \xEB");
+  EXPECT_EQ(list->Title(untitled), "");
+
+  list->Show(family, kShowNormal);
+  XSync(display, False);
+  EXPECT_LT(PositionOf(family), PositionOf(untitled));
+
+  XDestroyWindow(display, host);
+  XSync(display, False);
+  EXPECT_EQ(PositionOf(host), -1);
+  EXPECT_EQ(list->Title(host), "");  // a gone window is no error
+  EXPECT_EQ(errorsOnTestDisplay, 0);
+}
+
+TEST_F(X11WindowListTest, UnderAWindowManagerFrameTheApplicationsWindowIsListed) {
+  Window frame = MakeWindow();
+  Window client = MakeWindow(frame);
+  long state[2] = {1, 0};
+  Atom wmState = XInternAtom(display, "WM_STATE", False);
+  XChangeProperty(display, client, wmState, wmState, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(state), 2);
+  SetUtf8Title(client, "VELDRAK");
+  EXPECT_GE(PositionOf(client), 0);
+  EXPECT_EQ(PositionOf(frame), -1);
+  EXPECT_EQ(list->Title(client), "VELDRAK");
+}
+
+TEST_F(X11WindowListTest, SetFocusAsksTheWindowManagerToActivateTheWindow) {
+  Window host = MakeWindow();
+  Window root = DefaultRootWindow(display);
+  // Stand in for the window manager: receive what is sent to the root.
+  XSelectInput(display, root, SubstructureRedirectMask);
+  XSync(display, False);
+  if (errorsOnTestDisplay != 0) GTEST_SKIP() << "a window manager runs on this display";
+  list->SetFocus(host);
+  XEvent event{};
+  bool received = false;
+  for (int i = 0; i < 100 && !received; ++i) {
+    while (XPending(display) && !received) {
+      XNextEvent(display, &event);
+      received = event.type == ClientMessage;
+    }
+    if (!received) usleep(10000);
+  }
+  XSelectInput(display, root, NoEventMask);
+  ASSERT_TRUE(received);
+  EXPECT_EQ(event.xclient.message_type, XInternAtom(display, "_NET_ACTIVE_WINDOW", False));
+  EXPECT_EQ(event.xclient.window, host);
+}
+
+}  // namespace
+}  // namespace rizarode
