@@ -1,0 +1,19 @@
+#pragma once
+// The demo host's print jobs: reports on a made-up family, written as print
+// file lines with the tags the driver file offers. Texts are Windows-1252.
+
+#include <string>
+#include <vector>
+
+#include "driver_choice.h"
+
+namespace veldrak {
+
+// A descendants report over four generations: two portrait pages (the
+// second in a smaller pitch) and a landscape overview page.
+std::vector<std::string> DescendantsReport(const DriverChoice& choice);
+
+// A one-page family group sheet.
+std::vector<std::string> FamilyGroupSheet(const DriverChoice& choice);
+
+}  // namespace veldrak
