@@ -70,12 +70,18 @@ void AddGeneration(std::vector<std::string>& lines, int generation) {
   }
 }
 
+void AddReference(std::vector<std::string>& lines, const std::string& reference) {
+  if (!reference.empty()) lines.push_back("Reference: " + reference);
+}
+
 }  // namespace
 
-std::vector<std::string> DescendantsReport(const DriverChoice& choice) {
+std::vector<std::string> DescendantsReport(const DriverChoice& choice,
+                                           const std::string& reference) {
   std::vector<std::string> lines;
   lines.push_back("#JOBstart#" + choice.portraitForm + choice.bodyFont);
   lines.push_back(Bold("Descendants of Aldert Brinkhorst (1801-1867)"));
+  AddReference(lines, reference);
   lines.push_back(Italic("Compiled from the parish registers of Voorne-Putten"));
   lines.push_back("");
   AddGeneration(lines, 1);
@@ -104,10 +110,12 @@ std::vector<std::string> DescendantsReport(const DriverChoice& choice) {
   return lines;
 }
 
-std::vector<std::string> FamilyGroupSheet(const DriverChoice& choice) {
+std::vector<std::string> FamilyGroupSheet(const DriverChoice& choice,
+                                          const std::string& reference) {
   std::vector<std::string> lines;
   lines.push_back("#JOBstart#" + choice.portraitForm + choice.bodyFont);
   lines.push_back(Bold("Family group sheet"));
+  AddReference(lines, reference);
   lines.push_back("");
   lines.push_back("Husband:  " + Bold("Hendrik Brinkhorst") + ", miller, 1825-1890");
   lines.push_back("Wife:     " + Bold("Johanna Spaargaren") + ", 1827-1899");

@@ -10,10 +10,13 @@
 namespace veldrak {
 
 // A descendants report over four generations: two portrait pages (the
-// second in a smaller pitch) and a landscape overview page.
-std::vector<std::string> DescendantsReport(const DriverChoice& choice);
+// second in a smaller pitch) and a landscape overview page. A reference,
+// when not empty, is printed under the heading.
+std::vector<std::string> DescendantsReport(const DriverChoice& choice,
+                                           const std::string& reference);
 
 // A one-page family group sheet.
-std::vector<std::string> FamilyGroupSheet(const DriverChoice& choice);
+std::vector<std::string> FamilyGroupSheet(const DriverChoice& choice,
+                                          const std::string& reference);
 
 }  // namespace veldrak

@@ -15,6 +15,8 @@
 //   VELDRAK_DEMO_GAP             between the jobs (default 2)
 //   VELDRAK_DEMO_END_DELAY       after the last job, before ending (default 2)
 //   VELDRAK_DEMO_CONSUME_TIMEOUT longest wait for a job to be taken (default 120)
+// and VELDRAK_DEMO_REFERENCE, when set, is printed at the top of each job so
+// that a test can tell its own printouts from others in a shared directory.
 //
 // Exit status: 0 done (or the window was closed), 1 a job could not be
 // written or was not taken in time, 2 a wrong command line.
@@ -131,6 +133,7 @@ int Run(int argc, char** argv) {
   auto window = HostWindow::Open("VELDRAK");
   window->SetActivity("Reading the printer description");
   const DriverChoice choice = ReadDriverChoice(workDirectory + "RIZARODE.TMP");
+  const char* reference = std::getenv("VELDRAK_DEMO_REFERENCE");
   if (!window->Wait(pace.startDelay)) return 0;
 
   struct Job {
@@ -138,8 +141,8 @@ int Run(int argc, char** argv) {
     std::vector<std::string> lines;
   };
   const Job jobs[] = {
-      {"Printing the descendants report", DescendantsReport(choice)},
-      {"Printing a family group sheet", FamilyGroupSheet(choice)},
+      {"Printing the descendants report", DescendantsReport(choice, reference ? reference : "")},
+      {"Printing a family group sheet", FamilyGroupSheet(choice, reference ? reference : "")},
   };
   bool first = true;
   for (const Job& job : jobs) {

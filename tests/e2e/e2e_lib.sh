@@ -1,0 +1,193 @@
+# Shared steps of the end-to-end tests: the demo host application is started
+# for real by rizarode, prints its two reports and ends; the tests then look
+# at what came out. Sourced by tests/e2e/*_test.sh with the build directory
+# and the source directory as $1 and $2.
+
+set -euo pipefail
+
+E2E_BUILD="$(cd "$1" && pwd)"
+E2E_SRC="$(cd "$2" && pwd)"
+E2E_NAME="$(basename "$0" .sh)"
+E2E_FAILURES=0
+
+E2E_REFERENCE="$E2E_NAME-$$-$RANDOM"
+E2E_HOST_DIR=""
+E2E_WORK=""
+E2E_HOME=""
+E2E_LOG=""
+
+e2e_cleanup() {
+  # A host left running by a failed run: only the one started from this
+  # run's own copy of the demo directory.
+  local p
+  [ -n "$E2E_HOST_DIR" ] || return 0
+  for p in /proc/[0-9]*; do
+    if [ "$(readlink "$p/exe" 2>/dev/null)" = "$E2E_HOST_DIR/VELDRAK.EXE" ]; then
+      kill "${p#/proc/}" 2>/dev/null || true
+    fi
+  done
+  rm -rf "$E2E_HOST_DIR" "$E2E_WORK" "$E2E_HOME" "$E2E_LOG"
+}
+trap e2e_cleanup EXIT
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+}
+
+e2e_check() {
+  local what="$1"
+  shift
+  if "$@"; then echo "ok: $what"; else e2e_fail "$what"; fi
+}
+
+e2e_skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+e2e_finish() {
+  if [ "$E2E_FAILURES" -ne 0 ]; then
+    echo "--- rizarode's output ---" >&2
+    [ -z "$E2E_LOG" ] || cat "$E2E_LOG" >&2 || true
+    echo "$E2E_FAILURES check(s) failed" >&2
+    exit 1
+  fi
+  echo "all checks passed"
+}
+
+# The whole road needs every part of the program. A part whose real
+# implementation has not been merged yet still carries its placeholder;
+# the test is then skipped and names what is missing.
+e2e_require_pieces() {
+  local missing=() src="$E2E_SRC/src"
+  grep -q "make_unique<NoPrinter>" "$src/platform/linux/linux_platform.cpp" &&
+    missing+=("the printer")
+  grep -q "make_unique<NoFontSystem>" "$src/platform/linux/linux_platform.cpp" &&
+    missing+=("the font system")
+  grep -q "bool FileTable::Close(int16_t) { return false; }" "$src/fileio/file_table.cpp" &&
+    missing+=("the file table")
+  grep -q "(void)path;" "$src/printing/render_print_file.cpp" && missing+=("the print-file interpreter")
+  grep -q "Until driver generation lands" "$src/driver/driver_file.cpp" && missing+=("the driver file")
+  grep -q "Until the candidate search lands" "$src/startup/work_directory.cpp" &&
+    missing+=("the work directory")
+  grep -q "Until the font check lands" "$src/system/private_fonts.cpp" && missing+=("the font check")
+  [ -f "$E2E_BUILD/demo-run/VKCOUR.TTF" ] || missing+=("the private font files")
+  if [ "${1:-}" = "gtk" ] && ! grep -qi "gtk" "$src/platform/linux/linux_platform.cpp"; then
+    missing+=("the GTK desktop")
+  fi
+  [ ${#missing[@]} -eq 0 ] || e2e_skip "not merged yet: $(IFS=,; echo "${missing[*]}" | sed 's/,/, /g')"
+}
+
+# Private directories: the host's directory (a copy of the demo directory),
+# the work directory (short: a work directory candidate may have at most 24
+# characters) and a home of its own, so that ~/PDF and the user's font
+# directory belong to this run alone.
+e2e_prepare_host_dir() {
+  E2E_HOST_DIR="$(mktemp -d /tmp/rzh.XXXXXX)"
+  E2E_WORK="$(mktemp -d /tmp/rzw.XXXXXX)/"
+  E2E_HOME="$(mktemp -d /tmp/rzhome.XXXXXX)"
+  E2E_LOG="$E2E_HOST_DIR.log"
+  [ -x "$E2E_BUILD/demo-run/VELDRAK.EXE" ] || {
+    echo "the demo directory $E2E_BUILD/demo-run is missing; build the project first" >&2
+    exit 1
+  }
+  cp -r "$E2E_BUILD/demo-run/." "$E2E_HOST_DIR/"
+}
+
+# Runs rizarode in the host directory and sets E2E_STATUS. The arguments
+# are handed to env before the run's own settings: options such as
+# "-u DISPLAY" first, then NAME=value words. The demo host runs at a brisk pace,
+# yet writes each job over more than two polling ticks so that the wait for
+# the host to close the file is seen.
+e2e_run() {
+  set +e
+  (
+    cd "$E2E_HOST_DIR"
+    exec env -u TMP -u PRINTER -u LPDEST "$@" \
+      HOME="$E2E_HOME" TEMP="$E2E_WORK" \
+      VELDRAK_DEMO_START_DELAY=0.5 VELDRAK_DEMO_WRITE_SECONDS=2.5 VELDRAK_DEMO_GAP=0.3 \
+      VELDRAK_DEMO_END_DELAY=1.5 VELDRAK_DEMO_CONSUME_TIMEOUT=60 \
+      VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE" \
+      timeout 180 "$E2E_BUILD/rizarode" </dev/null
+  ) >"$E2E_LOG" 2>&1
+  E2E_STATUS=$?
+  set -e
+  echo "rizarode ended with exit code $E2E_STATUS"
+}
+
+# The PDF files in a directory whose text carries this run's reference.
+e2e_own_pdfs() {
+  local dir="$1" f
+  for f in "$dir"/*.pdf; do
+    [ -f "$f" ] || continue
+    if pdftotext "$f" - 2>/dev/null | grep -q "$E2E_REFERENCE"; then echo "$f"; fi
+  done
+}
+
+e2e_pdf_text() { pdftotext -layout "$1" - 2>/dev/null; }
+e2e_pdf_pages() { pdfinfo "$1" 2>/dev/null | awk '/^Pages:/ {print $2}'; }
+
+# "portrait" or "landscape" for each page, one per line.
+e2e_pdf_orientations() {
+  local pages
+  pages="$(e2e_pdf_pages "$1")"
+  pdfinfo -f 1 -l "$pages" "$1" 2>/dev/null | awk '
+    /^Page +[0-9]+ size:/ { w = $4; h = $6 }
+    /^Page +[0-9]+ rot:/ {
+      r = $4 % 180
+      if ((w > h) != (r == 90)) print "landscape"; else print "portrait"
+    }'
+}
+
+e2e_text_has() { grep -qF -- "$2" <<<"$1"; }
+
+# The checks every run makes once rizarode has ended: the normal end, the
+# driver file kept, the print file gone, and the two reports as PDF files
+# with the expected pages and names.
+e2e_check_outcome() {
+  local pdf_dir="$1"
+  e2e_check "rizarode ended by itself with exit code 0" [ "$E2E_STATUS" -eq 0 ]
+  e2e_check "the driver file stays in the work directory" [ -f "${E2E_WORK}RIZARODE.TMP" ]
+  e2e_check "no print file is left in the work directory" \
+    [ -z "$(find "$E2E_WORK" -maxdepth 1 -name 'VK*.TMP' -print -quit)" ]
+
+  local pdfs report="" sheet="" f text
+  mapfile -t pdfs < <(e2e_own_pdfs "$pdf_dir")
+  e2e_check "two PDF files were printed (found ${#pdfs[@]} in $pdf_dir)" [ "${#pdfs[@]}" -eq 2 ]
+  for f in "${pdfs[@]}"; do
+    text="$(e2e_pdf_text "$f")"
+    if e2e_text_has "$text" "Descendants of Aldert Brinkhorst"; then report="$f"; fi
+    if e2e_text_has "$text" "Family group sheet"; then sheet="$f"; fi
+  done
+
+  e2e_check "the descendants report is one of them" [ -n "$report" ]
+  if [ -n "$report" ]; then
+    text="$(e2e_pdf_text "$report")"
+    local name
+    for name in "Aldert Brinkhorst" "Geertruida van Ommeren" "Hendrik Brinkhorst" \
+      "Zoë Lammerts" "Teunis Brinkhorst" "Overview of all descendants" \
+      "Named after his grandfather"; do
+      e2e_check "the report names \"$name\"" e2e_text_has "$text" "$name"
+    done
+    e2e_check "the report has three pages" [ "$(e2e_pdf_pages "$report")" = 3 ]
+    e2e_check "pages 1 and 2 are portrait, page 3 landscape" \
+      [ "$(e2e_pdf_orientations "$report" | paste -sd,)" = "portrait,portrait,landscape" ]
+  fi
+
+  e2e_check "the family group sheet is the other" [ -n "$sheet" ]
+  if [ -n "$sheet" ]; then
+    text="$(e2e_pdf_text "$sheet")"
+    e2e_check "the sheet names \"Johanna Spaargaren\"" e2e_text_has "$text" "Johanna Spaargaren"
+    e2e_check "the sheet has one page" [ "$(e2e_pdf_pages "$sheet")" = 1 ]
+  fi
+}
+
+# The status texts of the polling cycle, as the terminal desktop writes them.
+e2e_check_status_line() {
+  local text
+  for text in "Starting VELDRAK.EXE" "Adding to print job" "Printing started" "Printing ended" \
+    "Waiting for print job: 00:00:0"; do
+    e2e_check "the status line showed \"$text\"" grep -qF -- "$text" "$E2E_LOG"
+  done
+}

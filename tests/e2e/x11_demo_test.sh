@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# End to end on an X display (Xvfb): the status window and message boxes of
+# the GTK desktop, the X11 window list, the demo host with a real window
+# titled "VELDRAK", and "Save as PDF" for lack of a print scheduler.
+. "$(dirname "$0")/e2e_lib.sh"
+
+e2e_require_pieces gtk
+
+# The display the test suite runs with; a private Xvfb when there is none.
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+fi
+
+e2e_prepare_host_dir
+e2e_run CUPS_SERVER=/nonexistent/rizarode-e2e.sock
+e2e_check_outcome "$E2E_HOME/PDF"
+e2e_finish
