@@ -20,7 +20,7 @@ constexpr std::size_t kMaxWindows = 32767;
 // The wait for the host window looks again this often. Without a pause the
 // wait would keep a whole processor busy for up to five seconds, and on a
 // machine with few cores slow down the very start of the host it waits for.
-constexpr auto kPassPause = std::chrono::milliseconds(10);
+constexpr auto kPassPause = std::chrono::milliseconds(25);
 
 std::string HostFileName(Program& program) {
   if (program.platform.files.FindNoCase("", "VELDRAK.PIF", false)) return "VELDRAK.PIF";

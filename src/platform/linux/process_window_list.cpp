@@ -1,12 +1,12 @@
 #include "platform/linux/process_window_list.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <string_view>
 
 #include "platform/text_encoding.h"
 
@@ -15,12 +15,14 @@ namespace {
 
 constexpr unsigned long kKernelThreadFlag = 0x00200000;  // PF_KTHREAD
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+// The start of a small /proc file; empty when the process is gone.
+std::string ReadSmallFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  char buffer[4096];
+  ssize_t n = ::read(fd, buffer, sizeof buffer);
+  ::close(fd);
+  return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
 bool IsNumber(const char* name) {
@@ -38,11 +40,29 @@ std::optional<uid_t> ReadUid(const std::string& status) {
   return static_cast<uid_t>(std::strtoul(status.c_str() + at + 5, nullptr, 10));
 }
 
+// The blank-separated fields after the process name, from field 3 on.
+std::vector<std::string_view> FieldsAfterName(std::string_view rest) {
+  std::vector<std::string_view> fields;
+  std::size_t at = 0;
+  while (at < rest.size()) {
+    std::size_t start = rest.find_first_not_of(" \n", at);
+    if (start == std::string_view::npos) break;
+    std::size_t end = rest.find_first_of(" \n", start);
+    if (end == std::string_view::npos) end = rest.size();
+    fields.push_back(rest.substr(start, end - start));
+    at = end;
+  }
+  return fields;
+}
+
+unsigned long long Number(std::string_view field) {
+  return std::strtoull(std::string(field).c_str(), nullptr, 10);
+}
+
 }  // namespace
 
-std::optional<ProcessEntry> ReadProcessEntry(const std::string& procRoot, pid_t pid) {
-  const std::string dir = procRoot + "/" + std::to_string(pid);
-  const std::string stat = ReadFile(dir + "/stat");
+std::optional<ProcessEntry> ReadProcessStat(const std::string& procRoot, pid_t pid) {
+  const std::string stat = ReadSmallFile(procRoot + "/" + std::to_string(pid) + "/stat");
   // "pid (comm) state ppid ...": comm may hold blanks and parentheses, so
   // it ends at the last ')'.
   std::size_t open = stat.find('(');
@@ -50,24 +70,28 @@ std::optional<ProcessEntry> ReadProcessEntry(const std::string& procRoot, pid_t 
   if (open == std::string::npos || close == std::string::npos || close < open) {
     return std::nullopt;
   }
-  std::istringstream fields(stat.substr(close + 1));
-  std::string state;
-  fields >> state;
-  // Fields 4 to 22 of the line; the start time is field 22, the flags 9.
-  std::vector<std::string> rest(19);
-  for (std::string& field : rest) fields >> field;
-  if (!fields || state.empty()) return std::nullopt;
-  std::optional<uid_t> uid = ReadUid(ReadFile(dir + "/status"));
-  if (!uid) return std::nullopt;
+  // fields[0] is field 3 (the state), fields[1] field 4 (the parent), the
+  // flags are field 9 and the start time field 22.
+  std::vector<std::string_view> fields = FieldsAfterName(std::string_view(stat).substr(close + 1));
+  if (fields.size() < 20) return std::nullopt;
 
   ProcessEntry entry;
   entry.pid = pid;
-  entry.parent = static_cast<pid_t>(std::atol(rest[0].c_str()));
+  entry.parent = static_cast<pid_t>(Number(fields[1]));
   entry.comm = stat.substr(open + 1, close - open - 1);
-  entry.zombie = state == "Z" || state == "X" || state == "x";
-  entry.kernelThread = (std::strtoul(rest[5].c_str(), nullptr, 10) & kKernelThreadFlag) != 0;
-  entry.startTime = std::strtoull(rest[18].c_str(), nullptr, 10);
-  entry.uid = *uid;
+  entry.zombie = fields[0] == "Z" || fields[0] == "X" || fields[0] == "x";
+  entry.kernelThread = (Number(fields[6]) & kKernelThreadFlag) != 0;
+  entry.startTime = Number(fields[19]);
+  return entry;
+}
+
+std::optional<ProcessEntry> ReadProcessEntry(const std::string& procRoot, pid_t pid) {
+  std::optional<ProcessEntry> entry = ReadProcessStat(procRoot, pid);
+  if (!entry) return std::nullopt;
+  std::optional<uid_t> uid =
+      ReadUid(ReadSmallFile(procRoot + "/" + std::to_string(pid) + "/status"));
+  if (!uid) return std::nullopt;
+  entry->uid = *uid;
   return entry;
 }
 
@@ -80,19 +104,13 @@ std::string TitleFromProcessName(const std::string& comm) {
 ProcessWindowList::ProcessWindowList(std::function<void()> beforeScan, std::string procRoot)
     : beforeScan_(std::move(beforeScan)), procRoot_(std::move(procRoot)), uid_(::getuid()) {}
 
-WindowHandle ProcessWindowList::HandleFor(const ProcessKey& key) {
-  auto [it, added] = handles_.try_emplace(key, nextHandle_);
-  if (added) {
-    processes_[nextHandle_] = key;
-    ++nextHandle_;
-    if (nextHandle_ == 0) nextHandle_ = 1;
-  }
-  return it->second;
+WindowHandle ProcessWindowList::NewHandle() {
+  WindowHandle handle = nextHandle_++;
+  if (nextHandle_ == 0) nextHandle_ = 1;
+  return handle;
 }
 
-WindowHandle ProcessWindowList::First() {
-  if (beforeScan_) beforeScan_();
-  listed_.clear();
+std::vector<pid_t> ProcessWindowList::ProcessIds() const {
   std::vector<pid_t> pids;
   if (DIR* dir = ::opendir(procRoot_.c_str())) {
     while (dirent* entry = ::readdir(dir)) {
@@ -101,11 +119,48 @@ WindowHandle ProcessWindowList::First() {
     ::closedir(dir);
   }
   std::sort(pids.begin(), pids.end());
-  for (pid_t pid : pids) {
-    std::optional<ProcessEntry> entry = ReadProcessEntry(procRoot_, pid);
-    if (!entry || entry->zombie || entry->kernelThread || entry->uid != uid_) continue;
-    listed_.push_back(HandleFor({entry->pid, entry->startTime}));
+  return pids;
+}
+
+// Only processes new since the last walk have their owner read: the walk
+// runs once per polling tick and many times a second while the host starts,
+// and /proc is not cheap to read.
+WindowHandle ProcessWindowList::First() {
+  if (beforeScan_) beforeScan_();
+  std::map<pid_t, KnownProcess> current;
+  listed_.clear();
+  titles_.clear();
+  for (pid_t pid : ProcessIds()) {
+    auto old = known_.find(pid);
+    std::optional<ProcessEntry> entry = ReadProcessStat(procRoot_, pid);
+    KnownProcess process;
+    if (!entry) {
+      // Listed yet unreadable for a moment: still the process it was.
+      if (old == known_.end()) continue;
+      process = old->second;
+    } else if (entry->zombie || entry->kernelThread) {
+      continue;
+    } else if (old != known_.end() && old->second.startTime == entry->startTime) {
+      process = old->second;
+      process.title = TitleFromProcessName(entry->comm);
+    } else {
+      std::optional<uid_t> uid =
+          ReadUid(ReadSmallFile(procRoot_ + "/" + std::to_string(pid) + "/status"));
+      if (!uid) continue;
+      process.startTime = entry->startTime;
+      process.ours = *uid == uid_;
+      process.handle = process.ours ? NewHandle() : 0;
+      process.title = TitleFromProcessName(entry->comm);
+    }
+    if (process.ours) {
+      listed_.push_back(process.handle);
+      titles_[process.handle] = process.title;
+    }
+    current[pid] = std::move(process);
   }
+  // Processes that are gone are forgotten; their handles are never given
+  // out again.
+  known_ = std::move(current);
   nextIndex_ = 1;
   return listed_.empty() ? 0 : listed_.front();
 }
@@ -122,17 +177,10 @@ WindowHandle ProcessWindowList::Next(WindowHandle window) {
   return listed_[at + 1];
 }
 
-std::optional<ProcessEntry> ProcessWindowList::LiveProcess(WindowHandle window) {
-  auto it = processes_.find(window);
-  if (it == processes_.end()) return std::nullopt;
-  std::optional<ProcessEntry> entry = ReadProcessEntry(procRoot_, it->second.first);
-  if (!entry || entry->zombie || entry->startTime != it->second.second) return std::nullopt;
-  return entry;
-}
-
+// The title as of the last walk: a window that was not in it is gone.
 std::string ProcessWindowList::Title(WindowHandle window) {
-  std::optional<ProcessEntry> entry = LiveProcess(window);
-  return entry ? TitleFromProcessName(entry->comm) : std::string();
+  auto it = titles_.find(window);
+  return it == titles_.end() ? std::string() : it->second;
 }
 
 }  // namespace rizarode

@@ -32,6 +32,8 @@ struct ProcessEntry {
 // Reads /proc/PID/stat and /proc/PID/status (under procRoot); nothing when
 // the process is gone.
 std::optional<ProcessEntry> ReadProcessEntry(const std::string& procRoot, pid_t pid);
+// The same from /proc/PID/stat alone, without the user id.
+std::optional<ProcessEntry> ReadProcessStat(const std::string& procRoot, pid_t pid);
 
 // The name without its extension: "VELDRAK.EXE" gives "VELDRAK".
 std::string TitleFromProcessName(const std::string& comm);
@@ -51,20 +53,26 @@ class ProcessWindowList : public WindowList {
   void SetFocus(WindowHandle) override {}
 
  private:
-  using ProcessKey = std::pair<pid_t, uint64_t>;
-  WindowHandle HandleFor(const ProcessKey& key);
-  std::optional<ProcessEntry> LiveProcess(WindowHandle window);
+  struct KnownProcess {
+    uint64_t startTime = 0;
+    bool ours = false;       // the user's, so listed
+    WindowHandle handle = 0;  // 0 when not ours
+    std::string title;
+  };
+  WindowHandle NewHandle();
+  std::vector<pid_t> ProcessIds() const;
 
   std::function<void()> beforeScan_;
   std::string procRoot_;
   uid_t uid_;
-  // A handle stands for one process for good: a pid that comes back for
-  // another process gets another handle.
-  std::map<ProcessKey, WindowHandle> handles_;
-  std::map<WindowHandle, ProcessKey> processes_;
+  // Every process of the last walk by pid. A handle stands for one process
+  // for good: a pid that comes back for another process (another start
+  // time) gets another handle.
+  std::map<pid_t, KnownProcess> known_;
   WindowHandle nextHandle_ = 1;
-  std::vector<WindowHandle> listed_;  // as of the last First()
-  std::size_t nextIndex_ = 0;         // one past the window Next() last gave
+  std::vector<WindowHandle> listed_;            // as of the last First()
+  std::map<WindowHandle, std::string> titles_;  // of the windows listed
+  std::size_t nextIndex_ = 0;                   // one past the window Next() last gave
 };
 
 }  // namespace rizarode
