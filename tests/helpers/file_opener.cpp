@@ -8,11 +8,19 @@
 //   open MODE ACCESS LOCK PATH  through the file table ("-" for an empty
 //                             code)                              -> file number
 //   close NUMBER              close a file-table file            -> ok|fail
+//   drop-lease-capability     give up CAP_LEASE, so that leases on files of
+//                             other users are refused             -> ok|fail
+//   lease PATH                try a read lease on PATH, release it -> ok|errno
 //
 // The end of standard input ends the process.
 
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <iostream>
 #include <sstream>
@@ -30,6 +38,26 @@ std::string RestOfLine(std::istringstream& in) {
   std::string rest;
   std::getline(in >> std::ws, rest);
   return rest;
+}
+
+bool DropLeaseCapability() {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+  if (::syscall(SYS_capget, &header, data) != 0) return false;
+  data[0].effective &= ~(1u << CAP_LEASE);
+  data[0].permitted &= ~(1u << CAP_LEASE);
+  data[0].inheritable &= ~(1u << CAP_LEASE);
+  return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+std::string TryLease(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return std::strerror(errno);
+  std::string answer = "ok";
+  if (::fcntl(fd, F_SETLEASE, F_RDLCK) != 0) answer = std::strerror(errno);
+  else ::fcntl(fd, F_SETLEASE, F_UNLCK);
+  ::close(fd);
+  return answer;
 }
 
 }  // namespace
@@ -57,6 +85,10 @@ int main() {
       in >> mode >> access >> lock;
       std::string path = RestOfLine(in);
       answer = std::to_string(table.OpenFileByMode(path, Code(mode), Code(access), Code(lock), 0));
+    } else if (command == "drop-lease-capability") {
+      if (DropLeaseCapability()) answer = "ok";
+    } else if (command == "lease") {
+      answer = TryLease(RestOfLine(in));
     } else if (command == "close") {
       int number = 0;
       in >> number;
