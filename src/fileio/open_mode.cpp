@@ -1,5 +1,7 @@
 #include "fileio/open_mode.h"
 
+#include "fileio/file_table.h"
+
 namespace rizarode {
 namespace {
 
@@ -29,7 +31,7 @@ bool PlanTextOutput(const std::string& access, OpenPlan& plan) {
   if (!access.empty() && access != "W") return false;
   plan.request.write = true;
   plan.request.create = true;
-  plan.lineWidth = 255;
+  plan.lineWidth = kDefaultLineWidth;
   return true;
 }
 

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "platform/linux/open_file_scan.h"
 
@@ -20,13 +20,19 @@ constexpr off_t kHasWrite = kMarkerBase + 1;
 constexpr off_t kDeniesRead = kMarkerBase + 2;
 constexpr off_t kDeniesWrite = kMarkerBase + 3;
 
-bool Announce(int fd, off_t marker) {
+enum class Announced { kYes, kConflict, kUnsupported };
+
+Announced Announce(int fd, off_t marker) {
   struct flock lock {};
   lock.l_type = F_RDLCK;
   lock.l_whence = SEEK_SET;
   lock.l_start = marker;
   lock.l_len = 1;
-  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+  if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return Announced::kYes;
+  // Someone holds a write lock over the markers (a whole-file lock of a
+  // program of its own): that file is taken.
+  if (errno == EAGAIN || errno == EACCES) return Announced::kConflict;
+  return Announced::kUnsupported;  // e.g. ENOLCK on a network file system
 }
 
 // True when another open file description announces the marker. A failing
@@ -41,17 +47,28 @@ bool OthersAnnounce(int fd, off_t marker) {
   return lock.l_type != F_UNLCK;
 }
 
-bool AnnounceAll(int fd, const ShareClaim& claim) {
-  return (!claim.read || Announce(fd, kHasRead)) &&
-         (!claim.write || Announce(fd, kHasWrite)) &&
-         (!claim.denyRead || Announce(fd, kDeniesRead)) &&
-         (!claim.denyWrite || Announce(fd, kDeniesWrite));
+Announced AnnounceAll(int fd, const ShareClaim& claim) {
+  const std::pair<bool, off_t> markers[] = {{claim.read, kHasRead},
+                                            {claim.write, kHasWrite},
+                                            {claim.denyRead, kDeniesRead},
+                                            {claim.denyWrite, kDeniesWrite}};
+  for (auto [wanted, marker] : markers) {
+    if (!wanted) continue;
+    Announced result = Announce(fd, marker);
+    if (result != Announced::kYes) return result;
+  }
+  return Announced::kYes;
 }
 
 // Own markers are set before others are looked at: of two opens that race,
-// at least one sees the other and fails, never both succeed.
+// at least one sees the other and fails, never both succeed. Where the file
+// system has no byte-range locks, only the kernel's lease test is left.
 bool CooperatingOpenersAllow(int fd, const ShareClaim& claim) {
-  if (!AnnounceAll(fd, claim)) return false;
+  switch (AnnounceAll(fd, claim)) {
+    case Announced::kYes: break;
+    case Announced::kConflict: return false;
+    case Announced::kUnsupported: return true;
+  }
   if (claim.read && OthersAnnounce(fd, kDeniesRead)) return false;
   if (claim.write && OthersAnnounce(fd, kDeniesWrite)) return false;
   if (claim.denyRead && OthersAnnounce(fd, kHasRead)) return false;

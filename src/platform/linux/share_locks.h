@@ -8,7 +8,8 @@
 //   has (read, write) and one per access it denies (read, write). An open
 //   that wants an access some holder denies, or that denies an access some
 //   holder has, fails. Read locks never block each other, so holders only
-//   announce; nobody waits.
+//   announce; nobody waits. On a file system without byte-range locks this
+//   part is left out.
 // - File leases for every other process: the kernel grants a read lease
 //   only while no descriptor anywhere has the file open for writing, and a
 //   write lease only while no other descriptor has it open at all. The lease
