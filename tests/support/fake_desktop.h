@@ -27,6 +27,7 @@ class FakeStatusWindowView : public StatusWindowView {
     labels[label] = text;
     if (label == StatusLabel::lblStatus) {
       statusHistory.push_back(text);
+      log_.Add("status:" + text);
       if (onStatus) onStatus(text);
     }
   }
@@ -37,6 +38,7 @@ class FakeStatusWindowView : public StatusWindowView {
   void SetCaption(const std::string& text) override {
     caption = text;
     captionHistory.push_back(text);
+    log_.Add("caption:" + text);
   }
   std::string Caption() const override { return caption; }
   void Repaint() override { ++repaints; }
