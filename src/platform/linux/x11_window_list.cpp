@@ -112,6 +112,19 @@ struct X11WindowList::Connection {
     return name;
   }
 
+  // Source indication 2: a request on the user's behalf, which window
+  // managers carry out rather than merely marking the window urgent.
+  void RequestActivation(Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = netActiveWindow;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  }
+
   Display* display;
   Window root;
   Atom netWmName, utf8String, netActiveWindow, wmState;
@@ -169,24 +182,18 @@ std::string X11WindowList::Title(WindowHandle window) {
   return x_->LegacyName(window);
 }
 
+// Restores an iconified window too: mapping it asks the window manager for
+// the normal state, and the activation request de-iconifies where mapping
+// alone does not.
 void X11WindowList::Show(WindowHandle window, int showCommand) {
   if (showCommand != kShowNormal) return;
   XMapRaised(x_->display, window);
+  x_->RequestActivation(window);
   XFlush(x_->display);
 }
 
 void X11WindowList::SetFocus(WindowHandle window) {
-  // Source indication 2: a request on the user's behalf, which window
-  // managers carry out rather than merely marking the window urgent.
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = x_->netActiveWindow;
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = 2;
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x_->display, x_->root, False, SubstructureRedirectMask | SubstructureNotifyMask,
-             &event);
+  x_->RequestActivation(window);
   XFlush(x_->display);
 }
 
