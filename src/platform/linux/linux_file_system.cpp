@@ -78,6 +78,11 @@ bool LinuxFileSystem::FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !IsHiddenName(path);
 }
 
+bool LinuxFileSystem::IsSymbolicLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 std::optional<std::string> LinuxFileSystem::FindNoCase(const std::string& dir,
                                                        const std::string& name,
                                                        bool wantDirectory) {
