@@ -104,15 +104,6 @@ TEST(MessagePatternTest, LanguagesDifferAndTheEmptyCodeRefusesSilently) {
   EXPECT_EQ(StartFailureMessage(""), StartFailureMessage("GB"));
 }
 
-TEST(MessageTextTest, CloseRefusalIsTwoSentencesEachFollowedByTwoBreaks) {
-  EXPECT_EQ(*CloseRefusalMessage("D"),
-            "Diese Applikation k\xF6nnen Sie nicht auf diese Weise beenden.\r\r"
-            "Wenn Sie VELDRAK beenden wird auch diese Applikation automatisch beendet.\r\r");
-  EXPECT_EQ(*CloseRefusalMessage("NL"),
-            "Deze applicatie kunt u niet op deze manier be\xEBindigen.\r\r"
-            "Indien u VELDRAK afsluit wordt ook deze applicatie automatisch be\xEBindigd.\r\r");
-}
-
 TEST(MessageTextTest, ReportsNameTheRegularFontAndHaveNoLineFeeds) {
   for (const char* code : {"NL", "D", "GB"}) {
     for (const std::string& text :
