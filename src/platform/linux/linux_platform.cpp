@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/linux/gtk_desktop.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_program_info.h"
 #include "platform/linux/posix_launcher.h"
@@ -14,6 +15,12 @@
 namespace rizarode {
 namespace {
 
+// A window system when a display can be opened, else the terminal.
+std::unique_ptr<Desktop> MakeDesktop(ProgramInfo& info) {
+  if (GtkDesktop::OpenDisplay()) return std::make_unique<GtkDesktop>(info.ExecutableName());
+  return std::make_unique<TerminalDesktop>(stdin, stderr);
+}
+
 // The windows of the display when one opens; else the user's processes,
 // among which the host's ends the moment it exits.
 std::unique_ptr<WindowList> MakeWindowList(PosixLauncher& launcher) {
@@ -24,10 +31,13 @@ std::unique_ptr<WindowList> MakeWindowList(PosixLauncher& launcher) {
 }  // namespace
 
 struct LinuxPlatform::Parts {
-  Parts(int argc, char** argv) : random(clock), info(argc, argv) {}
-  std::unique_ptr<Desktop> desktop = std::make_unique<TerminalDesktop>(stdin, stderr);
+  Parts(int argc, char** argv) : random(clock), info(argc, argv) {
+    desktop = MakeDesktop(info);
+    windows = MakeWindowList(launcher);
+  }
+  std::unique_ptr<Desktop> desktop;
   PosixLauncher launcher;
-  std::unique_ptr<WindowList> windows = MakeWindowList(launcher);
+  std::unique_ptr<WindowList> windows;
   LinuxFileSystem files;
   std::unique_ptr<RegistryStore> registry = std::make_unique<EmptyRegistryStore>();
   std::unique_ptr<FontSystem> fonts = std::make_unique<NoFontSystem>();
