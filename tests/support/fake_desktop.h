@@ -25,7 +25,10 @@ class FakeStatusWindowView : public StatusWindowView {
   explicit FakeStatusWindowView(EventLog& log) : log_(log) {}
   void SetLabel(StatusLabel label, const std::string& text) override {
     labels[label] = text;
-    if (label == StatusLabel::lblStatus) statusHistory.push_back(text);
+    if (label == StatusLabel::lblStatus) {
+      statusHistory.push_back(text);
+      log_.Add("status:" + text);
+    }
   }
   std::string Label(StatusLabel label) const override {
     auto it = labels.find(label);
@@ -34,6 +37,7 @@ class FakeStatusWindowView : public StatusWindowView {
   void SetCaption(const std::string& text) override {
     caption = text;
     captionHistory.push_back(text);
+    log_.Add("caption:" + text);
   }
   std::string Caption() const override { return caption; }
   void Repaint() override { ++repaints; }
