@@ -44,16 +44,10 @@ TEST(PatternTextTest, IntegerPartWithoutZeroSeparatorAlwaysAtMostTwoDecimals) {
   EXPECT_EQ(PatternText(1234.5), "1234.5");
 }
 
-TEST(ZeroPaddedTest, KeepsTheLastDigits) {
-  EXPECT_EQ(ZeroPadded(9, 3), "009");
-  EXPECT_EQ(ZeroPadded(263, 3), "263");
-  EXPECT_EQ(ZeroPadded(1263, 3), "263");
-  EXPECT_EQ(ZeroPadded(923, 4), "0923");
-}
-
 TEST(CodeTest, FormAndFontCodes) {
   EXPECT_EQ(FormCode('P', 9), "#FORM-P009#");
   EXPECT_EQ(FormCode('l', 263), "#FORM-l263#");
+  EXPECT_EQ(FormCode('P', 1263), "#FORM-P263#");
   EXPECT_EQ(FontCode(10.5f), "#FONT-1050#");
   EXPECT_EQ(FontCode(10.125f), "#FONT-1012#");  // halves to the even neighbour
   EXPECT_EQ(FontCode(10.375f), "#FONT-1038#");
@@ -71,12 +65,6 @@ TEST(LocaleTest, NumbersUseTheDecimalCommaOfADutchOrGermanLocale) {
   EXPECT_EQ(PatternText(21.3783), "21,38");
   EXPECT_EQ(PatternText(21.0), "21,");
   EXPECT_EQ(PatternText(0.5), ",5");
-}
-
-TEST(LocaleTest, TheCLocaleWritesAPoint) {
-  NumericLocaleGuard locale({"C"});
-  ASSERT_TRUE(locale.active());
-  EXPECT_EQ(LocaleDecimalSeparator(), ".");
 }
 
 }  // namespace

@@ -24,13 +24,6 @@ std::vector<std::string> Blocks(const std::vector<std::string>& lines) {
   return blocks;
 }
 
-TEST(PitchTest, TargetWidthsInHundredthsOfATwip) {
-  EXPECT_EQ(PitchTargetWidth(11), 13091);
-  EXPECT_EQ(PitchTargetWidth(12), 12000);
-  EXPECT_EQ(PitchTargetWidth(13), 11077);
-  EXPECT_EQ(PitchTargetWidth(30), 4800);
-}
-
 TEST(FindFontSizeTest, IdealizedPrinterGivesTheWidestSizeNotWiderThanThePitch) {
   DriverFixture f;
   EXPECT_FLOAT_EQ(FindFontSizeForPitch(*f.program, 12), 10.0f);
