@@ -2,10 +2,36 @@
 
 #include <cairo-pdf.h>
 
+#include <string_view>
+
 #include "platform/printer.h"
 #include "platform/text_encoding.h"
 
 namespace rizarode {
+namespace {
+
+// cairo declares a transparency group on every page, even when nothing on
+// it is transparent. PostScript converters (Ghostscript's ps2write, which
+// many print queues use) then turn the whole page into one picture, and the
+// text is lost as text. Everything drawn here is opaque black, so the
+// declaration is blanked out, with as many spaces, so that every offset in
+// the file stays right.
+constexpr std::string_view kPageGroup =
+    "   /Group <<\n"
+    "      /Type /Group\n"
+    "      /S /Transparency\n"
+    "      /I true\n"
+    "      /CS /DeviceRGB\n"
+    "   >>\n";
+
+void BlankPageGroups(std::string& bytes) {
+  for (std::size_t at = bytes.find(kPageGroup); at != std::string::npos;
+       at = bytes.find(kPageGroup, at + kPageGroup.size())) {
+    bytes.replace(at, kPageGroup.size() - 1, kPageGroup.size() - 1, ' ');
+  }
+}
+
+}  // namespace
 
 PageDrawer::PageDrawer(std::unique_ptr<DocumentSink> sink, double widthPoints,
                        double heightPoints, const std::string& title)
@@ -53,6 +79,7 @@ void PageDrawer::Finish(const JobSettings& settings) {
   cairo_status_t status = cairo_surface_status(surface_);
   cairo_surface_destroy(surface_);
   surface_ = nullptr;
+  if (!writeFailed_ && !Pass(0)) writeFailed_ = true;
   if (status != CAIRO_STATUS_SUCCESS || writeFailed_) {
     throw PrinterError(kPrinterErrorDevice,
                        std::string("the PDF document could not be written: ") +
@@ -63,11 +90,21 @@ void PageDrawer::Finish(const JobSettings& settings) {
 
 cairo_status_t PageDrawer::Write(void* closure, const unsigned char* data, unsigned int length) {
   auto* self = static_cast<PageDrawer*>(closure);
-  if (self->writeFailed_ || !self->sink_->Write(data, length)) {
-    self->writeFailed_ = true;
-    return CAIRO_STATUS_WRITE_ERROR;
+  if (!self->writeFailed_) {
+    self->pending_.append(reinterpret_cast<const char*>(data), length);
+    BlankPageGroups(self->pending_);
+    if (!self->Pass(kPageGroup.size() - 1)) self->writeFailed_ = true;
   }
-  return CAIRO_STATUS_SUCCESS;
+  return self->writeFailed_ ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
+}
+
+// Hands on all pending bytes but the last keep.
+bool PageDrawer::Pass(std::size_t keep) {
+  if (pending_.size() <= keep) return true;
+  std::size_t count = pending_.size() - keep;
+  bool ok = sink_->Write(reinterpret_cast<const unsigned char*>(pending_.data()), count);
+  pending_.erase(0, count);
+  return ok;
 }
 
 }  // namespace rizarode

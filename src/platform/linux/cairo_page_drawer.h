@@ -31,8 +31,12 @@ class PageDrawer {
 
  private:
   static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length);
+  bool Pass(std::size_t keep);
 
   std::unique_ptr<DocumentSink> sink_;
+  // Bytes not yet handed on: the tail of the last write, which may hold the
+  // beginning of a declaration that the next write completes.
+  std::string pending_;
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
   bool writeFailed_ = false;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -15,9 +16,9 @@
 namespace rizarode {
 namespace {
 
-// Sizes in a media list may be rounded from points; half a millimetre
-// still tells every standard sheet from the next.
-constexpr int kMediaToleranceHundredthsMm = 50;
+// Sizes in a media list may come from a PPD's rounded points, which miss
+// the sheet by up to a millimetre; no two standard sheets are that close.
+constexpr int kMediaToleranceHundredthsMm = 100;
 constexpr double kTransferTimeoutSeconds = 60;
 
 struct HttpClose {
@@ -41,8 +42,16 @@ Http ConnectScheduler(int timeoutMs) {
 
 int HundredthsMm(int32_t microns) { return (microns + 5) / 10; }
 
+// The list may qualify a name, as in "iso_a4_210x297mm_borderless".
+bool ListedUnderItsName(const PaperSizeInfo& paper, const cups_size_t& size) {
+  std::string_view listed = size.media;
+  std::string_view name = paper.pwgName;
+  return listed.substr(0, name.size()) == name &&
+         (listed.size() == name.size() || listed[name.size()] == '_');
+}
+
 bool SameSheet(const PaperSizeInfo& paper, const cups_size_t& size) {
-  if (paper.pwgName == std::string(size.media)) return true;
+  if (ListedUnderItsName(paper, size)) return true;
   int a = HundredthsMm(std::min(paper.widthMicrons, paper.heightMicrons));
   int b = HundredthsMm(std::max(paper.widthMicrons, paper.heightMicrons));
   int c = std::min(size.width, size.length);
@@ -185,7 +194,7 @@ std::optional<MediaChoice> CupsDevice::Media(int16_t paperSize) const {
   if (!paper) return std::nullopt;
   // A sheet listed under the paper's own name wins over one of equal size.
   auto it = std::find_if(media_.begin(), media_.end(),
-                         [&](const cups_size_t& s) { return paper->pwgName == std::string(s.media); });
+                         [&](const cups_size_t& s) { return ListedUnderItsName(*paper, s); });
   if (it == media_.end()) {
     it = std::find_if(media_.begin(), media_.end(),
                       [&](const cups_size_t& s) { return SameSheet(*paper, s); });
@@ -193,7 +202,9 @@ std::optional<MediaChoice> CupsDevice::Media(int16_t paperSize) const {
   if (it == media_.end()) return std::nullopt;
   MediaChoice media;
   media.paper = paper;
-  media.name = it->media;
+  // The job names the sheet by its standard name, which every print
+  // service maps to its own.
+  media.name = paper->pwgName;
   media.leftMicrons = it->left * 10;
   media.topMicrons = it->top * 10;
   media.rightMicrons = it->right * 10;
