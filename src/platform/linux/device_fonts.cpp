@@ -58,6 +58,18 @@ int32_t Scale(int64_t units, int32_t em, int unitsPerEm) {
   return static_cast<int32_t>(std::llround(static_cast<double>(units) * em / unitsPerEm));
 }
 
+// The advance that every printable character shares, or 0 when the face is
+// proportional.
+int32_t FixedAdvance(const FaceMetrics& m) {
+  int32_t pitch = 0;
+  for (int b = 0x20; b < 256; ++b) {
+    if (m.glyph[b] == 0 || m.advance[b] == 0) continue;
+    if (pitch != 0 && m.advance[b] != pitch) return 0;
+    pitch = m.advance[b];
+  }
+  return pitch;
+}
+
 }  // namespace
 
 FontVariant::~FontVariant() {
@@ -70,6 +82,15 @@ DeviceFont::DeviceFont(std::shared_ptr<const FontVariant> variant, int32_t emPix
   // Simulated bold widens every character by one pixel, as on Windows.
   int32_t extra = variant_->face.syntheticBold ? 1 : 0;
   for (int b = 0; b < 256; ++b) advance_[b] = Scale(m.advance[b], em_, m.unitsPerEm) + extra;
+  // A fixed-pitch face is drawn widened or narrowed by the rounding of its
+  // one advance, so that its glyphs fall where their whole-pixel advances put
+  // them. PDF then needs no position for each glyph, which keeps documents
+  // small and fast to write.
+  int32_t pitch = FixedAdvance(m);
+  if (pitch > 0 && advance_[static_cast<unsigned char>('0')] > 0) {
+    double natural = static_cast<double>(pitch) * em_ / m.unitsPerEm + extra;
+    widthScale_ = advance_[static_cast<unsigned char>('0')] / natural;
+  }
   ascent_ = Scale(m.ascent, em_, m.unitsPerEm);
   descent_ = Scale(m.descent, em_, m.unitsPerEm);
   underlineThickness_ = std::max(1, Scale(m.underlineThickness, em_, m.unitsPerEm));
@@ -90,7 +111,7 @@ cairo_scaled_font_t* DeviceFont::Scaled() const {
   if (!scaled_) {
     double points = em_ * 72.0 / dpi_;
     cairo_matrix_t size, device;
-    cairo_matrix_init_scale(&size, points, points);
+    cairo_matrix_init_scale(&size, points * widthScale_, points);
     cairo_matrix_init_identity(&device);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);

@@ -66,6 +66,7 @@ class DeviceFont {
   int dpi_;
   std::array<int32_t, 256> advance_{};
   int32_t ascent_ = 0, descent_ = 0, underlineOffset_ = 0, underlineThickness_ = 1;
+  double widthScale_ = 1;
   mutable cairo_scaled_font_t* scaled_ = nullptr;
 };
 

@@ -124,7 +124,11 @@ int CreateUniquePdfFile(const std::string& directory, const std::string& stem,
   std::error_code ec;
   fs::create_directories(directory, ec);
   for (int n = 1; n < 100000; ++n) {
-    path = directory + "/" + stem + (n > 1 ? "-" + std::to_string(n) : "") + ".pdf";
+    path = directory;
+    path += '/';
+    path += stem;
+    if (n > 1) path += '-' + std::to_string(n);
+    path += ".pdf";
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
