@@ -188,12 +188,13 @@ void InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleSta
   }
 }
 
-void RenderPrintFile(Program& program, const std::string& path) {
+bool RenderPrintFile(Program& program, const std::string& path) {
   int16_t number = program.files.OpenFileByMode(path, "I", "R", "W", 0);
-  if (number == 0) return;
+  if (number == 0) return false;
   // Closes the file also when a printer failure ends the printing early.
   FileTableLines lines(program.files, number);
   InterpretPrintFile(lines, program.platform.printer, program.state);
+  return true;
 }
 
 bool StreamPrintFileLines::Fill() {

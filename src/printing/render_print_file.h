@@ -12,8 +12,9 @@ class Program;
 class Printer;
 struct ModuleState;
 
-// Prints one complete print file on the printer.
-void RenderPrintFile(Program& program, const std::string& path);
+// Prints one complete print file on the printer. False when the file could
+// not be opened: then nothing was printed and the file is still unprinted.
+bool RenderPrintFile(Program& program, const std::string& path);
 
 // The lines of a print file, read one at a time: a line ends with CR LF or
 // a lone CR, which are not part of it; a lone LF belongs to the line.

@@ -247,7 +247,7 @@ TEST_F(RenderPrintFileTest, PrintsAFileReadThroughTheFileTable) {
   auto program = test.NewProgram();
   program->state.fontFaceName = "RUZeruzaz Ori";
   std::string path = dir.Write("VK00ABCD.TMP", "Hello\r\n#BOLD#World#form##JOBend#\r\nnot this\r\n");
-  RenderPrintFile(*program, path);
+  EXPECT_TRUE(RenderPrintFile(*program, path));
   EXPECT_EQ(test.printer.Printed(), "Hello\nWorld<ED>");
   // The file is closed again: it can be opened once more.
   int16_t again = program->files.OpenFileByMode(path, "I", "R", "W", 0);
@@ -257,7 +257,7 @@ TEST_F(RenderPrintFileTest, PrintsAFileReadThroughTheFileTable) {
 
 TEST_F(RenderPrintFileTest, AFileThatCannotBeOpenedLeavesThePrinterUntouched) {
   auto program = test.NewProgram();
-  RenderPrintFile(*program, dir / "missing.TMP");
+  EXPECT_FALSE(RenderPrintFile(*program, dir / "missing.TMP"));
   EXPECT_TRUE(test.printer.calls.empty());
 }
 
