@@ -162,6 +162,41 @@ TEST_F(SaveAsPdfTest, BoldAndItalicKeepTheFaceAndItsPitch) {
   EXPECT_EQ(printer->TextWidth("0"), regular);
 }
 
+// Dark pixels of the first page, rendered in grey at 72 dpi.
+int DarkPixels(const std::string& pdf) {
+  std::string root = pdf + "-page";
+  CommandOutput("pdftoppm -r 72 -gray -singlefile " + testing::Quoted(pdf) + " " +
+                testing::Quoted(root));
+  std::ifstream in(root + ".pgm", std::ios::binary);
+  std::string pgm((std::istreambuf_iterator<char>(in)), {});
+  int width = 0, height = 0, depth = 0, header = 0;
+  if (std::sscanf(pgm.c_str(), "P5 %d %d %d%n", &width, &height, &depth, &header) != 3) return -1;
+  int dark = 0;
+  for (std::size_t i = static_cast<std::size_t>(header) + 1; i < pgm.size(); ++i) {
+    dark += static_cast<unsigned char>(pgm[i]) < 128;
+  }
+  return dark;
+}
+
+TEST_F(SaveAsPdfTest, UnderlinedTextHasALineUnderIt) {
+  auto inkOf = [&](bool underline, const std::string& name) {
+    auto made = std::make_unique<PdfFileDevice>(dir / name);
+    PdfFileDevice& files = *made;
+    PagePrinter one(std::move(made));
+    one.SetFontName("Courier New");
+    one.SetFontSize(20);
+    one.SetFontUnderline(underline);
+    one.PrintText("underlined");
+    one.EndDoc();
+    return DarkPixels(files.Files().at(0));
+  };
+  int plain = inkOf(false, "plain");
+  int underlined = inkOf(true, "underlined");
+  ASSERT_GT(plain, 0);
+  // A line under ten characters of 12 points each, at least a pixel high.
+  EXPECT_GE(underlined - plain, 100);
+}
+
 TEST_F(SaveAsPdfTest, APrintFileBecomesPagesOfTheChosenSizesWithItsText) {
   Print("#FONT-1000#Hello world\r\n"
         "abc#BOLD#def#bold# caf\xE9 \x80 #ITALIC#slanted#italic#\r\n"
