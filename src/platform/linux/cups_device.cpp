@@ -162,25 +162,23 @@ void CupsDevice::ReadCapabilities(http_t* http, cups_dinfo_t* info) {
       media_.push_back(size);
     }
   }
+  defaultPaperSize_ = ChooseDefaultPaperSize(http, info);
+}
+
+// The destination's default sheet; else A4; else the first standard sheet it
+// has.
+int16_t CupsDevice::ChooseDefaultPaperSize(http_t* http, cups_dinfo_t* info) const {
   cups_size_t preferred;
-  bool hasDefault = cupsGetDestMediaDefault(http, dest_, info, CUPS_MEDIA_FLAGS_DEFAULT, &preferred);
-  bool a4 = Media(kPaperA4).has_value();
-  defaultPaperSize_ = 0;
-  for (const PaperSizeInfo& paper : AllPaperSizes()) {
-    if (hasDefault && SameSheet(paper, preferred) && Media(paper.number)) {
-      defaultPaperSize_ = paper.number;
-      break;
-    }
-  }
-  if (defaultPaperSize_ == 0) {
-    defaultPaperSize_ = kPaperA4;
+  if (cupsGetDestMediaDefault(http, dest_, info, CUPS_MEDIA_FLAGS_DEFAULT, &preferred)) {
     for (const PaperSizeInfo& paper : AllPaperSizes()) {
-      if (!a4 && Media(paper.number)) {
-        defaultPaperSize_ = paper.number;
-        break;
-      }
+      if (SameSheet(paper, preferred) && Media(paper.number)) return paper.number;
     }
   }
+  if (Media(kPaperA4)) return kPaperA4;
+  for (const PaperSizeInfo& paper : AllPaperSizes()) {
+    if (Media(paper.number)) return paper.number;
+  }
+  return kPaperA4;
 }
 
 std::string CupsDevice::Name() const {

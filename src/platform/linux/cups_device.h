@@ -43,6 +43,7 @@ class CupsDevice : public PrintDevice {
   CupsDevice(cups_dest_t* dest, int timeoutMs);
   static std::unique_ptr<CupsDevice> Find(const char* name, int timeoutMs);
   void ReadCapabilities(http_t* http, cups_dinfo_t* info);
+  int16_t ChooseDefaultPaperSize(http_t* http, cups_dinfo_t* info) const;
 
   cups_dest_t* dest_;
   int timeoutMs_;
