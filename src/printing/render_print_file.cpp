@@ -1,6 +1,7 @@
 #include "printing/render_print_file.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include "platform/printer.h"
@@ -59,8 +60,8 @@ std::string_view Part(std::string_view tag, std::size_t from, std::size_t count)
   return from < tag.size() ? tag.substr(from, count) : std::string_view();
 }
 
-// Each setting of a form is made even when the one before it failed: a
-// printer that lacks a size still turns the page and picks the bin.
+// Runs a printer operation whose failure changes nothing for the rest of
+// the file.
 template <typename Setting>
 void Attempt(Setting setting) {
   try {
@@ -69,6 +70,8 @@ void Attempt(Setting setting) {
   }
 }
 
+// Each setting of a form is made even when the one before it failed: a
+// printer that lacks a size still turns the page and picks the bin.
 void SelectForm(Printer& printer, std::string_view tag, int16_t orientation, int16_t bin) {
   // A number too large for a paper-size number is a size no printer offers.
   if (std::optional<int16_t> number = ToInt16(Val(Part(tag, 7, 3)))) {
