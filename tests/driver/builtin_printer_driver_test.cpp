@@ -13,12 +13,8 @@
 #include "driver/driver_fixture.h"
 #include "driver/font_phase.h"
 
-#if __has_include("platform/linux/page_printer.h") && \
-    __has_include("platform/linux/pdf_file_device.h")
 #include "platform/linux/page_printer.h"
 #include "platform/linux/pdf_file_device.h"
-#define RIZARODE_HAVE_BUILTIN_PRINTER 1
-#endif
 
 namespace rizarode {
 namespace {
@@ -26,7 +22,6 @@ namespace {
 using testing::DriverFixture;
 using testing::TempDir;
 
-#ifdef RIZARODE_HAVE_BUILTIN_PRINTER
 
 std::unique_ptr<Printer> SaveAsPdfInto(const std::string& directory) {
   return std::make_unique<PagePrinter>(std::make_unique<PdfFileDevice>(directory));
@@ -119,13 +114,6 @@ TEST(BuiltInPrinterDriverTest, TimeToWriteAndToReuse) {
             << ")\n";
 }
 
-#else
-
-TEST(BuiltInPrinterDriverTest, FormsAndEveryPitchNoWiderThanItsCharacter) {
-  GTEST_SKIP() << "the built-in printer is not part of this build";
-}
-
-#endif
 
 }  // namespace
 }  // namespace rizarode
