@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "platform/linux/file_registry_store.h"
 #include "platform/linux/linux_file_system.h"
+#include "platform/linux/linux_font_system.h"
 #include "platform/linux/linux_program_info.h"
 #include "platform/linux/stand_ins.h"
 #include "platform/linux/system_clock.h"
@@ -16,8 +18,8 @@ struct LinuxPlatform::Parts {
   std::unique_ptr<WindowList> windows = std::make_unique<NoWindowList>();
   std::unique_ptr<ProcessLauncher> launcher = std::make_unique<NoProcessLauncher>();
   LinuxFileSystem files;
-  std::unique_ptr<RegistryStore> registry = std::make_unique<EmptyRegistryStore>();
-  std::unique_ptr<FontSystem> fonts = std::make_unique<NoFontSystem>();
+  std::unique_ptr<RegistryStore> registry = std::make_unique<FileRegistryStore>(DefaultRegistryRoot());
+  std::unique_ptr<FontSystem> fonts = std::make_unique<LinuxFontSystem>(SystemRestartCommand());
   SystemClock clock;
   ClockSeededRandom random;
   LinuxProgramInfo info;
