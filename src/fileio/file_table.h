@@ -27,7 +27,9 @@ class FileTable {
 
   // Opens path by a mode letter ("A", "B", "I", "O", "R"; any case), an
   // access code ("", "R", "W", "RW") and a lock code ("", "S", "R", "W",
-  // "RW"). Returns the file number, or 0 when nothing was opened.
+  // "RW"). Returns the file number, the lowest one free, or 0 when nothing
+  // was opened: a combination that is not accepted, a missing file where one
+  // is needed, a sharing conflict, a full table. Nothing else is reported.
   int16_t OpenFileByMode(const std::string& path, const std::string& mode,
                          const std::string& access, const std::string& lock,
                          int16_t recordLength);
@@ -41,16 +43,22 @@ class FileTable {
   // Writes text and CR LF; a line longer than the handle's output line width
   // is continued on a new line.
   bool PrintLine(int16_t fileNumber, std::string_view text);
-  // Writes bytes at a position counted from 1 (binary and random modes).
+  // Writes bytes at a position counted from 1, or at the current position
+  // when the position is below 1.
   bool Put(int16_t fileNumber, int64_t position, std::string_view bytes);
   // Length of the file in bytes, -1 when the number is not open.
   int64_t Lof(int16_t fileNumber);
   // The position of the next read or write, counted from 1.
   int64_t Seek(int16_t fileNumber);
   bool SetSeek(int16_t fileNumber, int64_t position);
-  // The read buffer size of an input file (record length, 0 meaning 4096).
+  // The number of bytes read from the file at a time: for mode "I" the
+  // record length it was opened with, 0 meaning 4096; 0 for output modes.
   int BufferSize(int16_t fileNumber) const;
+  // Characters per written line: 255 for modes "A" and "O", 0 (no limit)
+  // otherwise.
   int LineWidth(int16_t fileNumber) const;
+  // The record length of a file opened in mode "R", as given.
+  int RecordLength(int16_t fileNumber) const;
   bool Close(int16_t fileNumber);
   bool IsOpen(int16_t fileNumber) const;
 

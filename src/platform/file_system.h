@@ -10,9 +10,11 @@
 
 namespace rizarode {
 
-// What other processes may do while a file is open.
+// What others may do while a file is open. An open that denies an access
+// fails while another open has it; an open that wants an access fails while
+// another open denies it. Other opens include the program's own.
 enum class ShareLock {
-  kDefault,    // the platform's default for the open mode
+  kDefault,    // the platform's default for the open mode (on Linux: shared)
   kShared,     // others may read and write
   kDenyRead,   // others may not read
   kDenyWrite,  // others may not write; the open fails while another
@@ -46,8 +48,10 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // Opens a file; nullptr when it cannot be opened as asked. Never follows a
-  // symbolic link at the file's own name when it may create or write.
+  // Opens a regular file; nullptr when it cannot be opened as asked or the
+  // sharing lock conflicts with another open. Never follows a symbolic link
+  // at the file's own name when it may create or write, and empties a file
+  // (truncate) only once the open has been granted.
   virtual std::unique_ptr<FileHandle> Open(const std::string& path,
                                            const OpenRequest& request) = 0;
 

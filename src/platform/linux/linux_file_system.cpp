@@ -2,29 +2,61 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+
+#include "platform/linux/share_locks.h"
 
 namespace rizarode {
 namespace {
 
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd = -1) : fd_(fd) {}
+  ~UniqueFd() { Reset(); }
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      fd_ = other.Release();
+    }
+    return *this;
+  }
+  int get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+  int Release() { return std::exchange(fd_, -1); }
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+// An open file, and the descriptor that holds its sharing claim (the same
+// descriptor for a read-only open).
 class PosixFileHandle : public FileHandle {
  public:
-  explicit PosixFileHandle(int fd) : fd_(fd) {}
+  PosixFileHandle(UniqueFd fd, UniqueFd guard)
+      : fd_(std::move(fd)), guard_(std::move(guard)) {}
   ~PosixFileHandle() override { Close(); }
 
   long Read(char* buffer, std::size_t size) override {
-    ssize_t n = ::read(fd_, buffer, size);
-    return n < 0 ? -1 : static_cast<long>(n);
+    for (;;) {
+      ssize_t n = ::read(fd_.get(), buffer, size);
+      if (n >= 0) return static_cast<long>(n);
+      if (errno != EINTR) return -1;
+    }
   }
   bool Write(const char* data, std::size_t size) override {
     while (size > 0) {
-      ssize_t n = ::write(fd_, data, size);
+      ssize_t n = ::write(fd_.get(), data, size);
       if (n < 0) {
         if (errno == EINTR) continue;
         return false;
@@ -36,68 +68,144 @@ class PosixFileHandle : public FileHandle {
   }
   int64_t Length() override {
     struct stat st {};
-    return ::fstat(fd_, &st) == 0 ? st.st_size : -1;
+    return ::fstat(fd_.get(), &st) == 0 ? st.st_size : -1;
   }
-  int64_t Position() override { return ::lseek(fd_, 0, SEEK_CUR); }
-  bool Seek(int64_t offset) override { return ::lseek(fd_, offset, SEEK_SET) >= 0; }
+  int64_t Position() override { return ::lseek(fd_.get(), 0, SEEK_CUR); }
+  bool Seek(int64_t offset) override {
+    return offset >= 0 && ::lseek(fd_.get(), offset, SEEK_SET) >= 0;
+  }
   bool Close() override {
-    if (fd_ < 0) return true;
-    int rc = ::close(fd_);
-    fd_ = -1;
+    if (!fd_) return true;
+    int rc = ::close(fd_.Release());
+    guard_.Reset();
     return rc == 0;
   }
 
  private:
-  int fd_;
+  UniqueFd fd_;
+  UniqueFd guard_;
 };
 
-bool IsHiddenName(const std::string& path) {
+ShareClaim ClaimFor(const OpenRequest& request) {
+  ShareClaim claim;
+  claim.read = request.read;
+  claim.write = request.write;
+  claim.denyRead = request.lock == ShareLock::kDenyRead ||
+                   request.lock == ShareLock::kDenyReadWrite;
+  claim.denyWrite = request.lock == ShareLock::kDenyWrite ||
+                    request.lock == ShareLock::kDenyReadWrite;
+  return claim;
+}
+
+bool ClearNonBlocking(int fd) {
+  int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+bool SameFile(int fd, const struct stat& file) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && st.st_dev == file.st_dev && st.st_ino == file.st_ino;
+}
+
+// Opens the guard's file again for writing. Going through /proc/self/fd
+// reaches the very inode the guard holds, so nothing planted at the path in
+// the meantime (a link, a FIFO, another file) is ever opened for writing.
+UniqueFd ReopenForWriting(const UniqueFd& guard, const std::string& path,
+                          bool read, const struct stat& file) {
+  int access = read ? O_RDWR : O_WRONLY;
+  std::string self = "/proc/self/fd/" + std::to_string(guard.get());
+  UniqueFd fd(::open(self.c_str(), access | O_CLOEXEC | O_NOCTTY));
+  if (fd || errno != ENOENT) return fd;
+  // No /proc: by the path again, never through a link, never blocking on
+  // something that is not a regular file, and only if it is still the file.
+  fd = UniqueFd(::open(path.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK));
+  if (!fd || !SameFile(fd.get(), file) || !ClearNonBlocking(fd.get())) return UniqueFd();
+  return fd;
+}
+
+std::string BaseName(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Hidden files are the ones that directory listings leave out by
+// convention: names that begin with a dot.
+bool IsHiddenName(const std::string& path) {
+  std::string base = BaseName(path);
   return !base.empty() && base[0] == '.';
+}
+
+// Case folding of ASCII letters only: the names sought come from a DOS
+// world, and the C library's folding would depend on the locale.
+bool EqualNoCase(const char* a, const std::string& b) {
+  std::size_t i = 0;
+  for (; a[i] && i < b.size(); ++i) {
+    auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return !a[i] && i == b.size();
+}
+
+bool IsKind(const std::string& path, bool directory) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return directory ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode);
+}
+
+std::string Why(const std::string& path, int error) {
+  return path + ": " + std::strerror(error);
 }
 
 }  // namespace
 
 std::unique_ptr<FileHandle> LinuxFileSystem::Open(const std::string& path,
                                                   const OpenRequest& request) {
-  int flags = O_CLOEXEC;
-  if (request.read && request.write) flags |= O_RDWR;
-  else if (request.write) flags |= O_WRONLY;
-  else flags |= O_RDONLY;
+  // The sharing claim lives on a read-only descriptor opened first: the
+  // kernel's read lease (no writers anywhere) can only be asked before this
+  // open itself writes. O_NONBLOCK keeps a FIFO planted at the name from
+  // blocking the program.
+  bool mayChange = request.write || request.create;
+  int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   if (request.create) flags |= O_CREAT;
-  if (request.truncate) flags |= O_TRUNC;
-  if (request.write || request.create) flags |= O_NOFOLLOW;
-  int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) return nullptr;
-  return std::make_unique<PosixFileHandle>(fd);
+  if (mayChange) flags |= O_NOFOLLOW;
+  UniqueFd guard(::open(path.c_str(), flags, 0666));
+  if (!guard) return nullptr;
+  struct stat file {};
+  if (::fstat(guard.get(), &file) != 0 || !S_ISREG(file.st_mode)) return nullptr;
+  if (!ClaimShare(guard.get(), ClaimFor(request))) return nullptr;
+
+  if (!request.write) {
+    if (!ClearNonBlocking(guard.get())) return nullptr;
+    return std::make_unique<PosixFileHandle>(std::move(guard), UniqueFd());
+  }
+  UniqueFd fd = ReopenForWriting(guard, path, request.read, file);
+  if (!fd) return nullptr;
+  // Emptied only now that the sharing claim has been granted.
+  if (request.truncate && ::ftruncate(fd.get(), 0) != 0) return nullptr;
+  return std::make_unique<PosixFileHandle>(std::move(fd), std::move(guard));
 }
 
 bool LinuxFileSystem::FileExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !IsHiddenName(path);
+  return !IsHiddenName(path) && IsKind(path, false);
 }
 
 std::optional<std::string> LinuxFileSystem::FindNoCase(const std::string& dir,
                                                        const std::string& name,
                                                        bool wantDirectory) {
-  std::string base = dir.empty() ? "." : dir;
-  std::string prefix = dir.empty() ? "" : (dir.back() == '/' ? dir : dir + "/");
-  auto matches = [&](const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;
-    return wantDirectory ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode);
-  };
-  if (matches(prefix + name)) return prefix + name;
-  DIR* d = ::opendir(base.c_str());
+  if (name.empty()) return std::nullopt;
+  std::string prefix = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+  if (IsKind(prefix + name, wantDirectory)) return prefix + name;
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
   if (!d) return std::nullopt;
+  // Of several names that differ only in case, the first in byte order wins,
+  // so that the same directory always gives the same answer.
   std::optional<std::string> found;
   while (dirent* entry = ::readdir(d)) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0 &&
-        matches(prefix + entry->d_name)) {
-      found = prefix + entry->d_name;
-      break;
-    }
+    if (!EqualNoCase(entry->d_name, name)) continue;
+    if (found && BaseName(*found) <= entry->d_name) continue;
+    if (IsKind(prefix + entry->d_name, wantDirectory)) found = prefix + entry->d_name;
   }
   ::closedir(d);
   return found;
@@ -109,44 +217,64 @@ bool LinuxFileSystem::DeleteFile(const std::string& path) {
 
 bool LinuxFileSystem::CopyFile(const std::string& from, const std::string& to,
                                std::string& error) {
-  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
-    error = from + ": " + std::strerror(errno);
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!in) {
+    error = Why(from, errno);
     return false;
   }
-  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (out < 0) {
-    error = to + ": " + std::strerror(errno);
-    ::close(in);
+  struct stat source {};
+  if (::fstat(in.get(), &source) != 0 || !S_ISREG(source.st_mode)) {
+    error = from + ": not a regular file";
+    return false;
+  }
+  // Never replaces anything at the target, a link included: an existing
+  // file there may be in use, and a link may point anywhere.
+  UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+  if (!out) {
+    error = Why(to, errno);
     return false;
   }
   char buffer[65536];
-  bool ok = true;
   for (;;) {
-    ssize_t n = ::read(in, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0 || ::write(out, buffer, static_cast<std::size_t>(n)) != n) {
-      error = to + ": " + std::strerror(errno);
-      ok = false;
+    ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = Why(from, errno);
       break;
     }
+    if (n == 0) {
+      if (::close(out.Release()) == 0) return true;
+      error = Why(to, errno);
+      break;
+    }
+    for (ssize_t done = 0; done < n;) {
+      ssize_t w = ::write(out.get(), buffer + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w < 0) {
+        error = Why(to, errno);
+        out.Reset();
+        ::unlink(to.c_str());
+        return false;
+      }
+      done += w;
+    }
   }
-  ::close(in);
-  if (::close(out) != 0 && ok) {
-    error = to + ": " + std::strerror(errno);
-    ok = false;
-  }
-  if (!ok) ::unlink(to.c_str());
-  return ok;
+  // A partial copy must not look like a good one.
+  out.Reset();
+  ::unlink(to.c_str());
+  return false;
 }
 
 std::string LinuxFileSystem::CurrentDirectory() {
-  char buffer[4096];
-  return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+  char* cwd = ::getcwd(nullptr, 0);
+  if (!cwd) return std::string();
+  std::string result(cwd);
+  std::free(cwd);
+  return result;
 }
 
 bool LinuxFileSystem::SetCurrentDirectory(const std::string& path) {
-  return ::chdir(path.c_str()) == 0;
+  return !path.empty() && ::chdir(path.c_str()) == 0;
 }
 
 std::optional<std::string> LinuxFileSystem::GetEnv(const std::string& name) {
