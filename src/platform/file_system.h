@@ -57,6 +57,12 @@ class FileSystem {
 
   // A normal file (not a directory, not hidden) of that name exists.
   virtual bool FileExists(const std::string& path) = 0;
+  // The name itself is a symbolic link (whatever it points to). A platform
+  // without links has none.
+  virtual bool IsSymbolicLink(const std::string& path) {
+    (void)path;
+    return false;
+  }
   // Finds a normal file or a directory entry in dir whose name matches name
   // without regard to case; the exact name wins. Returns the path as found.
   virtual std::optional<std::string> FindNoCase(const std::string& dir,

@@ -1,8 +1,6 @@
 #include "printing/status_window.h"
 
-#include <cmath>
-#include <cstdio>
-
+#include "platform/status_window_design.h"
 #include "printing/polling_cycle.h"
 #include "startup/messages.h"
 #include "startup/numbers.h"
@@ -16,6 +14,9 @@ FrmAbout::~FrmAbout() = default;
 
 void FrmAbout::Load() {
   view_ = program_.platform.desktop.CreateStatusWindow(*this);
+  for (const LabelDesign& design : kStatusWindowDesign) {
+    if (*design.caption != '\0') view_->SetLabel(design.label, design.caption);
+  }
   Form_Load();
 }
 

@@ -18,7 +18,8 @@ class FrmAbout : public StatusWindowEvents {
   explicit FrmAbout(Program& program);
   ~FrmAbout() override;
 
-  // Creates the platform window and runs Form_Load.
+  // Creates the platform window with the captions it was designed with and
+  // runs Form_Load.
   void Load();
   void Form_Load();
   void Form_QueryUnload(bool& cancel, int unloadMode) override;

@@ -3,7 +3,31 @@
 #include "startup/program.h"
 
 namespace rizarode {
+namespace {
 
-void DetectLanguage(Program& program) { program.state.languageCode = "NL"; }
+// In the order in which they are tried: the first directory that holds the
+// marker file decides.
+constexpr const char* kLanguageCodes[] = {"NL", "D", "GB", "F", "ORV"};
+constexpr char kMarkerFileName[] = "VELDRAK.TXT";
+constexpr char kDefaultLanguage[] = "NL";
+
+// The host application comes from DOS, where the names of its language
+// directories and marker files have no case; here they may have any.
+bool HoldsMarkerFile(FileSystem& files, const std::string& code) {
+  std::optional<std::string> directory = files.FindNoCase("", code, true);
+  return directory && files.FindNoCase(*directory, kMarkerFileName, false);
+}
+
+}  // namespace
+
+void DetectLanguage(Program& program) {
+  for (const char* code : kLanguageCodes) {
+    if (HoldsMarkerFile(program.platform.files, code)) {
+      program.state.languageCode = code;
+      return;
+    }
+  }
+  program.state.languageCode = kDefaultLanguage;
+}
 
 }  // namespace rizarode

@@ -1,19 +1,136 @@
 #include "startup/work_directory.h"
 
+#include <vector>
+
+#include "startup/numbers.h"
 #include "startup/program.h"
 
 namespace rizarode {
+namespace {
 
-// Until the candidate search lands, the current directory serves.
+constexpr char kSeparator = '/';
+// Longer candidates are refused: the host application is a DOS program and
+// receives the directory on its command line.
+constexpr std::size_t kLongestCandidate = 24;
+constexpr char kCriticalErrorTitle[] = "Critical error";
+
+bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && path.back() == kSeparator;
+}
+
+// The current directory followed by "TEXT", without a doubled separator
+// when the current directory is the root; nothing when it cannot be told.
+std::string TextBesideCurrentDirectory(FileSystem& files) {
+  std::string here = files.CurrentDirectory();
+  if (here.empty()) return {};
+  if (!EndsWithSeparator(here)) here += kSeparator;
+  return here + "TEXT";
+}
+
+std::vector<std::string> Candidates(FileSystem& files) {
+  auto env = [&](const char* name) { return files.GetEnv(name).value_or(""); };
+  return {env("TEMP"), env("TMP"),  env("TMPDIR"),
+          "/var/tmp",  "/tmp",      TextBesideCurrentDirectory(files),
+          "/"};
+}
+
+// The first candidate in which the probe file can be made, as it was given
+// (with a closing separator); empty when none can.
+std::string FirstUsableCandidate(Program& program) {
+  for (std::string candidate : Candidates(program.platform.files)) {
+    if (candidate.empty()) continue;
+    if (!EndsWithSeparator(candidate)) candidate += kSeparator;
+    if (candidate.size() > kLongestCandidate) continue;
+    if (ProbeFilePath(program, candidate + kProbeFileName)) return candidate;
+  }
+  return {};
+}
+
+// The option's directory in the case in which it was typed: upper-casing
+// keeps every position, so it sits in the typed text where it sits in the
+// upper-case one. On a file system that tells cases apart the upper-case
+// name would be another directory.
+std::string AsTyped(Program& program, const std::string& argumentText,
+                    std::size_t at, const std::string& upperCase) {
+  std::string typed = program.platform.info.ArgumentText();
+  if (UpperCase(typed) != argumentText) return upperCase;
+  return typed.substr(at, upperCase.size());
+}
+
+[[noreturn]] void ShowCriticalErrorAndEnd(Program& program,
+                                          const std::string& directory) {
+  program.platform.desktop.MessageBox(
+      "ERROR : directory from /TEMP= not found.\r\r"
+      "commandline = " + program.platform.info.ArgumentText() + "\r"
+      "tempdir = " + directory + "\r",
+      kMbOk + kMbIconCritical, kCriticalErrorTitle);
+  EndProgram(ExitCode::kNoWorkDirectory);
+}
+
+std::string Joined(const std::string& base, const std::string& path) {
+  if (path.front() == kSeparator || base.empty()) return path;
+  return EndsWithSeparator(base) ? base + path : base + kSeparator + path;
+}
+
+// The directory's full path as the system reports it once the directory is
+// current; the current directory is the same afterwards. When the current
+// directory cannot be told it could not be restored either, so the path is
+// then only joined, not visited.
+std::string FullPath(FileSystem& files, const std::string& directory) {
+  const std::string target = directory.empty() ? std::string(1, kSeparator) : directory;
+  const std::string saved = files.CurrentDirectory();
+  if (saved.empty() || !files.SetCurrentDirectory(target)) return Joined(saved, target);
+  std::string full = files.CurrentDirectory();
+  files.SetCurrentDirectory(saved);
+  return full.empty() ? Joined(saved, target) : full;
+}
+
+void UseOptionDirectory(Program& program, const std::string& argumentText,
+                        std::size_t valueAt) {
+  std::string rest = argumentText.substr(valueAt);
+  std::string directory =
+      AsTyped(program, argumentText, valueAt, TakeToken(rest, " "));
+  std::string& workDirectory = program.state.workDirectory;
+  if (directory.empty()) {
+    // Nothing after the option: the root, untested.
+    workDirectory = std::string(1, kSeparator);
+    return;
+  }
+  if (directory.back() == kSeparator || directory.back() == '\\') directory.pop_back();
+  if (!ProbeFilePath(program, directory + kSeparator + kProbeFileName)) {
+    ShowCriticalErrorAndEnd(program, directory);
+  }
+  workDirectory = FullPath(program.platform.files, directory);
+  if (!EndsWithSeparator(workDirectory)) workDirectory += kSeparator;
+}
+
+}  // namespace
+
 void ResolveWorkDirectory(Program& program, const std::string& argumentText) {
-  (void)argumentText;
-  program.state.workDirectory.clear();
+  std::size_t at = argumentText.find("/TEMP=");
+  if (at == std::string::npos) at = argumentText.find("/TEMP:");
+  if (at == std::string::npos) {
+    program.state.workDirectory = FirstUsableCandidate(program);
+    return;
+  }
+  UseOptionDirectory(program, argumentText, at + 6);
 }
 
 bool ProbeFilePath(Program& program, const std::string& path) {
-  (void)program;
-  (void)path;
-  return false;
+  if (path.find(' ') != std::string::npos) return false;
+  FileSystem& files = program.platform.files;
+  // A file already there is accepted untouched, so a read-only medium that
+  // carries one passes. A symbolic link there is not such a file: it might
+  // name a file anywhere, and the open below refuses to go through it.
+  if (files.FileExists(path) && !files.IsSymbolicLink(path)) return true;
+  int16_t number = program.files.OpenFileByMode(path, "B", "", "", 4096);
+  if (number == 0) return false;
+  // All three steps run even after one fails, so the file is not left open
+  // or behind when it can be helped.
+  bool written = program.files.Put(number, 1, kProductName);
+  bool closed = program.files.Close(number);
+  bool deleted = files.DeleteFile(path);
+  return written && closed && deleted;
 }
 
 std::string TakeToken(std::string& text, const std::string& delimiter) {

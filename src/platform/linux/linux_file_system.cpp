@@ -191,6 +191,11 @@ bool LinuxFileSystem::FileExists(const std::string& path) {
   return !IsHiddenName(path) && IsKind(path, false);
 }
 
+bool LinuxFileSystem::IsSymbolicLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 std::optional<std::string> LinuxFileSystem::FindNoCase(const std::string& dir,
                                                        const std::string& name,
                                                        bool wantDirectory) {

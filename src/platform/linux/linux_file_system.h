@@ -10,6 +10,7 @@ class LinuxFileSystem : public FileSystem {
   std::unique_ptr<FileHandle> Open(const std::string& path,
                                    const OpenRequest& request) override;
   bool FileExists(const std::string& path) override;
+  bool IsSymbolicLink(const std::string& path) override;
   std::optional<std::string> FindNoCase(const std::string& dir,
                                         const std::string& name,
                                         bool wantDirectory) override;

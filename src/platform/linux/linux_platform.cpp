@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/linux/file_registry_store.h"
+#include "platform/linux/gtk_desktop.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_font_system.h"
 #include "platform/linux/linux_program_info.h"
@@ -11,10 +12,21 @@
 #include "platform/linux/terminal_desktop.h"
 
 namespace rizarode {
+namespace {
+
+// A window system when a display can be opened, else the terminal.
+std::unique_ptr<Desktop> MakeDesktop(ProgramInfo& info) {
+  if (GtkDesktop::OpenDisplay()) return std::make_unique<GtkDesktop>(info.ExecutableName());
+  return std::make_unique<TerminalDesktop>(stdin, stderr);
+}
+
+}  // namespace
 
 struct LinuxPlatform::Parts {
-  Parts(int argc, char** argv) : random(clock), info(argc, argv) {}
-  std::unique_ptr<Desktop> desktop = std::make_unique<TerminalDesktop>(stdin, stderr);
+  Parts(int argc, char** argv) : random(clock), info(argc, argv) {
+    desktop = MakeDesktop(info);
+  }
+  std::unique_ptr<Desktop> desktop;
   std::unique_ptr<WindowList> windows = std::make_unique<NoWindowList>();
   std::unique_ptr<ProcessLauncher> launcher = std::make_unique<NoProcessLauncher>();
   LinuxFileSystem files;

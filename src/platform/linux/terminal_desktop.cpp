@@ -1,7 +1,6 @@
 #include "platform/linux/terminal_desktop.h"
 
 #include <poll.h>
-#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -20,14 +19,12 @@ std::atomic<int> pendingSessionEnd{0};
 void OnInterrupt(int) { pendingInterrupts.fetch_add(1); }
 void OnSessionEnd(int) { pendingSessionEnd.store(1); }
 
-void InstallSignalHandlers() {
+// Without SA_RESTART, so that a signal cuts the timer's wait short.
+void Install(int signal, void (*handler)(int), struct sigaction& saved) {
   struct sigaction action {};
-  action.sa_handler = OnInterrupt;
+  action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  action.sa_handler = OnSessionEnd;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);
+  sigaction(signal, &action, &saved);
 }
 
 bool IsYesNo(int style) { return (style & 7) == kMbYesNo; }
@@ -45,7 +42,13 @@ const char* IconWord(int style) {
 double MonotonicSeconds() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+bool IsTerminal(std::FILE* file) { return file != nullptr && isatty(fileno(file)); }
+
+bool BeginsWith(const std::string& text, const std::string& head) {
+  return text.compare(0, head.size(), head) == 0;
 }
 
 }  // namespace
@@ -59,13 +62,26 @@ std::string FormatMessageBox(const std::string& text, int style,
   return out;
 }
 
-// The status window as one line on standard error: rewritten in place on a
-// terminal, one line per change otherwise.
+std::string StatusLine(const std::string& caption, const std::string& status) {
+  if (caption.empty() || BeginsWith(status, caption)) return DisplayText(status);
+  return "[" + DisplayText(caption) + "] " + DisplayText(status);
+}
+
+// The status window as text on standard error. On a terminal one line is
+// rewritten in place. Elsewhere (a log, a pipe) every change is a line of its
+// own: the status text, and the caption in brackets when it changes to
+// something that the status text does not already say, so a text that also
+// becomes the caption gives one line, not two.
 class TerminalDesktop::View : public StatusWindowView {
  public:
-  View(TerminalDesktop& owner) : owner_(owner) {}
+  explicit View(TerminalDesktop& owner) : owner_(owner) {}
   ~View() override {
-    if (owner_.view_ == this) owner_.view_ = nullptr;
+    EndLine();
+    if (owner_.view_ == this) {
+      owner_.RestoreSignalHandlers();
+      owner_.view_ = nullptr;
+      owner_.events_ = nullptr;
+    }
   }
 
   void SetLabel(StatusLabel label, const std::string& text) override {
@@ -75,28 +91,32 @@ class TerminalDesktop::View : public StatusWindowView {
     return labels_[static_cast<int>(label)];
   }
   void SetCaption(const std::string& caption) override {
+    if (caption == caption_) return;
     caption_ = caption;
-    Repaint();
+    if (inPlace_) {
+      Rewrite();
+    } else if (!Status().empty() && !BeginsWith(Status(), caption_)) {
+      PrintLine("[" + DisplayText(caption_) + "]");
+    }
   }
   std::string Caption() const override { return caption_; }
 
   void Repaint() override {
-    std::string line = "[" + Cp1252ToUtf8(caption_) + "] " +
-                       Cp1252ToUtf8(labels_[static_cast<int>(StatusLabel::lblStatus)]);
-    if (line == lastLine_) return;
-    lastLine_ = line;
-    if (isatty(fileno(owner_.err_))) {
-      std::fprintf(owner_.err_, "\r\033[K%s", line.c_str());
-      lineOpen_ = true;
-    } else {
-      std::fprintf(owner_.err_, "%s\n", line.c_str());
+    if (inPlace_) {
+      Rewrite();
+    } else if (Status() != printedStatus_) {
+      printedStatus_ = Status();
+      PrintLine(DisplayText(printedStatus_));
     }
-    std::fflush(owner_.err_);
   }
+
+  // Closes the line in place so that other output starts on a line of its
+  // own; the next change shows the status line again.
   void EndLine() {
-    if (lineOpen_) std::fputc('\n', owner_.err_);
-    lineOpen_ = false;
-    lastLine_.clear();
+    if (!shownInPlace_.empty()) std::fputc('\n', owner_.err_);
+    shownInPlace_.clear();
+    printedStatus_.clear();
+    std::fflush(owner_.err_);
   }
 
   void Show() override { visible_ = true; }
@@ -105,6 +125,7 @@ class TerminalDesktop::View : public StatusWindowView {
   void SetState(WindowState state) override { state_ = state; }
   WindowState State() const override { return state_; }
 
+  // A terminal of 80 by 25 characters, in twips.
   int ScreenWidth() const override { return 80 * 120; }
   int ScreenHeight() const override { return 25 * 240; }
   int WindowWidth() const override { return 5205; }
@@ -115,25 +136,56 @@ class TerminalDesktop::View : public StatusWindowView {
   void SetTimerEnabled(bool enabled) override { timerEnabled_ = enabled; }
   bool TimerEnabled() const override { return timerEnabled_; }
 
-  StatusWindowEvents* events = nullptr;
-
  private:
+  const std::string& Status() const {
+    return labels_[static_cast<int>(StatusLabel::lblStatus)];
+  }
+  void Rewrite() {
+    if (Status().empty()) return;
+    std::string line = StatusLine(caption_, Status());
+    if (line == shownInPlace_) return;
+    shownInPlace_ = line;
+    std::fprintf(owner_.err_, "\r\033[K%s", line.c_str());
+    std::fflush(owner_.err_);
+  }
+  void PrintLine(const std::string& line) {
+    std::fprintf(owner_.err_, "%s\n", line.c_str());
+    std::fflush(owner_.err_);
+  }
+
   TerminalDesktop& owner_;
+  const bool inPlace_ = IsTerminal(owner_.err_);
   std::string labels_[8];
   std::string caption_;
-  std::string lastLine_;
-  bool lineOpen_ = false;
+  std::string shownInPlace_;
+  std::string printedStatus_;
   bool visible_ = false;
   bool timerEnabled_ = false;
   WindowState state_ = WindowState::kNormal;
 };
 
 TerminalDesktop::TerminalDesktop(std::FILE* in, std::FILE* err)
-    : in_(in), err_(err) {
-  InstallSignalHandlers();
+    : in_(in), err_(err) {}
+
+TerminalDesktop::~TerminalDesktop() { RestoreSignalHandlers(); }
+
+void TerminalDesktop::InstallSignalHandlers() {
+  if (handlersInstalled_) return;
+  pendingInterrupts.store(0);
+  pendingSessionEnd.store(0);
+  Install(SIGINT, OnInterrupt, savedInt_);
+  Install(SIGTERM, OnSessionEnd, savedTerm_);
+  Install(SIGHUP, OnSessionEnd, savedHup_);
+  handlersInstalled_ = true;
 }
 
-TerminalDesktop::~TerminalDesktop() = default;
+void TerminalDesktop::RestoreSignalHandlers() {
+  if (!handlersInstalled_) return;
+  sigaction(SIGINT, &savedInt_, nullptr);
+  sigaction(SIGTERM, &savedTerm_, nullptr);
+  sigaction(SIGHUP, &savedHup_, nullptr);
+  handlersInstalled_ = false;
+}
 
 int TerminalDesktop::MessageBox(const std::string& text, int style,
                                 const std::string& title) {
@@ -141,16 +193,30 @@ int TerminalDesktop::MessageBox(const std::string& text, int style,
   std::fputs(FormatMessageBox(text, style, title).c_str(), err_);
   bool yesNo = IsYesNo(style);
   int defaultAnswer = yesNo ? kIdNo : kIdOk;
-  if (in_ == nullptr || !isatty(fileno(in_))) {
+  if (!IsTerminal(in_)) {
     std::fprintf(err_, "-> %s\n", yesNo ? "No" : "OK");
     std::fflush(err_);
     return defaultAnswer;
   }
+  return AskTerminal(yesNo, defaultAnswer);
+}
+
+int TerminalDesktop::AskTerminal(bool yesNo, int defaultAnswer) {
   for (;;) {
     std::fputs(yesNo ? "Yes or No? " : "Press Enter. ", err_);
     std::fflush(err_);
     char answer[64];
-    if (std::fgets(answer, sizeof answer, in_) == nullptr) return defaultAnswer;
+    if (std::fgets(answer, sizeof answer, in_) == nullptr) {
+      // Ctrl-C at the prompt: the close request waits for the next round of
+      // events and the question is asked again. The end of the session does
+      // not wait for an answer.
+      if (std::ferror(in_) && errno == EINTR && pendingSessionEnd.load() == 0) {
+        std::clearerr(in_);
+        std::fputc('\n', err_);
+        continue;
+      }
+      return defaultAnswer;
+    }
     if (!yesNo) return kIdOk;
     char first = static_cast<char>(std::toupper(static_cast<unsigned char>(answer[0])));
     if (first == 'Y' || first == 'J') return kIdYes;
@@ -183,6 +249,7 @@ std::unique_ptr<StatusWindowView> TerminalDesktop::CreateStatusWindow(
   auto view = std::make_unique<View>(*this);
   view_ = view.get();
   events_ = &events;
+  InstallSignalHandlers();
   return view;
 }
 
@@ -196,9 +263,11 @@ void TerminalDesktop::RunEventLoop() {
       poll(nullptr, 0, wait);  // a signal cuts the wait short
       continue;
     }
-    int interval = view_ ? view_->TimerInterval() : 1000;
-    nextTick = now + interval / 1000.0;
     if (view_ && view_->TimerEnabled() && events_) events_->timClock_Timer();
+    // Counted from the end of the tick: a tick that printed for a long time
+    // is not followed by a burst of late ones.
+    int interval = view_ ? view_->TimerInterval() : 1000;
+    nextTick = MonotonicSeconds() + interval / 1000.0;
   }
 }
 

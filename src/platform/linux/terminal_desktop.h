@@ -4,6 +4,8 @@
 // ticks, Ctrl-C as the user's close request and SIGTERM or SIGHUP as the end
 // of the session.
 
+#include <signal.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -15,9 +17,13 @@ namespace rizarode {
 class TerminalDesktop : public Desktop {
  public:
   // Messages go to err; answers come from in, read only when it is a
-  // terminal (otherwise the default button is taken and said).
+  // terminal (otherwise the default button is taken and said). While the
+  // status window exists, SIGINT, SIGTERM and SIGHUP are its events; before,
+  // they keep their usual effect.
   TerminalDesktop(std::FILE* in, std::FILE* err);
   ~TerminalDesktop() override;
+  TerminalDesktop(const TerminalDesktop&) = delete;
+  TerminalDesktop& operator=(const TerminalDesktop&) = delete;
 
   int MessageBox(const std::string& text, int style,
                  const std::string& title) override;
@@ -29,16 +35,28 @@ class TerminalDesktop : public Desktop {
  private:
   class View;
   void DeliverSignals();
+  int AskTerminal(bool yesNo, int defaultAnswer);
+  void InstallSignalHandlers();
+  void RestoreSignalHandlers();
 
   std::FILE* in_;
   std::FILE* err_;
   View* view_ = nullptr;
   StatusWindowEvents* events_ = nullptr;
+  struct sigaction savedInt_ {};
+  struct sigaction savedTerm_ {};
+  struct sigaction savedHup_ {};
+  bool handlersInstalled_ = false;
 };
 
 // The text of a message box as the terminal shows it: title, text with each
 // CR a line break, and the buttons.
 std::string FormatMessageBox(const std::string& text, int style,
                              const std::string& title);
+
+// What the terminal shows of the status window on one line: the status
+// text, after the caption in brackets unless the text already begins with
+// it. Both 8-bit; the result is UTF-8.
+std::string StatusLine(const std::string& caption, const std::string& status);
 
 }  // namespace rizarode

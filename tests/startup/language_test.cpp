@@ -1,0 +1,122 @@
+#include "startup/language.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "startup/messages.h"
+#include "support/temp_dir.h"
+#include "support/test_platform.h"
+
+namespace rizarode {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CurrentDirectoryGuard;
+using testing::TempDir;
+using testing::TestPlatform;
+
+std::string Detect() {
+  TestPlatform t;
+  auto program = t.NewProgram();
+  DetectLanguage(*program);
+  return program->state.languageCode;
+}
+
+class DetectLanguageTest : public ::testing::Test {
+ protected:
+  DetectLanguageTest() : here_(dir_.path()) {}
+  void Mark(const std::string& path) { dir_.Write(path, ""); }
+  TempDir dir_;
+  CurrentDirectoryGuard here_;
+};
+
+TEST_F(DetectLanguageTest, NoMarkerGivesDutch) {
+  EXPECT_EQ(Detect(), "NL");
+  fs::create_directories(dir_ / "GB");
+  dir_.Write("GB/OTHER.TXT", "");
+  EXPECT_EQ(Detect(), "NL");
+}
+
+TEST_F(DetectLanguageTest, FirstDirectoryInTheFixedOrderWins) {
+  Mark("ORV/VELDRAK.TXT");
+  EXPECT_EQ(Detect(), "ORV");
+  Mark("F/VELDRAK.TXT");
+  EXPECT_EQ(Detect(), "F");
+  Mark("GB/VELDRAK.TXT");
+  EXPECT_EQ(Detect(), "GB");
+  Mark("D/VELDRAK.TXT");
+  EXPECT_EQ(Detect(), "D");
+  Mark("NL/VELDRAK.TXT");
+  EXPECT_EQ(Detect(), "NL");
+}
+
+TEST_F(DetectLanguageTest, NamesMatchInAnyCase) {
+  Mark("gb/Veldrak.txt");
+  EXPECT_EQ(Detect(), "GB");
+  Mark("d/veldrak.TXT");
+  EXPECT_EQ(Detect(), "D");
+}
+
+TEST_F(DetectLanguageTest, OnlyAFileCountsAsMarker) {
+  fs::create_directories(dir_ / "D/VELDRAK.TXT");
+  dir_.Write("GB", "a file where a directory belongs");
+  Mark("orv/VELDRAK.TXT");
+  EXPECT_EQ(Detect(), "ORV");
+}
+
+TEST(MessagePatternTest, FAndOrvThroughEveryPattern) {
+  // "ORV" is Dutch everywhere.
+  EXPECT_EQ(MessageLanguage1("ORV"), Language::kDutch);
+  EXPECT_EQ(MessageLanguage2("ORV"), Language::kDutch);
+  EXPECT_EQ(MessageLanguage3("ORV"), Language::kDutch);
+  EXPECT_FALSE(UsesGermanFormNames("ORV"));
+  EXPECT_EQ(DriverRefusalReport("ORV"), DriverRefusalReport("NL"));
+  EXPECT_EQ(StartFailureMessage("ORV"), StartFailureMessage("NL"));
+  EXPECT_EQ(CloseRefusalMessage("ORV"), CloseRefusalMessage("NL"));
+  EXPECT_EQ(InitializingStatus("ORV"), "Initialiseren");
+  EXPECT_EQ(NoPrinterMessage("ORV"), NoPrinterMessage("NL"));
+  EXPECT_EQ(RestartTitle("ORV"), "Systeeminstellingen wijzigen");
+
+  // "F" has no texts of its own: English, Dutch, nothing, not German.
+  EXPECT_EQ(MessageLanguage1("F"), Language::kEnglish);
+  EXPECT_EQ(MessageLanguage2("F"), Language::kDutch);
+  EXPECT_EQ(MessageLanguage3("F"), std::nullopt);
+  EXPECT_FALSE(UsesGermanFormNames("F"));
+  EXPECT_EQ(DriverRefusalReport("F"), DriverRefusalReport("GB"));
+  EXPECT_EQ(StartFailureMessage("F"), StartFailureMessage("GB"));
+  EXPECT_EQ(CloseRefusalMessage("F"), CloseRefusalMessage("NL"));
+  EXPECT_EQ(InitializingStatus("F"), std::nullopt);
+  EXPECT_EQ(NoPrinterMessage("F"), NoPrinterMessage("GB"));
+  EXPECT_EQ(RestartMessage("F"), RestartMessage("GB"));
+}
+
+TEST(MessagePatternTest, LanguagesDifferAndTheEmptyCodeRefusesSilently) {
+  EXPECT_TRUE(UsesGermanFormNames("D"));
+  EXPECT_FALSE(UsesGermanFormNames("NL"));
+  EXPECT_NE(DriverRefusalReport("D"), DriverRefusalReport("NL"));
+  EXPECT_NE(DriverRefusalReport("GB"), DriverRefusalReport("NL"));
+  EXPECT_EQ(InitializingStatus("D"), "Initialisieren");
+  EXPECT_EQ(InitializingStatus("GB"), "Initializing");
+  EXPECT_EQ(CloseRefusalMessage(""), std::nullopt);
+  EXPECT_EQ(CloseRefusalMessage("nl"), std::nullopt);  // codes compare exactly
+  // Pattern 1 has English as its fallback, so a message box is never empty.
+  EXPECT_EQ(StartFailureMessage(""), StartFailureMessage("GB"));
+}
+
+TEST(MessageTextTest, ReportsNameTheRegularFontAndHaveNoLineFeeds) {
+  for (const char* code : {"NL", "D", "GB"}) {
+    for (const std::string& text :
+         {DriverRefusalReport(code), StartFailureMessage(code), NoPrinterMessage(code),
+          RestartMessage(code), *CloseRefusalMessage(code)}) {
+      EXPECT_EQ(text.find('\n'), std::string::npos) << code;
+    }
+    EXPECT_NE(DriverRefusalReport(code).find("'RUZeruzaz Ori Standaard (TrueType)'"),
+              std::string::npos);
+    EXPECT_EQ(DriverRefusalReport(code).substr(DriverRefusalReport(code).size() - 1), "\r");
+    EXPECT_NE(StartFailureMessage(code).back(), '\r');
+  }
+}
+
+}  // namespace
+}  // namespace rizarode

@@ -1,0 +1,208 @@
+#include "startup/work_directory.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "startup/numbers.h"
+#include "support/temp_dir.h"
+#include "support/test_platform.h"
+
+namespace rizarode {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CurrentDirectoryGuard;
+using testing::EndCodeOf;
+using testing::EnvGuard;
+using testing::TempDir;
+using testing::TestPlatform;
+
+TEST(TakeTokenTest, CutsAtTheFirstDelimiter) {
+  std::string text = "12 : A4";
+  EXPECT_EQ(TakeToken(text, " "), "12");
+  EXPECT_EQ(text, ": A4");
+
+  text = "ABC";
+  EXPECT_EQ(TakeToken(text, " "), "ABC");
+  EXPECT_EQ(text, "");
+
+  text = "a::b::c";
+  EXPECT_EQ(TakeToken(text, "::"), "a");
+  EXPECT_EQ(text, "b::c");
+
+  text = " lead";
+  EXPECT_EQ(TakeToken(text, " "), "");
+  EXPECT_EQ(text, "lead");
+}
+
+// A run in a temporary current directory with TEMP, TMP and TMPDIR under
+// the test's control; candidates are given relative to it, which keeps them
+// within the length limit.
+class WorkDirectoryTest : public ::testing::Test {
+ protected:
+  WorkDirectoryTest() : here_(dir_.path()) {}
+
+  void MakeDir(const std::string& name) { fs::create_directories(dir_ / name); }
+
+  // Resolves with the command line as typed; the program sees it upper-cased.
+  std::string Resolve(const std::string& typed) {
+    t_.info.argumentText = typed;
+    program_ = t_.NewProgram();
+    code_ = EndCodeOf([&] { ResolveWorkDirectory(*program_, UpperCase(typed)); });
+    return program_->state.workDirectory;
+  }
+
+  std::string Real(const std::string& name) const {
+    return fs::canonical(dir_ / name).string() + "/";
+  }
+
+  TempDir dir_;
+  CurrentDirectoryGuard here_;
+  EnvGuard temp_{"TEMP", nullptr};
+  EnvGuard tmp_{"TMP", nullptr};
+  EnvGuard tmpdir_{"TMPDIR", nullptr};
+  TestPlatform t_;
+  std::unique_ptr<Program> program_;
+  int code_ = -1;
+};
+
+TEST_F(WorkDirectoryTest, TakesTheFirstCandidateThatPassesTheProbe) {
+  MakeDir("a");
+  MakeDir("b");
+  MakeDir("c");
+  MakeDir("x y");
+  struct Case {
+    const char* temp;
+    const char* tmp;
+    const char* tmpdir;
+    const char* expected;
+  } cases[] = {
+      {"a", "b", "c", "a/"},
+      {"a/", "b", "c", "a/"},            // a closing separator is not doubled
+      {nullptr, "b", "c", "b/"},         // unset
+      {"", "b", "c", "b/"},              // empty
+      {"missing", "b", "c", "b/"},       // fails the probe
+      {"x y", "b", "c", "b/"},           // a blank inside
+      {"a/missing", "missing", "c", "c/"},
+  };
+  for (const Case& c : cases) {
+    EnvGuard temp("TEMP", c.temp);
+    EnvGuard tmp("TMP", c.tmp);
+    EnvGuard tmpdir("TMPDIR", c.tmpdir);
+    EXPECT_EQ(Resolve(""), c.expected) << (c.temp ? c.temp : "(unset)");
+    EXPECT_EQ(code_, -1);
+  }
+  for (const char* d : {"a", "b", "c", "x y"}) {
+    EXPECT_TRUE(fs::is_empty(dir_ / d)) << "probe file left in " << d;
+  }
+  EXPECT_TRUE(t_.desktop.boxes.empty());
+}
+
+TEST_F(WorkDirectoryTest, RefusesCandidatesLongerThanTwentyFourCharacters) {
+  const std::string name23(23, 'd');
+  const std::string name24(24, 'e');
+  MakeDir(name23);
+  MakeDir(name24);
+  MakeDir("b");
+  {
+    EnvGuard temp("TEMP", name24.c_str());  // 25 with its separator
+    EnvGuard tmp("TMP", "b");
+    EXPECT_EQ(Resolve(""), "b/");
+  }
+  {
+    EnvGuard temp("TEMP", (name23 + "/").c_str());  // exactly 24
+    EnvGuard tmp("TMP", "b");
+    EXPECT_EQ(Resolve(""), name23 + "/");
+  }
+}
+
+TEST_F(WorkDirectoryTest, AcceptsAProbeFileAlreadyThereWithoutWriting) {
+  MakeDir("ro");
+  dir_.Write("ro/VELDRAK.TMP", "keep");
+  ::chmod((dir_ / "ro").c_str(), 0555);
+  EnvGuard temp("TEMP", "ro");
+  EXPECT_EQ(Resolve(""), "ro/");
+  EXPECT_EQ(dir_.Read("ro/VELDRAK.TMP"), "keep");
+}
+
+TEST_F(WorkDirectoryTest, NeverFollowsALinkPlantedAtTheProbeFile) {
+  MakeDir("trap");
+  MakeDir("b");
+  dir_.Write("victim", "victim");
+  fs::create_symlink(dir_ / "victim", dir_ / "trap/VELDRAK.TMP");
+  MakeDir("dangle");
+  fs::create_symlink(dir_ / "created-through-link", dir_ / "dangle/VELDRAK.TMP");
+
+  EnvGuard temp("TEMP", "trap");
+  EnvGuard tmp("TMP", "dangle");
+  EnvGuard tmpdir("TMPDIR", "b");
+  EXPECT_EQ(Resolve(""), "b/");
+  EXPECT_EQ(dir_.Read("victim"), "victim");
+  EXPECT_TRUE(fs::is_symlink(dir_ / "trap/VELDRAK.TMP"));
+  EXPECT_FALSE(fs::exists(dir_ / "created-through-link"));
+}
+
+TEST_F(WorkDirectoryTest, FallsBackToTheSystemsTemporaryDirectory) {
+  if (::access("/var/tmp", W_OK) != 0) GTEST_SKIP() << "/var/tmp is not writable";
+  EXPECT_EQ(Resolve(""), "/var/tmp/");
+}
+
+TEST_F(WorkDirectoryTest, OptionDirectoryKeepsItsTypedCaseAndBecomesFull) {
+  MakeDir("Work");
+  const fs::path before = fs::current_path();
+  for (const char* typed : {"/temp=Work", "/TEMP:Work", "/Temp=Work/", "/TEMP=Work\\",
+                            "/TEMP=Work /WDEBUG=1", "/TEMP:elsewhere /TEMP=Work",
+                            "/WDEBUG=1 /tEmP=./Work"}) {
+    EXPECT_EQ(Resolve(typed), Real("Work")) << typed;
+    EXPECT_EQ(code_, -1) << typed;
+    EXPECT_EQ(fs::current_path(), before) << typed;
+  }
+  EXPECT_EQ(Resolve("/TEMP=" + dir_.path() + "/Work"), Real("Work"));
+  EXPECT_TRUE(fs::is_empty(dir_ / "Work"));
+  EXPECT_TRUE(t_.desktop.boxes.empty());
+}
+
+TEST_F(WorkDirectoryTest, OptionWithoutADirectoryGivesTheRootUntested) {
+  EXPECT_EQ(Resolve("/TEMP= /WDEBUG=1"), "/");
+  EXPECT_EQ(Resolve("/WDEBUG=1 /TEMP:"), "/");
+  EXPECT_TRUE(t_.desktop.boxes.empty());
+}
+
+TEST_F(WorkDirectoryTest, OptionNamingNoUsableDirectoryEndsWithCriticalError) {
+  dir_.Write("plain", "a file, not a directory");
+  EnvGuard temp("TEMP", ".");  // the candidates are not tried instead
+  for (const char* directory : {"NoWhere", "plain"}) {
+    const std::string typed = std::string("/wdebug=1 /temp=") + directory + "/ more";
+    EXPECT_EQ(Resolve(typed), "") << directory;
+    EXPECT_EQ(code_, static_cast<int>(ExitCode::kNoWorkDirectory));
+    ASSERT_FALSE(t_.desktop.boxes.empty());
+    const testing::ShownBox& box = t_.desktop.boxes.back();
+    EXPECT_EQ(box.title, "Critical error");
+    EXPECT_EQ(box.style, 16);
+    EXPECT_EQ(box.text, "ERROR : directory from /TEMP= not found.\r\r"
+                        "commandline = " + typed + "\r"
+                        "tempdir = " + directory + "\r");
+  }
+  // The error names "/TEMP=" also for "/TEMP:".
+  Resolve("/TEMP:gone");
+  EXPECT_EQ(t_.desktop.boxes.back().text.substr(0, 40), "ERROR : directory from /TEMP= not found.");
+}
+
+TEST(ProbeFilePathTest, RefusesPathsWithABlankWithoutTouchingThem) {
+  TempDir dir;
+  dir.Write("with blank/VELDRAK.TMP", "there");
+  TestPlatform t;
+  auto program = t.NewProgram();
+  EXPECT_FALSE(ProbeFilePath(*program, dir / "with blank/VELDRAK.TMP"));
+  EXPECT_TRUE(ProbeFilePath(*program, dir / "VELDRAK.TMP"));
+  EXPECT_FALSE(fs::exists(dir / "VELDRAK.TMP"));
+  EXPECT_FALSE(ProbeFilePath(*program, dir / "missing/VELDRAK.TMP"));
+  // Nothing stays open after the probe.
+  for (int16_t n = 1; n <= 3; ++n) EXPECT_FALSE(program->files.IsOpen(n));
+}
+
+}  // namespace
+}  // namespace rizarode
