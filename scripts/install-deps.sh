@@ -28,3 +28,22 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# Locales with a decimal comma, for the tests of locale-dependent number text.
+wanted_locales=(nl_NL.UTF-8 de_DE.UTF-8)
+locales_missing=0
+for l in "${wanted_locales[@]}"; do
+  locale -a 2>/dev/null | grep -qix "${l%.UTF-8}.utf8" || locales_missing=1
+done
+if [ "$locales_missing" -eq 1 ] && [ -f /etc/locale.gen ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  for l in "${wanted_locales[@]}"; do
+    if grep -q "^# *$l UTF-8" /etc/locale.gen; then
+      $SUDO sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$l UTF-8" /etc/locale.gen; then
+      echo "$l UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  $SUDO locale-gen
+fi

@@ -38,6 +38,8 @@ class Printer {
  public:
   virtual ~Printer() = default;
 
+  // The printer's name as 8-bit (Windows-1252) text, like every text of the
+  // program: the driver file and the status window take it as it comes.
   virtual std::string DeviceName() = 0;
 
   virtual std::string FontName() = 0;

@@ -1,12 +1,233 @@
 #include "printing/render_print_file.h"
 
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "platform/printer.h"
+#include "startup/numbers.h"
 #include "startup/program.h"
 
 namespace rizarode {
+namespace {
 
-void RenderPrintFile(Program& program, const std::string& path) {
-  (void)program;
-  (void)path;
+enum class Tag {
+  kJobStart,
+  kJobEnd,
+  kBoldOn,
+  kBoldOff,
+  kUnderlineOn,
+  kUnderlineOff,
+  kItalicOn,
+  kItalicOff,
+  kFormPortrait,
+  kFormLandscape,
+  kFormPortraitManual,
+  kFormLandscapeManual,
+  kFormFeed,
+  kFont,
+  kFontEnd,
+  kOther,
+};
+
+// Compared character code by character code, as unsigned bytes.
+bool Between(std::string_view tag, std::string_view low, std::string_view high) {
+  return tag.compare(low) >= 0 && tag.compare(high) <= 0;
 }
+
+// The first row of the tag table that the tag matches; the order matters.
+Tag Classify(std::string_view tag) {
+  if (tag == "#JOBstart#") return Tag::kJobStart;
+  if (tag == "#JOBend#") return Tag::kJobEnd;
+  if (tag == "#BOLD#") return Tag::kBoldOn;
+  if (tag == "#bold#") return Tag::kBoldOff;
+  if (tag == "#UNDERLINE#") return Tag::kUnderlineOn;
+  if (tag == "#underline#") return Tag::kUnderlineOff;
+  if (tag == "#ITALIC#") return Tag::kItalicOn;
+  if (tag == "#italic#") return Tag::kItalicOff;
+  if (Between(tag, "#FORM-P001#", "#FORM-P999#")) return Tag::kFormPortrait;
+  if (Between(tag, "#FORM-L001#", "#FORM-L999#")) return Tag::kFormLandscape;
+  if (Between(tag, "#FORM-p001#", "#FORM-p999#")) return Tag::kFormPortraitManual;
+  if (Between(tag, "#FORM-l001#", "#FORM-l999#")) return Tag::kFormLandscapeManual;
+  if (tag == "#form#") return Tag::kFormFeed;
+  if (Between(tag, "#FONT-0000#", "#FONT-9999#")) return Tag::kFont;
+  if (tag == "#font#") return Tag::kFontEnd;
+  return Tag::kOther;
+}
+
+// Characters [from, from + count) of a tag, as far as the tag reaches.
+std::string_view Part(std::string_view tag, std::size_t from, std::size_t count) {
+  return from < tag.size() ? tag.substr(from, count) : std::string_view();
+}
+
+// Runs a printer operation whose failure changes nothing for the rest of
+// the file.
+template <typename Setting>
+void Attempt(Setting setting) {
+  try {
+    setting();
+  } catch (const PrinterError&) {
+  }
+}
+
+// Each setting of a form is made even when the one before it failed: a
+// printer that lacks a size still turns the page and picks the bin.
+void SelectForm(Printer& printer, std::string_view tag, int16_t orientation, int16_t bin) {
+  // A number too large for a paper-size number is a size no printer offers.
+  if (std::optional<int16_t> number = ToInt16(Val(Part(tag, 7, 3)))) {
+    Attempt([&] { printer.SetPaperSize(*number); });
+  }
+  Attempt([&] { printer.SetOrientation(orientation); });
+  Attempt([&] { printer.SetPaperBin(bin); });
+}
+
+void SelectFontSize(Printer& printer, std::string_view tag, const std::string& face) {
+  auto points = static_cast<float>(Val(Part(tag, 6, 4)) / 100);
+  printer.SetFontSize(points);
+  printer.SetFontName(face);
+  printer.SetFontSize(points);
+}
+
+// A closing form feed ends the host's print job, so the job reaches the
+// spooler at once; an inner one only turns the page.
+void FormFeed(Printer& printer, bool closing) {
+  Attempt([&] {
+    if (closing) {
+      printer.EndDoc();
+    } else {
+      printer.NewPage();
+    }
+  });
+}
+
+class LineInterpreter {
+ public:
+  LineInterpreter(Printer& printer, const ModuleState& state) : printer_(printer), state_(state) {}
+
+  // Prints one line without its line end; false when "#JOBend#" was met.
+  bool Interpret(std::string_view rest) {
+    while (!rest.empty()) {
+      std::size_t p1 = rest.find('#');
+      std::size_t p2 = p1 == std::string_view::npos ? p1 : rest.find('#', p1 + 1);
+      if (p2 == std::string_view::npos) {
+        printer_.PrintText(rest);
+        return true;
+      }
+      if (p1 > 0) {
+        printer_.PrintText(rest.substr(0, p1));
+        rest.remove_prefix(p1);
+        p2 -= p1;
+      }
+      std::string_view tag = rest.substr(0, p2 + 1);
+      std::string_view after = rest.substr(p2 + 1);
+      Tag kind = Classify(tag);
+      if (kind == Tag::kJobEnd) return false;
+      if (kind == Tag::kOther) {
+        // Not a tag after all: its closing "#" may open the next one.
+        printer_.PrintText(rest.substr(0, p2));
+        rest.remove_prefix(p2);
+        continue;
+      }
+      Act(kind, tag, after);
+      rest = after;
+    }
+    return true;
+  }
+
+ private:
+  void Act(Tag kind, std::string_view tag, std::string_view after) {
+    switch (kind) {
+      case Tag::kBoldOn: printer_.SetFontBold(true); break;
+      case Tag::kBoldOff: printer_.SetFontBold(false); break;
+      case Tag::kUnderlineOn: printer_.SetFontUnderline(true); break;
+      case Tag::kUnderlineOff: printer_.SetFontUnderline(false); break;
+      case Tag::kItalicOn: printer_.SetFontItalic(true); break;
+      case Tag::kItalicOff: printer_.SetFontItalic(false); break;
+      case Tag::kFormPortrait: SelectForm(printer_, tag, kOrientationPortrait, kPaperBinAuto); break;
+      case Tag::kFormLandscape: SelectForm(printer_, tag, kOrientationLandscape, kPaperBinAuto); break;
+      case Tag::kFormPortraitManual:
+        SelectForm(printer_, tag, kOrientationPortrait, kPaperBinManual);
+        break;
+      case Tag::kFormLandscapeManual:
+        SelectForm(printer_, tag, kOrientationLandscape, kPaperBinManual);
+        break;
+      case Tag::kFormFeed:
+        FormFeed(printer_, after == "#JOBend#" || state_.Debug(kDebugOneJob));
+        break;
+      case Tag::kFont: SelectFontSize(printer_, tag, state_.fontFaceName); break;
+      default: break;
+    }
+  }
+
+  Printer& printer_;
+  const ModuleState& state_;
+};
+
+class FileTableLines : public PrintFileLines {
+ public:
+  FileTableLines(FileTable& files, int16_t number) : files_(files), number_(number) {}
+  ~FileTableLines() override { files_.Close(number_); }
+  bool AtEnd() override { return files_.Eof(number_); }
+  bool ReadLine(std::string& line) override { return files_.LineInput(number_, line); }
+
+ private:
+  FileTable& files_;
+  int16_t number_;
+};
+
+}  // namespace
+
+void InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state) {
+  printer.SetFontBold(false);
+  printer.SetFontItalic(false);
+  printer.SetFontUnderline(false);
+  LineInterpreter interpreter(printer, state);
+  std::string line;
+  while (!lines.AtEnd()) {
+    // A read that fails short of the end would otherwise be retried forever.
+    if (!lines.ReadLine(line)) break;
+    if (!interpreter.Interpret(line)) break;
+    printer.LineEnd();
+  }
+}
+
+bool RenderPrintFile(Program& program, const std::string& path) {
+  int16_t number = program.files.OpenFileByMode(path, "I", "R", "W", 0);
+  if (number == 0) return false;
+  // Closes the file also when a printer failure ends the printing early.
+  FileTableLines lines(program.files, number);
+  InterpretPrintFile(lines, program.platform.printer, program.state);
+  return true;
+}
+
+bool StreamPrintFileLines::Fill() {
+  if (next_ < buffer_.size()) return true;
+  buffer_.resize(kStreamBufferSize);
+  std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  buffer_.resize(got);
+  next_ = 0;
+  return got > 0;
+}
+
+bool StreamPrintFileLines::AtEnd() { return !Fill(); }
+
+bool StreamPrintFileLines::ReadLine(std::string& line) {
+  line.clear();
+  if (!Fill()) return false;
+  while (Fill()) {
+    auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(next_);
+    auto cr = std::find(begin, buffer_.end(), '\r');
+    line.append(begin, cr);
+    next_ = static_cast<std::size_t>(cr - buffer_.begin());
+    if (cr != buffer_.end()) {
+      ++next_;
+      if (Fill() && buffer_[next_] == '\n') ++next_;
+      return true;
+    }
+  }
+  return true;
+}
+
+bool StreamPrintFileLines::Failed() const { return std::ferror(file_) != 0; }
 
 }  // namespace rizarode

@@ -1,14 +1,13 @@
 #pragma once
-// Fontconfig as a test sees it: which family and file a face resolves to, a
-// printer that reads faces back through fontconfig, and a sandbox that gives
-// fontconfig fresh user directories for the length of a test.
+// Fontconfig as a test sees it: which family and file a face resolves to, and
+// a sandbox that gives fontconfig fresh user directories for the length of a
+// test.
 
 #include <fontconfig/fontconfig.h>
 
 #include <optional>
 #include <string>
 
-#include "support/recording_printer.h"
 #include "support/temp_dir.h"
 
 namespace rizarode::testing {
@@ -43,24 +42,6 @@ inline FontMatch MatchFace(const std::string& face, bool bold = false) {
   FcPatternDestroy(pattern);
   return found;
 }
-
-// A recording printer whose font name reads back the family fontconfig
-// matched, so a face that is not installed reads back as its fallback.
-class FontconfigPrinter : public RecordingPrinter {
- public:
-  using RecordingPrinter::RecordingPrinter;
-  std::string FontName() override {
-    RecordingPrinter::FontName();
-    return family_;
-  }
-  void SetFontName(const std::string& face) override {
-    RecordingPrinter::SetFontName(face);
-    family_ = MatchFace(face).family;
-  }
-
- private:
-  std::string family_ = "Arial";
-};
 
 // For its lifetime, fontconfig reads user fonts from dir/data/fonts and keeps
 // its caches in dir/cache; the fonts this process added before are gone.

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -33,6 +35,11 @@ class RecordingPrinter : public Printer {
   // Operations (by name, e.g. "SetFontSize") that fail with this code.
   std::set<std::string> failing;
   int failureCode = kPrinterErrorDevice;
+  // Also fails an operation (by name) whenever this answers true.
+  std::function<bool(const std::string& op)> failIf;
+  // When above 0, a size set snaps to the nearest multiple of this many
+  // points, as on a printer with a coarse size grid.
+  float sizeStep = 0.0f;
   // Every call, in order, e.g. "text:abc", "bold:1", "lineend".
   std::vector<std::string> calls;
 
@@ -54,7 +61,7 @@ class RecordingPrinter : public Printer {
   }
   void SetFontSize(float points) override {
     Record("fontsize:" + Number(points), "SetFontSize");
-    fontSize_ = points;
+    fontSize_ = sizeStep > 0.0f ? std::round(points / sizeStep) * sizeStep : points;
   }
   void SetFontBold(bool on) override { Record(std::string("bold:") + (on ? "1" : "0"), "SetFontBold"); bold = on; }
   void SetFontItalic(bool on) override { Record(std::string("italic:") + (on ? "1" : "0"), "SetFontItalic"); italic = on; }
@@ -112,6 +119,9 @@ class RecordingPrinter : public Printer {
     return out;
   }
 
+  // The size in effect, read without counting as a printer operation.
+  float CurrentFontSize() const { return fontSize_; }
+
   bool bold = false, italic = false, underline = false;
   int16_t paperSize = 9;
   int16_t orientation = 1;
@@ -128,7 +138,9 @@ class RecordingPrinter : public Printer {
     return b;
   }
   void Check(const std::string& op) {
-    if (failing.count(op)) throw PrinterError(failureCode, op + " failed");
+    if (failing.count(op) || (failIf && failIf(op))) {
+      throw PrinterError(failureCode, op + " failed");
+    }
   }
   void Record(const std::string& call, const std::string& op) {
     calls.push_back(call);

@@ -7,6 +7,8 @@
 
 #include "platform/linux/file_registry_store.h"
 #include "platform/linux/linux_font_system.h"
+#include "platform/linux/page_printer.h"
+#include "platform/linux/pdf_file_device.h"
 #include "support/fontconfig_sandbox.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
@@ -314,8 +316,8 @@ TEST_F(PrivateFontsTest, AFailedCopyEndsStartUpNamingTheFileAndWhy) {
       << t.desktop.boxes.back().text;
 }
 
-// The real machine's parts: the file-backed registry, fontconfig, and a
-// printer that asks fontconfig which face it gets.
+// The real machine's parts: the file-backed registry, fontconfig, and the
+// built-in printer "Save as PDF".
 class PrivateFontsOnThisMachineTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -335,7 +337,7 @@ class PrivateFontsOnThisMachineTest : public ::testing::Test {
   TestPlatform t;
   FileRegistryStore registry{dir / "registry"};
   LinuxFontSystem fontSystem{{"false"}};
-  testing::FontconfigPrinter printer{&t.log};
+  PagePrinter printer{std::make_unique<PdfFileDevice>(dir / "PDF")};
   Platform platform{t.desktop, t.windows, t.launcher, t.files,  registry,
                     fontSystem, t.clock,  t.random,   t.info,   printer};
 };
@@ -346,7 +348,8 @@ TEST_F(PrivateFontsOnThisMachineTest, InstallsTheFontsSoThatTheFaceResolvesAndGo
 
   EXPECT_EQ(Run(), kWentOn);
   EXPECT_TRUE(t.desktop.boxes.empty());
-  EXPECT_TRUE(t.log.Has("printer.fontsize:10"));
+  EXPECT_TRUE(t.log.Has("status:checking font"));
+  EXPECT_EQ(printer.FontName(), kPrivateFaceName);
   const std::string installed = sandbox.dataHome + "/fonts/";
   for (const char* name : {"VKCOUR.TTF", "VKCOURBD.TTF"}) {
     EXPECT_EQ(FileBytes(installed + name), FileBytes(std::string(RIZARODE_BINARY_DIR "/") + name));
@@ -362,7 +365,7 @@ TEST_F(PrivateFontsOnThisMachineTest, InstallsTheFontsSoThatTheFaceResolvesAndGo
   t.log.events.clear();
   EXPECT_EQ(Run(), kWentOn);
   EXPECT_FALSE(t.log.Has("status:"));
-  EXPECT_FALSE(t.log.Has("printer.fontsize:10"));
+  EXPECT_FALSE(t.log.Has("status:checking font"));
 }
 
 }  // namespace

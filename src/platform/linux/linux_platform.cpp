@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/linux/default_printer.h"
 #include "platform/linux/file_registry_store.h"
 #include "platform/linux/gtk_desktop.h"
 #include "platform/linux/linux_file_system.h"
@@ -35,7 +36,7 @@ struct LinuxPlatform::Parts {
   SystemClock clock;
   ClockSeededRandom random;
   LinuxProgramInfo info;
-  std::unique_ptr<Printer> printer = std::make_unique<NoPrinter>();
+  std::unique_ptr<Printer> printer = MakeDefaultPrinter();
 };
 
 LinuxPlatform::LinuxPlatform(int argc, char** argv)

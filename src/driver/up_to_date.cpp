@@ -1,0 +1,78 @@
+#include "driver/up_to_date.h"
+
+#include <optional>
+
+#include "platform/printer.h"
+#include "startup/numbers.h"
+#include "startup/program.h"
+#include "startup/work_directory.h"
+
+namespace rizarode {
+namespace {
+
+std::string TrimBlanks(const std::string& text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  std::size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+// A printer that cannot tell its name cannot be shown to be the one the
+// file was written for.
+bool NamesThisPrinter(Printer& printer, const std::string& rest) {
+  try {
+    return rest == "Windows printer (" + printer.DeviceName() + ")";
+  } catch (const PrinterError&) {
+    return false;
+  }
+}
+
+// Line 01 after its number: version, then ": ", then the printer.
+bool IsCurrentLineOne(Printer& printer, std::string line) {
+  line = TrimBlanks(line);
+  std::string version = TrimBlanks(TakeToken(line, ": "));
+  return version == kVersionText && NamesThisPrinter(printer, line);
+}
+
+bool CountLine(int16_t& count) {
+  if (count == INT16_MAX) return false;
+  ++count;
+  return true;
+}
+
+// Handles one line; false when the file cannot be taken as current.
+bool ReadLine(Printer& printer, std::string line, DriverFileSummary& summary) {
+  std::optional<int16_t> number = ToInt16(Val(TakeToken(line, " ")));
+  if (!number) return false;
+  switch (*number) {
+    case 1:
+      if (IsCurrentLineOne(printer, line)) summary.current = true;
+      return true;
+    case 60:
+      return CountLine(summary.forms);
+    case 80:
+      return CountLine(summary.fonts);
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+DriverFileSummary ReadDriverFileSummary(Program& program, const std::string& path) {
+  if (!program.platform.files.FileExists(path)) return {};
+  int16_t fileNumber = program.files.OpenFileByMode(path, "I", "R", "W", 0);
+  if (fileNumber == 0) return {};
+  DriverFileSummary summary;
+  bool readable = true;
+  while (readable && !program.files.Eof(fileNumber)) {
+    std::string line;
+    readable = program.files.LineInput(fileNumber, line) &&
+               ReadLine(program.platform.printer, line, summary);
+  }
+  program.files.Close(fileNumber);
+  if (!readable) return {};
+  return summary;
+}
+
+}  // namespace rizarode

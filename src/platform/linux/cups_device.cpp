@@ -1,0 +1,258 @@
+#include "platform/linux/cups_device.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string_view>
+
+#include <unistd.h>
+
+#include "platform/linux/pdf_file_device.h"
+#include "platform/printer.h"
+#include "platform/text_encoding.h"
+
+namespace rizarode {
+namespace {
+
+// Sizes in a media list may come from a PPD's rounded points, which miss
+// the sheet by up to a millimetre; no two standard sheets are that close.
+constexpr int kMediaToleranceHundredthsMm = 100;
+constexpr double kTransferTimeoutSeconds = 60;
+
+struct HttpClose {
+  void operator()(http_t* http) const { httpClose(http); }
+};
+using Http = std::unique_ptr<http_t, HttpClose>;
+
+struct DestInfoFree {
+  void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+};
+using DestInfo = std::unique_ptr<cups_dinfo_t, DestInfoFree>;
+
+// The scheduler, reached within the time given; the library's own default
+// connection could wait much longer for a server that does not answer.
+Http ConnectScheduler(int timeoutMs) {
+  http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                              timeoutMs, nullptr);
+  if (http) httpSetTimeout(http, timeoutMs / 1000.0, nullptr, nullptr);
+  return Http(http);
+}
+
+int HundredthsMm(int32_t microns) { return (microns + 5) / 10; }
+
+// The list may qualify a name, as in "iso_a4_210x297mm_borderless".
+bool ListedUnderItsName(const PaperSizeInfo& paper, const cups_size_t& size) {
+  std::string_view listed = size.media;
+  std::string_view name = paper.pwgName;
+  return listed.substr(0, name.size()) == name &&
+         (listed.size() == name.size() || listed[name.size()] == '_');
+}
+
+bool SameSheet(const PaperSizeInfo& paper, const cups_size_t& size) {
+  if (ListedUnderItsName(paper, size)) return true;
+  int a = HundredthsMm(std::min(paper.widthMicrons, paper.heightMicrons));
+  int b = HundredthsMm(std::max(paper.widthMicrons, paper.heightMicrons));
+  int c = std::min(size.width, size.length);
+  int d = std::max(size.width, size.length);
+  return std::abs(a - c) <= kMediaToleranceHundredthsMm &&
+         std::abs(b - d) <= kMediaToleranceHundredthsMm;
+}
+
+int ResolutionOf(http_t* http, cups_dest_t* dest, cups_dinfo_t* info) {
+  ipp_attribute_t* attr = cupsFindDestDefault(http, dest, info, "printer-resolution");
+  if (!attr || ippGetValueTag(attr) != IPP_TAG_RESOLUTION) return 600;
+  int vertical = 0;
+  ipp_res_t units = IPP_RES_PER_INCH;
+  int horizontal = ippGetResolution(attr, 0, &vertical, &units);
+  if (units == IPP_RES_PER_CM) horizontal = static_cast<int>(horizontal * 2.54 + 0.5);
+  return horizontal > 0 ? horizontal : 600;
+}
+
+std::string Timestamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+  return text;
+}
+
+// Collects a document in an unnamed temporary file.
+class CupsJobSink : public DocumentSink {
+ public:
+  explicit CupsJobSink(CupsDevice& device) : device_(device), file_(std::tmpfile()) {
+    if (!file_) {
+      throw PrinterError(kPrinterErrorDevice,
+                         std::string("cannot make a temporary file: ") + std::strerror(errno));
+    }
+  }
+  ~CupsJobSink() override { std::fclose(file_); }
+
+  bool Write(const unsigned char* data, std::size_t size) override {
+    return std::fwrite(data, 1, size, file_) == size;
+  }
+
+  void Deliver(const JobSettings& settings) override {
+    try {
+      device_.SendJob(file_, settings);
+    } catch (const PrinterError& e) {
+      std::string kept = Rescue();
+      throw PrinterError(e.code(), std::string(e.what()) +
+                                       (kept.empty() ? "" : "; the document was saved as " + kept));
+    }
+  }
+
+ private:
+  std::string Rescue() {
+    std::string path;
+    int fd = CreateUniquePdfFile(device_.RescueDirectory(), "RIZARODE-unsent-" + Timestamp(), path);
+    if (fd < 0) return {};
+    std::rewind(file_);
+    char buffer[1 << 16];
+    std::size_t n;
+    bool ok = true;
+    while (ok && (n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
+      ok = ::write(fd, buffer, n) == static_cast<ssize_t>(n);
+    }
+    if (::close(fd) != 0 || !ok) {
+      ::unlink(path.c_str());
+      return {};
+    }
+    return path;
+  }
+
+  CupsDevice& device_;
+  std::FILE* file_;
+};
+
+}  // namespace
+
+std::unique_ptr<CupsDevice> CupsDevice::Default(int timeoutMs) { return Find(nullptr, timeoutMs); }
+
+std::unique_ptr<CupsDevice> CupsDevice::Named(const std::string& name, int timeoutMs) {
+  return Find(name.c_str(), timeoutMs);
+}
+
+std::unique_ptr<CupsDevice> CupsDevice::Find(const char* name, int timeoutMs) {
+  Http http = ConnectScheduler(timeoutMs);
+  if (!http) return nullptr;
+  cups_dest_t* dest = cupsGetNamedDest(http.get(), name, nullptr);
+  if (!dest) return nullptr;
+  std::unique_ptr<CupsDevice> device(new CupsDevice(dest, timeoutMs));
+  DestInfo info(cupsCopyDestInfo(http.get(), dest));
+  if (!info) return nullptr;
+  device->ReadCapabilities(http.get(), info.get());
+  return device;
+}
+
+CupsDevice::CupsDevice(cups_dest_t* dest, int timeoutMs)
+    : dest_(dest), timeoutMs_(timeoutMs), rescueDirectory_(DefaultPdfDirectory()) {}
+
+CupsDevice::~CupsDevice() { cupsFreeDests(1, dest_); }
+
+void CupsDevice::ReadCapabilities(http_t* http, cups_dinfo_t* info) {
+  resolution_ = ResolutionOf(http, dest_, info);
+  manualFeed_ = cupsCheckDestSupported(http, dest_, info, CUPS_MEDIA_SOURCE, "manual") != 0;
+  int count = cupsGetDestMediaCount(http, dest_, info, CUPS_MEDIA_FLAGS_DEFAULT);
+  for (int i = 0; i < count; ++i) {
+    cups_size_t size;
+    if (cupsGetDestMediaByIndex(http, dest_, info, i, CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
+      media_.push_back(size);
+    }
+  }
+  defaultPaperSize_ = ChooseDefaultPaperSize(http, info);
+}
+
+// The destination's default sheet; else A4; else the first standard sheet it
+// has.
+int16_t CupsDevice::ChooseDefaultPaperSize(http_t* http, cups_dinfo_t* info) const {
+  cups_size_t preferred;
+  if (cupsGetDestMediaDefault(http, dest_, info, CUPS_MEDIA_FLAGS_DEFAULT, &preferred)) {
+    for (const PaperSizeInfo& paper : AllPaperSizes()) {
+      if (SameSheet(paper, preferred) && Media(paper.number)) return paper.number;
+    }
+  }
+  if (Media(kPaperA4)) return kPaperA4;
+  for (const PaperSizeInfo& paper : AllPaperSizes()) {
+    if (Media(paper.number)) return paper.number;
+  }
+  return kPaperA4;
+}
+
+std::string CupsDevice::Name() const {
+  std::string name = dest_->name;
+  if (dest_->instance) name += std::string("/") + dest_->instance;
+  return Utf8ToCp1252(name);
+}
+
+std::optional<MediaChoice> CupsDevice::Media(int16_t paperSize) const {
+  const PaperSizeInfo* paper = FindPaperSize(paperSize);
+  if (!paper) return std::nullopt;
+  // A sheet listed under the paper's own name wins over one of equal size.
+  auto it = std::find_if(media_.begin(), media_.end(),
+                         [&](const cups_size_t& s) { return ListedUnderItsName(*paper, s); });
+  if (it == media_.end()) {
+    it = std::find_if(media_.begin(), media_.end(),
+                      [&](const cups_size_t& s) { return SameSheet(*paper, s); });
+  }
+  if (it == media_.end()) return std::nullopt;
+  MediaChoice media;
+  media.paper = paper;
+  // The job names the sheet by its standard name, which every print
+  // service maps to its own.
+  media.name = paper->pwgName;
+  media.leftMicrons = it->left * 10;
+  media.topMicrons = it->top * 10;
+  media.rightMicrons = it->right * 10;
+  media.bottomMicrons = it->bottom * 10;
+  return media;
+}
+
+std::unique_ptr<DocumentSink> CupsDevice::StartDocument() {
+  return std::make_unique<CupsJobSink>(*this);
+}
+
+int CupsDevice::SendJob(std::FILE* document, const JobSettings& settings) {
+  auto fail = [&](const std::string& what) {
+    throw PrinterError(kPrinterErrorDevice,
+                       "cannot print on " + std::string(dest_->name) + ": " + what);
+  };
+  char resource[1024];
+  Http http(cupsConnectDest(dest_, CUPS_DEST_FLAGS_NONE, timeoutMs_, nullptr, resource,
+                            sizeof resource, nullptr, nullptr));
+  if (!http) fail("the print service does not answer");
+  httpSetTimeout(http.get(), kTransferTimeoutSeconds, nullptr, nullptr);
+  DestInfo info(cupsCopyDestInfo(http.get(), dest_));
+  if (!info) fail(cupsLastErrorString());
+
+  cups_option_t* options = nullptr;
+  int count = 0;
+  if (!settings.media.empty()) count = cupsAddOption(CUPS_MEDIA, settings.media.c_str(), count, &options);
+  if (settings.manualFeed && manualFeed_) count = cupsAddOption(CUPS_MEDIA_SOURCE, "manual", count, &options);
+  std::string title = Cp1252ToUtf8(settings.title);
+  int job = 0;
+  ipp_status_t created = cupsCreateDestJob(http.get(), dest_, info.get(), &job, title.c_str(),
+                                           count, options);
+  cupsFreeOptions(count, options);
+  if (created > IPP_STATUS_OK_CONFLICTING || job <= 0) fail(cupsLastErrorString());
+
+  bool sent = cupsStartDestDocument(http.get(), dest_, info.get(), job, title.c_str(),
+                                    CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
+  std::rewind(document);
+  char buffer[1 << 16];
+  std::size_t n;
+  while (sent && (n = std::fread(buffer, 1, sizeof buffer, document)) > 0) {
+    sent = cupsWriteRequestData(http.get(), buffer, n) == HTTP_STATUS_CONTINUE;
+  }
+  if (sent && std::ferror(document)) sent = false;
+  if (!sent || cupsFinishDestDocument(http.get(), dest_, info.get()) > IPP_STATUS_OK_CONFLICTING) {
+    std::string why = cupsLastErrorString();
+    cupsCancelDestJob(http.get(), dest_, job);
+    fail(why);
+  }
+  return job;
+}
+
+}  // namespace rizarode

@@ -1,0 +1,57 @@
+#pragma once
+// A destination of the CUPS print service as a page printer's device: its
+// media list, its resolution, and a print job for every document.
+
+#include <cups/cups.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/linux/print_device.h"
+
+namespace rizarode {
+
+class CupsDevice : public PrintDevice {
+ public:
+  // The user's default destination (lpoptions, PRINTER or LPDEST, else the
+  // scheduler's default), or nullptr when there is none or no scheduler
+  // answers within timeoutMs.
+  static std::unique_ptr<CupsDevice> Default(int timeoutMs = 3000);
+  // A destination by name, or nullptr.
+  static std::unique_ptr<CupsDevice> Named(const std::string& name, int timeoutMs = 3000);
+  ~CupsDevice() override;
+
+  std::string Name() const override;
+  int Resolution() const override { return resolution_; }
+  std::optional<MediaChoice> Media(int16_t paperSize) const override;
+  int16_t DefaultPaperSize() const override { return defaultPaperSize_; }
+  // The document is collected in a temporary file and sent as one job when
+  // it is complete. A document that cannot be sent is kept as a PDF file in
+  // rescueDirectory, so that nothing printed is lost.
+  std::unique_ptr<DocumentSink> StartDocument() override;
+
+  void SetRescueDirectory(std::string directory) { rescueDirectory_ = std::move(directory); }
+  bool HasManualFeed() const { return manualFeed_; }
+  // Sends the bytes of a complete PDF document as one job; returns the job
+  // id. Throws PrinterError.
+  int SendJob(std::FILE* document, const JobSettings& settings);
+  const std::string& RescueDirectory() const { return rescueDirectory_; }
+
+ private:
+  CupsDevice(cups_dest_t* dest, int timeoutMs);
+  static std::unique_ptr<CupsDevice> Find(const char* name, int timeoutMs);
+  void ReadCapabilities(http_t* http, cups_dinfo_t* info);
+  int16_t ChooseDefaultPaperSize(http_t* http, cups_dinfo_t* info) const;
+
+  cups_dest_t* dest_;
+  int timeoutMs_;
+  int resolution_ = 600;
+  bool manualFeed_ = false;
+  int16_t defaultPaperSize_ = kPaperA4;
+  std::vector<cups_size_t> media_;
+  std::string rescueDirectory_;
+};
+
+}  // namespace rizarode

@@ -1,0 +1,14 @@
+#pragma once
+// Chooses the printer that the program prints on.
+
+#include <memory>
+
+#include "platform/printer.h"
+
+namespace rizarode {
+
+// The print service's default destination; "Save as PDF" (files in ~/PDF)
+// when the service has none or does not answer.
+std::unique_ptr<Printer> MakeDefaultPrinter();
+
+}  // namespace rizarode

@@ -1,0 +1,193 @@
+#include "platform/linux/device_fonts.h"
+
+#include <cairo-ft.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_ADVANCES_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/text_encoding.h"
+
+namespace rizarode {
+namespace {
+
+// Enough for the realised sizes a page can hold; beyond it the cache is
+// emptied (fonts in use stay alive through their owners).
+constexpr std::size_t kMaxCachedFonts = 64;
+
+FT_Library Library(void* handle) { return static_cast<FT_Library>(handle); }
+
+// The Unicode character that a Windows-1252 byte stands for.
+uint32_t CodePointOf(unsigned char byte) {
+  std::string utf8 = Cp1252ToUtf8(std::string(1, static_cast<char>(byte)));
+  auto b = [&](std::size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(utf8[i])); };
+  if (utf8.size() == 1) return b(0);
+  if (utf8.size() == 2) return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
+  return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
+}
+
+FT_UInt GlyphFor(FT_Face face, unsigned char byte) {
+  FT_UInt glyph = FT_Get_Char_Index(face, CodePointOf(byte));
+  if (glyph == 0 && FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) {
+    // Symbol faces put their characters at 0xF000 + byte.
+    glyph = FT_Get_Char_Index(face, 0xF000 + byte);
+    FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+  }
+  return glyph;
+}
+
+void ReadVerticalMetrics(FT_Face face, FaceMetrics& m) {
+  // A Windows printer lays out lines by the font's Windows ascent and
+  // descent; other faces have only the general ones.
+  auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    m.ascent = os2->usWinAscent;
+    m.descent = os2->usWinDescent;
+  } else {
+    m.ascent = face->ascender;
+    m.descent = -face->descender;
+  }
+  m.underlinePosition = face->underline_position;
+  m.underlineThickness = face->underline_thickness;
+}
+
+int32_t Scale(int64_t units, int32_t em, int unitsPerEm) {
+  return static_cast<int32_t>(std::llround(static_cast<double>(units) * em / unitsPerEm));
+}
+
+// The advance that every printable character shares, or 0 when the face is
+// proportional.
+int32_t FixedAdvance(const FaceMetrics& m) {
+  int32_t pitch = 0;
+  for (int b = 0x20; b < 256; ++b) {
+    if (m.glyph[b] == 0 || m.advance[b] == 0) continue;
+    if (pitch != 0 && m.advance[b] != pitch) return 0;
+    pitch = m.advance[b];
+  }
+  return pitch;
+}
+
+}  // namespace
+
+FontVariant::~FontVariant() {
+  if (cairoFace) cairo_font_face_destroy(cairoFace);
+}
+
+DeviceFont::DeviceFont(std::shared_ptr<const FontVariant> variant, int32_t emPixels, int dpi)
+    : variant_(std::move(variant)), em_(emPixels), dpi_(dpi) {
+  const FaceMetrics& m = variant_->metrics;
+  // Simulated bold widens every character by one pixel, as on Windows.
+  int32_t extra = variant_->face.syntheticBold ? 1 : 0;
+  for (int b = 0; b < 256; ++b) advance_[b] = Scale(m.advance[b], em_, m.unitsPerEm) + extra;
+  // A fixed-pitch face is drawn widened or narrowed by the rounding of its
+  // one advance, so that its glyphs fall where their whole-pixel advances put
+  // them. PDF then needs no position for each glyph, which keeps documents
+  // small and fast to write.
+  int32_t pitch = FixedAdvance(m);
+  if (pitch > 0 && advance_[static_cast<unsigned char>('0')] > 0) {
+    double natural = static_cast<double>(pitch) * em_ / m.unitsPerEm + extra;
+    widthScale_ = advance_[static_cast<unsigned char>('0')] / natural;
+  }
+  ascent_ = Scale(m.ascent, em_, m.unitsPerEm);
+  descent_ = Scale(m.descent, em_, m.unitsPerEm);
+  underlineThickness_ = std::max(1, Scale(m.underlineThickness, em_, m.unitsPerEm));
+  underlineOffset_ = -Scale(m.underlinePosition, em_, m.unitsPerEm) - underlineThickness_ / 2;
+}
+
+DeviceFont::~DeviceFont() {
+  if (scaled_) cairo_scaled_font_destroy(scaled_);
+}
+
+int64_t DeviceFont::Width(std::string_view text) const {
+  int64_t width = 0;
+  for (char c : text) width += advance_[static_cast<unsigned char>(c)];
+  return width;
+}
+
+cairo_scaled_font_t* DeviceFont::Scaled() const {
+  if (!scaled_) {
+    double points = em_ * 72.0 / dpi_;
+    cairo_matrix_t size, device;
+    cairo_matrix_init_scale(&size, points * widthScale_, points);
+    cairo_matrix_init_identity(&device);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    scaled_ = cairo_scaled_font_create(variant_->cairoFace, &size, &device, options);
+    cairo_font_options_destroy(options);
+  }
+  return scaled_;
+}
+
+FontCatalog::FontCatalog(int dpi) : dpi_(dpi) {
+  FT_Library library = nullptr;
+  if (FT_Init_FreeType(&library) == 0) freetype_ = library;
+}
+
+FontCatalog::~FontCatalog() {
+  fonts_.clear();
+  variants_.clear();
+  if (freetype_) FT_Done_FreeType(Library(freetype_));
+}
+
+std::shared_ptr<const DeviceFont> FontCatalog::Get(const std::string& face, bool bold,
+                                                   bool italic, int32_t emPixels) {
+  FontGeneration now = CurrentFontGeneration();
+  if (!(now == generation_)) {
+    fonts_.clear();
+    variants_.clear();
+    metrics_.clear();
+    generation_ = now;
+  }
+  std::shared_ptr<const FontVariant> variant = Variant(face, bold, italic);
+  auto key = std::make_pair(variant.get(), emPixels);
+  auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second;
+  if (fonts_.size() >= kMaxCachedFonts) fonts_.clear();
+  auto font = std::make_shared<const DeviceFont>(variant, emPixels, dpi_);
+  fonts_.emplace(key, font);
+  return font;
+}
+
+std::shared_ptr<const FontVariant> FontCatalog::Variant(const std::string& face, bool bold,
+                                                        bool italic) {
+  auto key = std::make_tuple(face, bold, italic);
+  auto it = variants_.find(key);
+  if (it != variants_.end()) return it->second;
+  auto variant = std::make_shared<FontVariant>();
+  variant->face = ResolveFace(face, bold, italic);
+  variant->metrics = MetricsOf(variant->face);
+  if (variant->face.pattern) {
+    variant->cairoFace = cairo_ft_font_face_create_for_pattern(variant->face.pattern.get());
+  }
+  variants_.emplace(key, variant);
+  return variant;
+}
+
+FaceMetrics FontCatalog::MetricsOf(const ResolvedFace& resolved) {
+  auto key = std::make_pair(resolved.file, resolved.index);
+  auto it = metrics_.find(key);
+  if (it != metrics_.end()) return it->second;
+  FaceMetrics m;
+  FT_Face face = nullptr;
+  if (freetype_ && !resolved.file.empty() &&
+      FT_New_Face(Library(freetype_), resolved.file.c_str(), resolved.index, &face) == 0) {
+    if (face->units_per_EM > 0) m.unitsPerEm = face->units_per_EM;
+    for (int b = 0; b < 256; ++b) {
+      FT_UInt glyph = GlyphFor(face, static_cast<unsigned char>(b));
+      FT_Fixed advance = 0;
+      FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance);
+      m.glyph[b] = glyph;
+      m.advance[b] = static_cast<int32_t>(advance);
+    }
+    ReadVerticalMetrics(face, m);
+    FT_Done_Face(face);
+  }
+  metrics_.emplace(key, m);
+  return m;
+}
+
+}  // namespace rizarode

@@ -1,0 +1,99 @@
+#include "platform/linux/font_resolver.h"
+
+#include <vector>
+
+#include "platform/text_encoding.h"
+
+namespace rizarode {
+namespace {
+
+const char* Text(const FcChar8* s) { return reinterpret_cast<const char*>(s); }
+const FcChar8* Fc(const std::string& s) { return reinterpret_cast<const FcChar8*>(s.c_str()); }
+
+// The families that stand for the requested face: the face and every
+// family that the configuration put beside it with the same strength (the
+// metric-compatible aliases). Weak entries are fallbacks, not the face.
+std::vector<std::string> FamiliesStandingFor(FcPattern* substituted) {
+  std::vector<std::string> families;
+  FcValue value;
+  FcValueBinding binding;
+  for (int i = 0; FcPatternGetWithBinding(substituted, FC_FAMILY, i, &value, &binding) ==
+                  FcResultMatch;
+       ++i) {
+    if (binding == FcValueBindingWeak) break;
+    if (value.type == FcTypeString) families.emplace_back(Text(value.u.s));
+  }
+  return families;
+}
+
+// Which of the families the matched font carries: 0 for the face itself, a
+// higher number for an alias, -1 for none.
+int ServedFamily(FcPattern* match, const std::vector<std::string>& families,
+                 std::string& ownName) {
+  FcChar8* family = nullptr;
+  for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &family) == FcResultMatch; ++i) {
+    for (std::size_t k = 0; k < families.size(); ++k) {
+      if (FcStrCmpIgnoreCase(family, Fc(families[k])) == 0) {
+        ownName = Text(family);
+        return static_cast<int>(k);
+      }
+    }
+  }
+  return -1;
+}
+
+int FontCount(FcConfig* config, FcSetName set) {
+  FcFontSet* fonts = FcConfigGetFonts(config, set);
+  return fonts ? fonts->nfont : 0;
+}
+
+}  // namespace
+
+ResolvedFace ResolveFace(const std::string& face, bool bold, bool italic) {
+  ResolvedFace result;
+  FcConfig* config = FcConfigGetCurrent();
+  FontPattern request(FcPatternCreate());
+  std::string family = Cp1252ToUtf8(face);
+  FcPatternAddString(request.get(), FC_FAMILY, Fc(family));
+  FcPatternAddInteger(request.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(request.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(request.get(), FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(config, request.get(), FcMatchPattern);
+  FcDefaultSubstitute(request.get());
+
+  FcResult status = FcResultNoMatch;
+  FontPattern match(FcFontMatch(config, request.get(), &status));
+  if (!match) return result;
+
+  FcChar8* file = nullptr;
+  if (FcPatternGetString(match.get(), FC_FILE, 0, &file) == FcResultMatch) result.file = Text(file);
+  FcPatternGetInteger(match.get(), FC_INDEX, 0, &result.index);
+  FcBool embolden = FcFalse;
+  FcPatternGetBool(match.get(), FC_EMBOLDEN, 0, &embolden);
+  result.syntheticBold = embolden == FcTrue;
+
+  // An installed face reads back in its own spelling; an alias stands in
+  // under the requested name, the way a font substitution table would.
+  std::string ownName;
+  int served = ServedFamily(match.get(), FamiliesStandingFor(request.get()), ownName);
+  result.taken = served >= 0;
+  if (served == 0) {
+    result.name = Utf8ToCp1252(ownName);
+  } else if (served > 0) {
+    result.name = face;
+  } else {
+    FcChar8* matched = nullptr;
+    if (FcPatternGetString(match.get(), FC_FAMILY, 0, &matched) == FcResultMatch) {
+      result.name = Utf8ToCp1252(Text(matched));
+    }
+  }
+  result.pattern = std::move(match);
+  return result;
+}
+
+FontGeneration CurrentFontGeneration() {
+  FcConfig* config = FcConfigGetCurrent();
+  return {config, FontCount(config, FcSetSystem), FontCount(config, FcSetApplication)};
+}
+
+}  // namespace rizarode

@@ -1,0 +1,48 @@
+#pragma once
+// Finds the font file that serves a requested face through fontconfig, and
+// says what a Windows printer would report for it: the face itself when it
+// is installed (or when a metric-compatible alias stands in for it), else
+// the family of the fallback that fontconfig chose.
+
+#include <fontconfig/fontconfig.h>
+
+#include <memory>
+#include <string>
+
+namespace rizarode {
+
+struct FontPatternRelease {
+  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+};
+using FontPattern = std::unique_ptr<FcPattern, FontPatternRelease>;
+
+struct ResolvedFace {
+  // What reading the printer's font name gives (Windows-1252).
+  std::string name;
+  // True when the face itself, or an alias bound to it as "same", serves it.
+  bool taken = false;
+  std::string file;
+  int index = 0;
+  // fontconfig asks for a slanted or emboldened rendering of a plain face.
+  bool syntheticBold = false;
+  // The matched pattern, ready for rendering (file, index, matrix, embolden).
+  FontPattern pattern;
+};
+
+// Resolves through the current fontconfig configuration, so fonts that were
+// added to it since the last call are found. Empty file when no font at all
+// is available.
+ResolvedFace ResolveFace(const std::string& face, bool bold, bool italic);
+
+// Changes whenever fonts are added to or removed from the current
+// configuration, or the configuration is replaced by a rescan; results of
+// ResolveFace may be kept for as long as it stays the same.
+struct FontGeneration {
+  const void* config = nullptr;
+  int systemFonts = -1;
+  int applicationFonts = -1;
+  bool operator==(const FontGeneration&) const = default;
+};
+FontGeneration CurrentFontGeneration();
+
+}  // namespace rizarode

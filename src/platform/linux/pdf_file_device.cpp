@@ -1,0 +1,183 @@
+#include "platform/linux/pdf_file_device.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "platform/printer.h"
+
+namespace rizarode {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kBufferSize = 1 << 16;
+
+std::string Timestamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+  return text;
+}
+
+// Writes a document into an open file. Until the document is delivered the
+// file is provisional: a document that fails, or is dropped half-way, leaves
+// nothing behind.
+class PdfFileSink : public DocumentSink {
+ public:
+  using Done = std::function<void(const std::string&)>;
+  // Writes into fd at writtenPath; on delivery renames it to finalPath
+  // (when not the same) and reports the final path.
+  PdfFileSink(int fd, std::string writtenPath, std::string finalPath, Done done)
+      : fd_(fd), writtenPath_(std::move(writtenPath)), finalPath_(std::move(finalPath)),
+        done_(std::move(done)) {
+    buffer_.reserve(kBufferSize);
+  }
+  ~PdfFileSink() override {
+    if (fd_ >= 0) {
+      ::close(fd_);
+      ::unlink(writtenPath_.c_str());
+    }
+  }
+
+  bool Write(const unsigned char* data, std::size_t size) override {
+    if (buffer_.size() + size > kBufferSize && !Flush()) return false;
+    if (size >= kBufferSize) return WriteAll(data, size);
+    buffer_.insert(buffer_.end(), data, data + size);
+    return true;
+  }
+
+  void Deliver(const JobSettings&) override {
+    int error = 0;
+    if (!Flush()) error = errno;
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && writtenPath_ != finalPath_ &&
+        ::rename(writtenPath_.c_str(), finalPath_.c_str()) != 0) {
+      error = errno;
+    }
+    if (error != 0) {
+      ::unlink(writtenPath_.c_str());
+      throw PrinterError(kPrinterErrorDevice,
+                         "cannot write " + finalPath_ + ": " + std::strerror(error));
+    }
+    done_(finalPath_);
+  }
+
+ private:
+  bool Flush() {
+    bool ok = WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return ok;
+  }
+  bool WriteAll(const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+      ssize_t n = ::write(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  int fd_;
+  std::string writtenPath_;
+  std::string finalPath_;
+  Done done_;
+  std::vector<unsigned char> buffer_;
+};
+
+// mkstemp makes a private file; a document is readable like any other new
+// file of the user's.
+void MakeReadableAsUsual(int fd) {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+}
+
+}  // namespace
+
+std::string DefaultPdfDirectory() {
+  const char* home = std::getenv("HOME");
+  std::string dir = home && *home ? home : "";
+  if (dir.empty()) {
+    if (const passwd* pw = ::getpwuid(::getuid())) dir = pw->pw_dir;
+  }
+  return dir + "/PDF";
+}
+
+int CreateUniquePdfFile(const std::string& directory, const std::string& stem,
+                        std::string& path) {
+  std::error_code ec;
+  fs::create_directories(directory, ec);
+  for (int n = 1; n < 100000; ++n) {
+    path = directory;
+    path += '/';
+    path += stem;
+    if (n > 1) path += '-' + std::to_string(n);
+    path += ".pdf";
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+PdfFileDevice::PdfFileDevice(std::string directory)
+    : directory_(std::move(directory)), stem_("RIZARODE-" + Timestamp()) {}
+
+std::unique_ptr<PdfFileDevice> PdfFileDevice::WritingTo(const std::string& outputFile) {
+  fs::path file(outputFile);
+  std::string dir = file.parent_path().empty() ? "." : file.parent_path().string();
+  auto device = std::make_unique<PdfFileDevice>(dir);
+  device->stem_ = file.extension() == ".pdf" ? file.stem().string() : file.filename().string();
+  device->firstFile_ = outputFile;
+  return device;
+}
+
+std::optional<MediaChoice> PdfFileDevice::Media(int16_t paperSize) const {
+  const PaperSizeInfo* paper = FindPaperSize(paperSize);
+  if (!paper) return std::nullopt;
+  MediaChoice media;
+  media.paper = paper;
+  media.name = paper->pwgName;
+  return media;
+}
+
+std::unique_ptr<DocumentSink> PdfFileDevice::StartDocument() {
+  auto done = [this](const std::string& path) { files_.push_back(path); };
+  std::string path;
+  int fd;
+  std::string finalPath;
+  if (!firstFile_.empty()) {
+    // The named file is replaced only by a complete document.
+    finalPath = firstFile_;
+    path = firstFile_ + ".partXXXXXX";
+    fd = ::mkstemp(path.data());
+    if (fd >= 0) MakeReadableAsUsual(fd);
+    firstFile_.clear();
+  } else {
+    fd = CreateUniquePdfFile(directory_, stem_, path);
+    finalPath = path;
+  }
+  if (fd < 0) {
+    throw PrinterError(kPrinterErrorDevice,
+                       "cannot create a PDF file in " + directory_ + ": " + std::strerror(errno));
+  }
+  return std::make_unique<PdfFileSink>(fd, path, finalPath, done);
+}
+
+}  // namespace rizarode

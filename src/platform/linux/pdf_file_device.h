@@ -1,0 +1,49 @@
+#pragma once
+// The built-in printer "Save as PDF": every document becomes one PDF file.
+// Used when no print service answers or none has a default destination.
+
+#include <string>
+#include <vector>
+
+#include "platform/linux/print_device.h"
+
+namespace rizarode {
+
+inline constexpr char kSaveAsPdfName[] = "Save as PDF";
+inline constexpr int kSaveAsPdfResolution = 600;
+
+// The directory that documents go to by default: ~/PDF.
+std::string DefaultPdfDirectory();
+
+// Creates a new file in directory whose name starts with stem and ends with
+// ".pdf", never taking the name of a file that exists; creates the
+// directory when it is missing. Returns the open descriptor (-1 on failure,
+// with errno set) and the file's path.
+int CreateUniquePdfFile(const std::string& directory, const std::string& stem,
+                        std::string& path);
+
+class PdfFileDevice : public PrintDevice {
+ public:
+  // Each document becomes a new file in directory.
+  explicit PdfFileDevice(std::string directory = DefaultPdfDirectory());
+  // The first document becomes exactly outputFile (replacing it); later
+  // ones go beside it under new names.
+  static std::unique_ptr<PdfFileDevice> WritingTo(const std::string& outputFile);
+
+  std::string Name() const override { return kSaveAsPdfName; }
+  int Resolution() const override { return kSaveAsPdfResolution; }
+  std::optional<MediaChoice> Media(int16_t paperSize) const override;
+  int16_t DefaultPaperSize() const override { return kPaperA4; }
+  std::unique_ptr<DocumentSink> StartDocument() override;
+
+  // The files of the documents delivered so far, in order.
+  const std::vector<std::string>& Files() const { return files_; }
+
+ private:
+  std::string directory_;
+  std::string stem_;
+  std::string firstFile_;
+  std::vector<std::string> files_;
+};
+
+}  // namespace rizarode

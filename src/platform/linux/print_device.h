@@ -1,0 +1,53 @@
+#pragma once
+// What tells one page printer from another: its name, its resolution, the
+// sheets it takes, and where a finished document goes. The drawing itself
+// is the same for all of them (CairoPrinter).
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/linux/paper_sizes.h"
+
+namespace rizarode {
+
+// A sheet that the device takes, with its unprintable margins in portrait.
+struct MediaChoice {
+  const PaperSizeInfo* paper = nullptr;
+  // The device's own name for the sheet (PWG self-describing name).
+  std::string name;
+  int32_t leftMicrons = 0, topMicrons = 0, rightMicrons = 0, bottomMicrons = 0;
+};
+
+// How the document's first sheet is to be fed.
+struct JobSettings {
+  std::string title;
+  std::string media;
+  bool manualFeed = false;
+};
+
+// The bytes of one document on their way out.
+class DocumentSink {
+ public:
+  virtual ~DocumentSink() = default;
+  virtual bool Write(const unsigned char* data, std::size_t size) = 0;
+  // The document is complete: print it or keep it. Throws PrinterError.
+  virtual void Deliver(const JobSettings& settings) = 0;
+};
+
+class PrintDevice {
+ public:
+  virtual ~PrintDevice() = default;
+  virtual std::string Name() const = 0;
+  // Dots per inch at which fonts are realised and metrics reported.
+  virtual int Resolution() const = 0;
+  // The sheet for a paper-size number, or nothing when the device lacks it.
+  virtual std::optional<MediaChoice> Media(int16_t paperSize) const = 0;
+  virtual int16_t DefaultPaperSize() const = 0;
+  // Throws PrinterError when no document can be started.
+  virtual std::unique_ptr<DocumentSink> StartDocument() = 0;
+};
+
+}  // namespace rizarode

@@ -1,0 +1,385 @@
+#include "platform/linux/page_printer.h"
+
+#include <fontconfig/fontconfig.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "platform/linux/pdf_file_device.h"
+#include "printing/render_print_file.h"
+#include "startup/module_state.h"
+#include "support/pdf_probe.h"
+#include "support/temp_dir.h"
+
+namespace rizarode {
+namespace {
+
+using testing::CommandOutput;
+using testing::PdfPages;
+using testing::PdfText;
+using ::testing::HasSubstr;
+
+constexpr double kTwipsPerPixel = 1440.0 / 600;
+
+// The built-in printer, writing into a temporary directory.
+class SaveAsPdfTest : public ::testing::Test {
+ protected:
+  SaveAsPdfTest() {
+    auto made = std::make_unique<PdfFileDevice>(dir / "PDF");
+    device = made.get();
+    printer = std::make_unique<PagePrinter>(std::move(made));
+  }
+
+  // Ends the document and returns the one file it became.
+  std::string Finish() {
+    printer->EndDoc();
+    EXPECT_EQ(device->Files().size(), 1u);
+    return device->Files().empty() ? std::string() : device->Files().back();
+  }
+
+  void Print(const std::string& text) {
+    std::FILE* file = ::fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
+    StreamPrintFileLines lines(file);
+    ModuleState state;
+    state.fontFaceName = "Courier New";
+    InterpretPrintFile(lines, *printer, state);
+    std::fclose(file);
+  }
+
+  void SetUp() override {
+    if (!testing::HavePdfTools()) GTEST_SKIP() << "poppler-utils (pdftotext, pdfinfo) missing";
+  }
+
+  testing::TempDir dir;
+  PdfFileDevice* device = nullptr;
+  std::unique_ptr<PagePrinter> printer;
+};
+
+bool IsWholePixels(float twips) {
+  double pixels = twips / kTwipsPerPixel;
+  return std::fabs(pixels - std::round(pixels)) < 1e-3;
+}
+
+TEST_F(SaveAsPdfTest, OffersTheStandardPaperSizesAndRefusesOthers) {
+  EXPECT_EQ(printer->DeviceName(), "Save as PDF");
+  for (int16_t n = 1; n <= 41; ++n) EXPECT_NO_THROW(printer->SetPaperSize(n)) << n;
+  EXPECT_NO_THROW(printer->SetPaperSize(263));
+  printer->SetPaperSize(9);
+  for (int16_t n : {0, -1, 256, 264, 999, 1000}) {
+    try {
+      printer->SetPaperSize(n);
+      ADD_FAILURE() << "paper size " << n << " was taken";
+    } catch (const PrinterError& e) {
+      EXPECT_EQ(e.code(), kPrinterErrorBadPaperSize);
+    }
+  }
+  EXPECT_EQ(printer->Width(), 11906);  // a refused size leaves A4 selected
+}
+
+TEST_F(SaveAsPdfTest, WidthAndHeightFollowSizeAndOrientation) {
+  printer->SetPaperSize(9);
+  EXPECT_EQ(printer->Width(), 11906);
+  EXPECT_EQ(printer->Height(), 16838);
+  printer->SetOrientation(kOrientationLandscape);
+  EXPECT_EQ(printer->Width(), 16838);
+  EXPECT_EQ(printer->Height(), 11906);
+  printer->SetPaperSize(263);  // the 12-inch fanfold, landscape
+  EXPECT_EQ(printer->Width(), 17280);
+  EXPECT_EQ(printer->Height(), 12240);
+  printer->SetOrientation(kOrientationPortrait);
+  printer->SetPaperSize(11);
+  EXPECT_EQ(printer->Width(), 8391);  // A5 is narrower than 7 inches
+  printer->SetPaperSize(1);
+  EXPECT_EQ(printer->Height(), 15840);
+}
+
+TEST_F(SaveAsPdfTest, OrientationAndBinReadBackAndRefuseNonsense) {
+  EXPECT_EQ(printer->Orientation(), kOrientationPortrait);
+  EXPECT_EQ(printer->PaperBin(), kPaperBinAuto);
+  printer->SetPaperBin(kPaperBinManual);
+  int16_t bin = printer->PaperBin();
+  printer->SetPaperBin(kPaperBinAuto);
+  printer->SetPaperBin(bin);
+  EXPECT_EQ(printer->PaperBin(), kPaperBinManual);
+  EXPECT_THROW(printer->SetOrientation(3), PrinterError);
+  EXPECT_THROW(printer->SetPaperBin(0), PrinterError);
+  EXPECT_EQ(printer->Orientation(), kOrientationPortrait);
+}
+
+TEST_F(SaveAsPdfTest, FontSizesAreRealisedInWholeDevicePixels) {
+  printer->SetFontName("Courier New");
+  printer->SetFontSize(10);
+  EXPECT_FLOAT_EQ(printer->FontSize(), 83 * 72.0f / 600);  // 9.96 points
+  printer->SetFontSize(printer->FontSize());
+  EXPECT_FLOAT_EQ(printer->FontSize(), 83 * 72.0f / 600);  // and stays there
+  // 12 characters per inch: a "0" of 50 pixels, exactly 120 twips.
+  EXPECT_FLOAT_EQ(printer->TextWidth("0"), 120);
+  EXPECT_FLOAT_EQ(printer->TextWidth("0000000000"), 1200);
+  EXPECT_TRUE(IsWholePixels(printer->TextHeight("0")));
+  EXPECT_GT(printer->TextHeight("0"), printer->TextWidth("0"));
+  // Silly sizes from a tag neither fail nor vanish.
+  printer->SetFontSize(0);
+  EXPECT_GT(printer->FontSize(), 0);
+  printer->SetFontSize(1e30f);
+  EXPECT_TRUE(std::isfinite(printer->TextWidth("0")));
+}
+
+TEST_F(SaveAsPdfTest, TheWidthOfADigitNeverShrinksAsTheSizeGrows) {
+  // The search for a pitch's font size halves the range on this property.
+  printer->SetFontName("Courier New");
+  float last = 0;
+  for (int hundredths = 0; hundredths <= 3200; ++hundredths) {
+    printer->SetFontSize(hundredths / 100.0f);
+    float width = printer->TextWidth("0");
+    ASSERT_GE(width, last) << hundredths;
+    ASSERT_TRUE(IsWholePixels(width)) << hundredths;
+    last = width;
+  }
+}
+
+TEST_F(SaveAsPdfTest, AMetricAliasCountsAsTheFaceAndAMissingFaceReadsBackItsFallback) {
+  printer->SetFontName("Courier New");
+  EXPECT_EQ(printer->FontName(), "Courier New");
+  printer->SetFontName("liberation mono");
+  EXPECT_EQ(printer->FontName(), "Liberation Mono");  // an installed face, in its own spelling
+  printer->SetFontName("No Such Face Anywhere");
+  std::string fallback = CommandOutput("fc-match -f '%{family[0]}' 'No Such Face Anywhere'");
+  EXPECT_EQ(printer->FontName(), fallback);
+  EXPECT_NE(printer->FontName(), "No Such Face Anywhere");
+}
+
+TEST_F(SaveAsPdfTest, BoldAndItalicKeepTheFaceAndItsPitch) {
+  printer->SetFontName("Courier New");
+  printer->SetFontSize(10);
+  float regular = printer->TextWidth("0");
+  printer->SetFontBold(true);
+  printer->SetFontItalic(true);
+  EXPECT_EQ(printer->FontName(), "Courier New");
+  EXPECT_EQ(printer->TextWidth("0"), regular);
+}
+
+// Dark pixels of the first page, rendered in grey at 72 dpi.
+int DarkPixels(const std::string& pdf) {
+  std::string root = pdf + "-page";
+  CommandOutput("pdftoppm -r 72 -gray -singlefile " + testing::Quoted(pdf) + " " +
+                testing::Quoted(root));
+  std::ifstream in(root + ".pgm", std::ios::binary);
+  std::string pgm((std::istreambuf_iterator<char>(in)), {});
+  int width = 0, height = 0, depth = 0, header = 0;
+  if (std::sscanf(pgm.c_str(), "P5 %d %d %d%n", &width, &height, &depth, &header) != 3) return -1;
+  int dark = 0;
+  for (std::size_t i = static_cast<std::size_t>(header) + 1; i < pgm.size(); ++i) {
+    dark += static_cast<unsigned char>(pgm[i]) < 128;
+  }
+  return dark;
+}
+
+TEST_F(SaveAsPdfTest, UnderlinedTextHasALineUnderIt) {
+  auto inkOf = [&](bool underline, const std::string& name) {
+    auto made = std::make_unique<PdfFileDevice>(dir / name);
+    PdfFileDevice& files = *made;
+    PagePrinter one(std::move(made));
+    one.SetFontName("Courier New");
+    one.SetFontSize(20);
+    one.SetFontUnderline(underline);
+    one.PrintText("underlined");
+    one.EndDoc();
+    return DarkPixels(files.Files().at(0));
+  };
+  int plain = inkOf(false, "plain");
+  int underlined = inkOf(true, "underlined");
+  ASSERT_GT(plain, 0);
+  // A line under ten characters of 12 points each, at least a pixel high.
+  EXPECT_GE(underlined - plain, 100);
+}
+
+TEST_F(SaveAsPdfTest, APrintFileBecomesPagesOfTheChosenSizesWithItsText) {
+  Print("#FONT-1000#Hello world\r\n"
+        "abc#BOLD#def#bold# caf\xE9 \x80 #ITALIC#slanted#italic#\r\n"
+        "end of one#form#\r\n"
+        "#FORM-L009#landscape two#form#\r\n"
+        "#FORM-P001#letter three#form##JOBend#\r\n");
+  ASSERT_EQ(device->Files().size(), 1u);  // the closing form feed sent it
+  std::string pdf = device->Files()[0];
+  std::vector<testing::PdfPage> pages = PdfPages(pdf);
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_NEAR(pages[0].width, 595.3, 0.1);
+  EXPECT_NEAR(pages[0].height, 841.9, 0.1);
+  EXPECT_NEAR(pages[1].width, 841.9, 0.1);
+  EXPECT_NEAR(pages[1].height, 595.3, 0.1);
+  EXPECT_NEAR(pages[2].width, 612, 0.1);
+  EXPECT_NEAR(pages[2].height, 792, 0.1);
+  std::string text = PdfText(pdf);
+  EXPECT_THAT(text, HasSubstr("Hello world\nabcdef caf\xC3\xA9 \xE2\x82\xAC slanted\nend of one\n"));
+  EXPECT_THAT(text, HasSubstr("\flandscape two"));
+  EXPECT_THAT(text, HasSubstr("\fletter three"));
+  // Nothing declares transparency, which would make PostScript print
+  // queues turn each page into a picture.
+  std::ifstream bytes(pdf, std::ios::binary);
+  std::string raw((std::istreambuf_iterator<char>(bytes)), {});
+  EXPECT_EQ(raw.find("/Transparency"), std::string::npos);
+  std::string fonts = testing::PdfFonts(pdf);
+  EXPECT_THAT(fonts, HasSubstr("LiberationMono-Bold"));
+  EXPECT_THAT(fonts, HasSubstr("LiberationMono-Italic"));
+}
+
+TEST_F(SaveAsPdfTest, TextStartsTopLeftAndLinesAreOneFontHeightApart) {
+  printer->SetFontName("Courier New");
+  printer->SetFontSize(12);
+  float lineTwips = printer->TextHeight("0");
+  float columnTwips = printer->TextWidth("X");
+  printer->PrintText("first");
+  printer->LineEnd();
+  printer->PrintText("X");
+  printer->PrintText("second");
+  std::vector<testing::PdfWord> words = testing::PdfWords(Finish());
+  ASSERT_EQ(words.size(), 2u);
+  EXPECT_EQ(words[0].text, "first");
+  EXPECT_LT(words[0].xMin, 1.0);
+  EXPECT_LT(words[0].yMin, 3.0);
+  EXPECT_EQ(words[1].text, "Xsecond");
+  EXPECT_NEAR(words[1].yMin - words[0].yMin, lineTwips / 20, 0.5);
+  EXPECT_NEAR(words[1].xMax - words[1].xMin, 7 * columnTwips / 20, 0.5);
+}
+
+TEST_F(SaveAsPdfTest, AFormChosenBeforeAnythingIsDrawnAppliesToThatPage) {
+  printer->PrintText("portrait");
+  printer->SetOrientation(kOrientationLandscape);  // too late for this page
+  printer->NewPage();
+  printer->LineEnd();  // a line end draws nothing
+  printer->SetPaperSize(5);  // in time for page two
+  printer->PrintText("legal landscape");
+  std::vector<testing::PdfPage> pages = PdfPages(Finish());
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_LT(pages[0].width, pages[0].height);
+  EXPECT_NEAR(pages[1].width, 14 * 72, 0.1);
+  EXPECT_NEAR(pages[1].height, 8.5 * 72, 0.1);
+}
+
+TEST_F(SaveAsPdfTest, LinesRunningPastTheBottomContinueOnANewPage) {
+  printer->SetPaperSize(11);
+  std::string text;
+  for (int i = 1; i <= 150; ++i) text += "line " + std::to_string(i) + "\r\n";
+  Print(text);
+  std::string pdf = Finish();
+  EXPECT_EQ(PdfPages(pdf).size(), 3u);
+  std::string all = PdfText(pdf);
+  EXPECT_THAT(all, HasSubstr("line 150"));
+  EXPECT_EQ(all.find("line 1\n"), all.rfind("line 1\n"));  // nothing printed twice
+}
+
+TEST_F(SaveAsPdfTest, ABlankPageInsideADocumentIsKeptButNotATrailingOne) {
+  printer->PrintText("one");
+  printer->NewPage();
+  printer->NewPage();
+  printer->PrintText("three");
+  printer->NewPage();
+  printer->LineEnd();
+  EXPECT_EQ(PdfPages(Finish()).size(), 3u);
+}
+
+TEST_F(SaveAsPdfTest, EndDocWithNothingPrintedMakesNoFile) {
+  printer->SetFontSize(12);
+  printer->EndDoc();
+  EXPECT_TRUE(device->Files().empty());
+  EXPECT_FALSE(std::filesystem::exists(dir / "PDF"));
+}
+
+TEST_F(SaveAsPdfTest, EveryDocumentBecomesANewFileAndAnOpenOneIsSentAtTheEnd) {
+  printer->PrintText("first");
+  printer->EndDoc();
+  printer->PrintText("second");
+  printer->EndDoc();
+  printer->PrintText("left open");
+  device = nullptr;
+  printer.reset();  // the program ends
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "PDF")) {
+    names.push_back(entry.path().string());
+  }
+  ASSERT_EQ(names.size(), 3u);
+  std::string all;
+  for (const std::string& name : names) all += PdfText(name);
+  EXPECT_THAT(all, HasSubstr("first"));
+  EXPECT_THAT(all, HasSubstr("second"));
+  EXPECT_THAT(all, HasSubstr("left open"));
+}
+
+TEST(PdfFileNamesTest, ANewFileNeverTakesTheNameOfAnExistingOne) {
+  testing::TempDir dir;
+  std::string kept = dir.Write("PDF/stem.pdf", "keep me");
+  std::string path;
+  int fd = CreateUniquePdfFile(dir / "PDF", "stem", path);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  EXPECT_EQ(path, dir / "PDF/stem-2.pdf");
+  EXPECT_EQ(dir.Read("PDF/stem.pdf"), "keep me");
+  fd = CreateUniquePdfFile(dir / "new/PDF", "stem", path);  // made when missing
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  EXPECT_EQ(path, dir / "new/PDF/stem.pdf");
+}
+
+TEST(PdfFileNamesTest, DocumentsGoToPdfInTheHomeDirectory) {
+  testing::TempDir dir;
+  testing::EnvGuard home("HOME", dir.path().c_str());
+  EXPECT_EQ(DefaultPdfDirectory(), dir / "PDF");
+}
+
+TEST(PdfFileNamesTest, ANamedOutputIsReplacedOnlyByACompleteDocument) {
+  testing::TempDir dir;
+  std::string out = dir.Write("out.pdf", "old");
+  {
+    PagePrinter printer(PdfFileDevice::WritingTo(out));
+    printer.PrintText("new");
+    EXPECT_EQ(dir.Read("out.pdf"), "old");  // still drawing
+    printer.EndDoc();
+  }
+  EXPECT_EQ(dir.Read("out.pdf").substr(0, 5), "%PDF-");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()), 1);
+}
+
+TEST(PdfFileNamesTest, AnUnwritableDestinationIsAPrinterError) {
+  testing::TempDir dir;
+  dir.Write("file", "x");
+  PagePrinter printer(std::make_unique<PdfFileDevice>(dir / "file/PDF"));
+  try {
+    printer.PrintText("text");
+    ADD_FAILURE() << "printing into a non-directory succeeded";
+  } catch (const PrinterError& e) {
+    EXPECT_EQ(e.code(), kPrinterErrorDevice);
+  }
+}
+
+// A face installed while the program runs, the way the private font is.
+TEST(RuntimeFontTest, AFaceAddedToFontconfigIsFoundAtTheNextChangeOfFace) {
+  if (std::system("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") != 0) {
+    GTEST_SKIP() << "python3-fonttools missing";
+  }
+  testing::TempDir dir;
+  std::string source = CommandOutput("fc-match -f '%{file}' 'Liberation Mono'");
+  std::string made = dir / "probe.ttf";
+  std::string script =
+      "import sys\nfrom fontTools.ttLib import TTFont\nf = TTFont(sys.argv[1])\n"
+      "for r in f['name'].names:\n"
+      "    if r.nameID in (1, 4, 16): r.string = 'Rizarode Probe Face'\n"
+      "    if r.nameID == 6: r.string = 'RizarodeProbeFace'\n"
+      "f.save(sys.argv[2])\n";
+  std::string scriptPath = dir.Write("rename.py", script);
+  ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath + " '" + source + "' " + made).c_str()), 0);
+
+  PagePrinter printer(std::make_unique<PdfFileDevice>(dir / "PDF"));
+  printer.SetFontName("Rizarode Probe Face");
+  EXPECT_NE(printer.FontName(), "Rizarode Probe Face");
+  ASSERT_TRUE(FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(made.c_str())));
+  printer.SetFontName("Rizarode Probe Face");
+  EXPECT_EQ(printer.FontName(), "Rizarode Probe Face");
+}
+
+}  // namespace
+}  // namespace rizarode
