@@ -246,6 +246,17 @@ TEST_F(SaveAsPdfTest, TextStartsTopLeftAndLinesAreOneFontHeightApart) {
   EXPECT_NEAR(words[1].xMax - words[1].xMin, 7 * columnTwips / 20, 0.5);
 }
 
+// Runs of text reach the document in the order they were printed, whatever
+// their fonts, so that text read in document order is the printed text.
+TEST_F(SaveAsPdfTest, TextKeepsItsOrderAcrossFontsLinesAndPages) {
+  Print("one #BOLD#two#bold# three\r\n"
+        "four#ITALIC# five#italic##form#\r\n"
+        "#BOLD#six#bold# seven#form##JOBend#\r\n");
+  std::string pdf = device->Files().at(0);
+  std::string raw = CommandOutput("pdftotext -raw " + testing::Quoted(pdf) + " - 2>/dev/null");
+  EXPECT_EQ(raw, "one two three\nfour five\n\fsix seven\n\f");
+}
+
 TEST_F(SaveAsPdfTest, AFormChosenBeforeAnythingIsDrawnAppliesToThatPage) {
   printer->PrintText("portrait");
   printer->SetOrientation(kOrientationLandscape);  // too late for this page

@@ -52,27 +52,51 @@ PageDrawer::PageDrawer(std::unique_ptr<DocumentSink> sink, double widthPoints,
 }
 
 PageDrawer::~PageDrawer() {
+  DropRun();
   if (cr_) cairo_destroy(cr_);
   if (surface_) cairo_surface_destroy(surface_);
 }
 
 void PageDrawer::SetPageSize(double widthPoints, double heightPoints) {
+  DrawRun();
   cairo_pdf_surface_set_size(surface_, widthPoints, heightPoints);
 }
 
 void PageDrawer::ShowGlyphs(cairo_scaled_font_t* font, const cairo_glyph_t* glyphs, int count) {
-  cairo_set_scaled_font(cr_, font);
-  cairo_show_glyphs(cr_, glyphs, count);
+  if (count <= 0) return;
+  if (font != runFont_) {
+    DrawRun();
+    runFont_ = cairo_scaled_font_reference(font);
+  }
+  run_.insert(run_.end(), glyphs, glyphs + count);
+}
+
+void PageDrawer::DrawRun() {
+  if (!runFont_) return;
+  cairo_set_scaled_font(cr_, runFont_);
+  cairo_show_glyphs(cr_, run_.data(), static_cast<int>(run_.size()));
+  DropRun();
+}
+
+void PageDrawer::DropRun() {
+  if (runFont_) cairo_scaled_font_destroy(runFont_);
+  runFont_ = nullptr;
+  run_.clear();
 }
 
 void PageDrawer::FillRectangle(double x, double y, double width, double height) {
+  DrawRun();
   cairo_rectangle(cr_, x, y, width, height);
   cairo_fill(cr_);
 }
 
-void PageDrawer::ShowPage() { cairo_show_page(cr_); }
+void PageDrawer::ShowPage() {
+  DrawRun();
+  cairo_show_page(cr_);
+}
 
 void PageDrawer::Finish(const JobSettings& settings) {
+  DrawRun();
   cairo_destroy(cr_);
   cr_ = nullptr;
   cairo_surface_finish(surface_);

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/linux/print_device.h"
 
@@ -32,6 +33,8 @@ class PageDrawer {
  private:
   static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length);
   bool Pass(std::size_t keep);
+  void DrawRun();
+  void DropRun();
 
   std::unique_ptr<DocumentSink> sink_;
   // Bytes not yet handed on: the tail of the last write, which may hold the
@@ -40,6 +43,12 @@ class PageDrawer {
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
   bool writeFailed_ = false;
+  // Glyphs in one font not yet handed to cairo. cairo's PDF output costs
+  // much for every call (each is recorded, analysed and written as a
+  // separate operation), so consecutive runs in the same font, such as the
+  // lines of a page, go to cairo as one; the order of drawing stays.
+  cairo_scaled_font_t* runFont_ = nullptr;
+  std::vector<cairo_glyph_t> run_;
 };
 
 }  // namespace rizarode

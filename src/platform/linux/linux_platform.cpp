@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "platform/linux/default_printer.h"
+#include "platform/linux/file_registry_store.h"
 #include "platform/linux/gtk_desktop.h"
 #include "platform/linux/linux_file_system.h"
+#include "platform/linux/linux_font_system.h"
 #include "platform/linux/linux_program_info.h"
 #include "platform/linux/posix_launcher.h"
 #include "platform/linux/process_window_list.h"
@@ -40,8 +42,8 @@ struct LinuxPlatform::Parts {
   PosixLauncher launcher;
   std::unique_ptr<WindowList> windows;
   LinuxFileSystem files;
-  std::unique_ptr<RegistryStore> registry = std::make_unique<EmptyRegistryStore>();
-  std::unique_ptr<FontSystem> fonts = std::make_unique<NoFontSystem>();
+  std::unique_ptr<RegistryStore> registry = std::make_unique<FileRegistryStore>(DefaultRegistryRoot());
+  std::unique_ptr<FontSystem> fonts = std::make_unique<LinuxFontSystem>(SystemRestartCommand());
   SystemClock clock;
   ClockSeededRandom random;
   LinuxProgramInfo info;
