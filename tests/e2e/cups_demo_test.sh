@@ -35,7 +35,6 @@ cups_pdf_dir() {
 }
 PDF_DIR="$(cups_pdf_dir)"
 
-e2e_require_pieces
 e2e_prepare_host_dir
 e2e_run -u DISPLAY -u WAYLAND_DISPLAY -u CUPS_SERVER
 

@@ -4,7 +4,6 @@
 # the reports into ~/PDF/.
 . "$(dirname "$0")/e2e_lib.sh"
 
-e2e_require_pieces
 e2e_prepare_host_dir
 e2e_run -u DISPLAY -u WAYLAND_DISPLAY CUPS_SERVER=/nonexistent/rizarode-e2e.sock
 e2e_check_status_line

@@ -4,8 +4,6 @@
 # titled "VELDRAK", and "Save as PDF" for lack of a print scheduler.
 . "$(dirname "$0")/e2e_lib.sh"
 
-e2e_require_pieces gtk
-
 # The display the test suite runs with; a private Xvfb when there is none.
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
