@@ -19,8 +19,8 @@ Display* OpenDisplay() {
   if (!name || !*name) return nullptr;
   // Same patience as the program that watches this window: a busy server
   // may turn one connection away.
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (Display* display = XOpenDisplay(name)) return display;
   }
   return nullptr;

@@ -136,8 +136,8 @@ std::unique_ptr<X11WindowList> X11WindowList::Open(const char* displayName) {
   // A busy server can turn a connection away now and then; one refusal
   // must not make the program take the display for absent.
   Display* display = nullptr;
-  for (int attempt = 0; attempt < 5 && !display; ++attempt) {
-    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  for (int attempt = 0; attempt < 10 && !display; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     display = XOpenDisplay(name);
   }
   if (!display) return nullptr;
