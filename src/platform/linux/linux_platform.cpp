@@ -10,7 +10,6 @@
 #include "platform/linux/linux_program_info.h"
 #include "platform/linux/posix_launcher.h"
 #include "platform/linux/process_window_list.h"
-#include "platform/linux/stand_ins.h"
 #include "platform/linux/system_clock.h"
 #include "platform/linux/terminal_desktop.h"
 #include "platform/linux/x11_window_list.h"
