@@ -70,15 +70,6 @@ int ResolutionOf(http_t* http, cups_dest_t* dest, cups_dinfo_t* info) {
   return horizontal > 0 ? horizontal : 600;
 }
 
-std::string Timestamp() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-  return text;
-}
-
 // Collects a document in an unnamed temporary file.
 class CupsJobSink : public DocumentSink {
  public:
@@ -107,7 +98,7 @@ class CupsJobSink : public DocumentSink {
  private:
   std::string Rescue() {
     std::string path;
-    int fd = CreateUniquePdfFile(device_.RescueDirectory(), "RIZARODE-unsent-" + Timestamp(), path);
+    int fd = CreateUniquePdfFile(device_.RescueDirectory(), "RIZARODE-unsent-" + FileTimestamp(), path);
     if (fd < 0) return {};
     std::rewind(file_);
     char buffer[1 << 16];

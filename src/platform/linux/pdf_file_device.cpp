@@ -22,14 +22,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kBufferSize = 1 << 16;
 
-std::string Timestamp() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-  return text;
-}
 
 // Writes a document into an open file. Until the document is delivered the
 // file is provisional: a document that fails, or is dropped half-way, leaves
@@ -137,7 +129,7 @@ int CreateUniquePdfFile(const std::string& directory, const std::string& stem,
 }
 
 PdfFileDevice::PdfFileDevice(std::string directory)
-    : directory_(std::move(directory)), stem_("RIZARODE-" + Timestamp()) {}
+    : directory_(std::move(directory)), stem_("RIZARODE-" + FileTimestamp()) {}
 
 std::unique_ptr<PdfFileDevice> PdfFileDevice::WritingTo(const std::string& outputFile) {
   fs::path file(outputFile);
@@ -178,6 +170,15 @@ std::unique_ptr<DocumentSink> PdfFileDevice::StartDocument() {
                        "cannot create a PDF file in " + directory_ + ": " + std::strerror(errno));
   }
   return std::make_unique<PdfFileSink>(fd, path, finalPath, done);
+}
+
+std::string FileTimestamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+  return text;
 }
 
 }  // namespace rizarode

@@ -15,6 +15,9 @@ inline constexpr int kSaveAsPdfResolution = 600;
 // The directory that documents go to by default: ~/PDF.
 std::string DefaultPdfDirectory();
 
+// Local date and time as YYYYMMDD-HHMMSS, for the names of PDF files.
+std::string FileTimestamp();
+
 // Creates a new file in directory whose name starts with stem and ends with
 // ".pdf", never taking the name of a file that exists; creates the
 // directory when it is missing. Returns the open descriptor (-1 on failure,

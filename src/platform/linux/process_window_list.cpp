@@ -128,7 +128,7 @@ std::vector<pid_t> ProcessWindowList::ProcessIds() const {
 WindowHandle ProcessWindowList::First() {
   if (beforeScan_) beforeScan_();
   std::map<pid_t, KnownProcess> current;
-  listed_.clear();
+  std::vector<WindowHandle> listed;
   titles_.clear();
   for (pid_t pid : ProcessIds()) {
     auto old = known_.find(pid);
@@ -153,7 +153,7 @@ WindowHandle ProcessWindowList::First() {
       process.title = TitleFromProcessName(entry->comm);
     }
     if (process.ours) {
-      listed_.push_back(process.handle);
+      listed.push_back(process.handle);
       titles_[process.handle] = process.title;
     }
     current[pid] = std::move(process);
@@ -161,21 +161,10 @@ WindowHandle ProcessWindowList::First() {
   // Processes that are gone are forgotten; their handles are never given
   // out again.
   known_ = std::move(current);
-  nextIndex_ = 1;
-  return listed_.empty() ? 0 : listed_.front();
+  return walk_.Start(std::move(listed));
 }
 
-WindowHandle ProcessWindowList::Next(WindowHandle window) {
-  // A walk asks for the window after the one it was last given.
-  std::size_t at = nextIndex_ > 0 && nextIndex_ <= listed_.size() &&
-                           listed_[nextIndex_ - 1] == window
-                       ? nextIndex_ - 1
-                       : static_cast<std::size_t>(
-                             std::find(listed_.begin(), listed_.end(), window) - listed_.begin());
-  if (at + 1 >= listed_.size()) return 0;
-  nextIndex_ = at + 2;
-  return listed_[at + 1];
-}
+WindowHandle ProcessWindowList::Next(WindowHandle window) { return walk_.Next(window); }
 
 // The title as of the last walk: a window that was not in it is gone.
 std::string ProcessWindowList::Title(WindowHandle window) {

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/window_walk.h"
+#include "platform/linux/window_walk.h"
 #include "platform/window_list.h"
 
 namespace rizarode {
@@ -70,9 +72,8 @@ class ProcessWindowList : public WindowList {
   // time) gets another handle.
   std::map<pid_t, KnownProcess> known_;
   WindowHandle nextHandle_ = 1;
-  std::vector<WindowHandle> listed_;            // as of the last First()
   std::map<WindowHandle, std::string> titles_;  // of the windows listed
-  std::size_t nextIndex_ = 0;                   // one past the window Next() last gave
+  WindowWalk walk_;
 };
 
 }  // namespace rizarode

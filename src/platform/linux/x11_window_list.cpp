@@ -154,27 +154,17 @@ X11WindowList::X11WindowList(std::unique_ptr<Connection> connection)
 X11WindowList::~X11WindowList() = default;
 
 WindowHandle X11WindowList::First() {
-  listed_.clear();
+  std::vector<WindowHandle> listed;
   std::vector<Window> children = x_->Children(x_->root);
   // XQueryTree lists the bottom of the stacking order first.
   std::reverse(children.begin(), children.end());
   for (Window child : children) {
-    listed_.push_back(static_cast<WindowHandle>(x_->ClientOf(child)));
+    listed.push_back(static_cast<WindowHandle>(x_->ClientOf(child)));
   }
-  nextIndex_ = 1;
-  return listed_.empty() ? 0 : listed_.front();
+  return walk_.Start(std::move(listed));
 }
 
-WindowHandle X11WindowList::Next(WindowHandle window) {
-  std::size_t at = nextIndex_ > 0 && nextIndex_ <= listed_.size() &&
-                           listed_[nextIndex_ - 1] == window
-                       ? nextIndex_ - 1
-                       : static_cast<std::size_t>(
-                             std::find(listed_.begin(), listed_.end(), window) - listed_.begin());
-  if (at + 1 >= listed_.size()) return 0;
-  nextIndex_ = at + 2;
-  return listed_[at + 1];
-}
+WindowHandle X11WindowList::Next(WindowHandle window) { return walk_.Next(window); }
 
 std::string X11WindowList::Title(WindowHandle window) {
   std::string name = x_->Utf8Name(window);

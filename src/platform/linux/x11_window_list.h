@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/window_walk.h"
+#include "platform/linux/window_walk.h"
 #include "platform/window_list.h"
 
 namespace rizarode {
@@ -32,8 +34,7 @@ class X11WindowList : public WindowList {
   explicit X11WindowList(std::unique_ptr<Connection> connection);
 
   std::unique_ptr<Connection> x_;
-  std::vector<WindowHandle> listed_;  // as of the last First()
-  std::size_t nextIndex_ = 0;         // one past the window Next() last gave
+  WindowWalk walk_;
 };
 
 }  // namespace rizarode
