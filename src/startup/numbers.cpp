@@ -2,8 +2,13 @@
 
 #include <cfenv>
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <string>
+
+#include <locale.h>
+#include <stdlib.h>
 
 namespace rizarode {
 namespace {
@@ -78,7 +83,11 @@ double ReadDecimalNumber(const std::string& s) {
   double value = 0.0;
   auto [ptr, ec] = std::from_chars(first, last, value);
   if (ec == std::errc::result_out_of_range) {
-    value = number[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+    // Too large or too small for a double: the C library tells which, and
+    // gives the infinity or the zero (or the denormal) that the text means.
+    // Its "C" locale keeps "." the decimal point.
+    static const locale_t kCLocale = ::newlocale(LC_NUMERIC_MASK, "C", locale_t{});
+    value = ::strtod_l(number.c_str(), nullptr, kCLocale);
   }
   (void)ptr;
   return value;

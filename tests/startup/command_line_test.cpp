@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "startup/numbers.h"
 #include "support/test_platform.h"
 
@@ -25,6 +27,13 @@ TEST(ValTest, ReadsTheNumberAtTheStartAndStopsAtTheFirstOtherCharacter) {
   EXPECT_EQ(Val("2E"), 2);
   EXPECT_EQ(Val("25E-1X"), 2.5);
   EXPECT_EQ(Val("9#"), 9);
+}
+
+TEST(ValTest, ANumberTooSmallToHoldIsZeroAndOneTooLargeKeepsItsSign) {
+  EXPECT_EQ(Val("1E-999"), 0);
+  EXPECT_EQ(Val("-1E-999"), 0);
+  EXPECT_EQ(Val("1E999"), HUGE_VAL);
+  EXPECT_EQ(Val("-1E999"), -HUGE_VAL);
 }
 
 TEST(ValTest, NoDigitsGiveZero) {
