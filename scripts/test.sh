@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 shift || true
-cmake -S . -B "$build" "$@"
+cmake -S . -B "$build" -DRIZARODE_WARNINGS_AS_ERRORS=ON "$@"
 cmake --build "$build" -j"$(nproc)"
 . scripts/services.sh
 cd "$build"

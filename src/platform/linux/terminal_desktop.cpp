@@ -55,16 +55,28 @@ bool BeginsWith(const std::string& text, const std::string& head) {
 
 std::string FormatMessageBox(const std::string& text, int style,
                              const std::string& title) {
-  std::string out = "== " + std::string(IconWord(style)) + DisplayText(title) + " ==\n";
+  // Built by appending: GCC 12 at -O3 warns (wrongly) about overlapping
+  // copies in a chain of string additions.
+  std::string out = "== ";
+  out += IconWord(style);
+  out += DisplayText(title);
+  out += " ==\n";
   out += DisplayText(text);
   if (out.back() != '\n') out += '\n';
   out += IsYesNo(style) ? "[Yes] [No]\n" : "[OK]\n";
   return out;
 }
 
+std::string Bracketed(const std::string& caption) {
+  std::string out = "[";
+  out += DisplayText(caption);
+  out += ']';
+  return out;
+}
+
 std::string StatusLine(const std::string& caption, const std::string& status) {
   if (caption.empty() || BeginsWith(status, caption)) return DisplayText(status);
-  return "[" + DisplayText(caption) + "] " + DisplayText(status);
+  return Bracketed(caption) + " " + DisplayText(status);
 }
 
 // The status window as text on standard error. On a terminal one line is
@@ -96,7 +108,7 @@ class TerminalDesktop::View : public StatusWindowView {
     if (inPlace_) {
       Rewrite();
     } else if (!Status().empty() && !BeginsWith(Status(), caption_)) {
-      PrintLine("[" + DisplayText(caption_) + "]");
+      PrintLine(Bracketed(caption_));
     }
   }
   std::string Caption() const override { return caption_; }
