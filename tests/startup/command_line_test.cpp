@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "startup/numbers.h"
 #include "support/test_platform.h"
 
 namespace rizarode {
@@ -12,63 +9,6 @@ namespace {
 
 using testing::EndCodeOf;
 using testing::TestPlatform;
-
-TEST(ValTest, ReadsTheNumberAtTheStartAndStopsAtTheFirstOtherCharacter) {
-  EXPECT_EQ(Val("16"), 16);
-  EXPECT_EQ(Val("1 /TEMP=D:\\X"), 1);
-  EXPECT_EQ(Val("1 6"), 16);  // blanks inside the number are skipped
-  EXPECT_EQ(Val("  - 1"), -1);
-  EXPECT_EQ(Val("+5"), 5);
-  EXPECT_EQ(Val("2.5"), 2.5);
-  EXPECT_EQ(Val("1.2.3"), 1.2);
-  EXPECT_EQ(Val(".5"), 0.5);
-  EXPECT_EQ(Val("1E3"), 1000);
-  EXPECT_EQ(Val("1D2"), 100);
-  EXPECT_EQ(Val("2E"), 2);
-  EXPECT_EQ(Val("25E-1X"), 2.5);
-  EXPECT_EQ(Val("9#"), 9);
-}
-
-TEST(ValTest, ANumberTooSmallToHoldIsZeroAndOneTooLargeKeepsItsSign) {
-  EXPECT_EQ(Val("1E-999"), 0);
-  EXPECT_EQ(Val("-1E-999"), 0);
-  EXPECT_EQ(Val("1E999"), HUGE_VAL);
-  EXPECT_EQ(Val("-1E999"), -HUGE_VAL);
-}
-
-TEST(ValTest, NoDigitsGiveZero) {
-  EXPECT_EQ(Val(""), 0);
-  EXPECT_EQ(Val("ABC"), 0);
-  EXPECT_EQ(Val("-"), 0);
-  EXPECT_EQ(Val("."), 0);
-  EXPECT_EQ(Val("/TEMP=X"), 0);
-  EXPECT_EQ(Val("&X1"), 0);
-}
-
-TEST(ValTest, HexadecimalAndOctalAreSignedWords) {
-  EXPECT_EQ(Val("&H10"), 16);
-  EXPECT_EQ(Val("&hff"), 255);
-  EXPECT_EQ(Val("&O17"), 15);
-  EXPECT_EQ(Val("&HFFFF"), -1);
-  EXPECT_EQ(Val("&H8000"), -32768);
-  EXPECT_EQ(Val("&H10000"), 65536);
-  EXPECT_EQ(Val("&H1G"), 1);
-  EXPECT_EQ(Val("&O8"), 0);
-}
-
-TEST(RoundingTest, HalvesGoToTheEvenNeighbour) {
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(3.5), 4);
-  EXPECT_EQ(RoundHalfEven(-2.5), -2);
-  EXPECT_EQ(RoundHalfEven(1012.5), 1012);
-  EXPECT_EQ(RoundHalfEven(1037.5), 1038);
-  EXPECT_EQ(RoundHalfEven(2.6), 3);
-  EXPECT_EQ(ToInt16(32767.4).value(), 32767);
-  EXPECT_EQ(ToInt16(-32768.5).value(), -32768);
-  EXPECT_FALSE(ToInt16(32767.5));
-  EXPECT_FALSE(ToInt16(-32769));
-  EXPECT_FALSE(ToInt16(1e300 * 1e300));
-}
 
 TEST(HelpTest, OnlyTheWholeArgumentTextAsksForHelp) {
   EXPECT_TRUE(IsHelpRequest("/?"));
@@ -92,6 +32,7 @@ TEST(HelpTest, ShowsTheOptionsInAnInformationBoxAndEnds) {
 }
 
 struct FlagsCase {
+  const char* name;
   const char* argumentText;
   int16_t flags;
 };
@@ -107,20 +48,25 @@ TEST_P(DebugFlagsTest, ReadsTheWordAfterTheFirstOption) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DebugFlagsTest,
-    ::testing::Values(FlagsCase{"", 0}, FlagsCase{"/TEMP=X", 0},
-                      FlagsCase{"/WDEBUG=16", 16},
-                      FlagsCase{"/WDEBUG=1 /TEMP=D:\\X", 1},
-                      FlagsCase{"/WDEBUG=1 6", 16}, FlagsCase{"/WDEBUG=2.5", 2},
-                      FlagsCase{"/WDEBUG=3.5", 4}, FlagsCase{"/WDEBUG=-1", -1},
-                      FlagsCase{"/WDEBUG=", 0}, FlagsCase{"/WDEBUG=X", 0},
-                      FlagsCase{"/WDEBUG=&H11", 17},
-                      FlagsCase{"/WDEBUG=&HFFFF", -1},
-                      FlagsCase{"/WDEBUG=32767", 32767},
-                      FlagsCase{"/WDEBUG=-32768", -32768},
+    ::testing::Values(FlagsCase{"Empty", "", 0},
+                      FlagsCase{"OtherOptionOnly", "/TEMP=X", 0},
+                      FlagsCase{"Sixteen", "/WDEBUG=16", 16},
+                      FlagsCase{"OneThenTemp", "/WDEBUG=1 /TEMP=D:\\X", 1},
+                      FlagsCase{"BlankInsideNumber", "/WDEBUG=1 6", 16},
+                      FlagsCase{"HalfRoundsDownToEven", "/WDEBUG=2.5", 2},
+                      FlagsCase{"HalfRoundsUpToEven", "/WDEBUG=3.5", 4},
+                      FlagsCase{"MinusOne", "/WDEBUG=-1", -1},
+                      FlagsCase{"NoValue", "/WDEBUG=", 0},
+                      FlagsCase{"NotANumber", "/WDEBUG=X", 0},
+                      FlagsCase{"Hexadecimal", "/WDEBUG=&H11", 17},
+                      FlagsCase{"HexadecimalAllBits", "/WDEBUG=&HFFFF", -1},
+                      FlagsCase{"Largest", "/WDEBUG=32767", 32767},
+                      FlagsCase{"Smallest", "/WDEBUG=-32768", -32768},
                       // Two options: the first counts, and its number runs
                       // into the second after the skipped blank.
-                      FlagsCase{"/WDEBUG=1 /WDEBUG=2", 1},
-                      FlagsCase{"/X /WDEBUG=4", 4}));
+                      FlagsCase{"FirstOfTwoOptions", "/WDEBUG=1 /WDEBUG=2", 1},
+                      FlagsCase{"AfterAnotherOption", "/X /WDEBUG=4", 4}),
+    [](const ::testing::TestParamInfo<FlagsCase>& testCase) { return std::string(testCase.param.name); });
 
 TEST(DebugFlagsTest, AValueOutsideTheWordIsRefusedNotWrapped) {
   for (const char* text : {"/WDEBUG=99999", "/WDEBUG=32768", "/WDEBUG=-32769",

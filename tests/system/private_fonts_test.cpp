@@ -184,7 +184,10 @@ TEST_P(RegistrationValueOffTest, InstallsAgainWithoutCopyingFilesThatAreThere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LowerCaseOrPath, RegistrationValueOffTest,
-                         ::testing::Values("vkcour.ttf", "C:\\WINDOWS\\FONTS\\VKCOUR.TTF"));
+                         ::testing::Values("vkcour.ttf", "C:\\WINDOWS\\FONTS\\VKCOUR.TTF"),
+                         [](const ::testing::TestParamInfo<const char*>& testCase) {
+                           return std::string(testCase.index == 0 ? "LowerCase" : "FullPath");
+                         });
 
 TEST_F(PrivateFontsTest, OnlyTheKeysThatOpenAreReadAndWritten) {
   AddKey(kKeyNT);
