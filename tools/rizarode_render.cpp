@@ -17,8 +17,8 @@
 #include "platform/linux/page_printer.h"
 #include "platform/linux/pdf_file_device.h"
 #include "printing/render_print_file.h"
-#include "startup/module_state.h"
-#include "startup/numbers.h"
+#include "program/module_state.h"
+#include "program/numbers.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "driver/up_to_date.h"
 #include "platform/printer.h"
 #include "printing/status_window.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/numbers.h"
+#include "program/program.h"
 
 namespace rizarode {
 namespace {

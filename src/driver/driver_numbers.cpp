@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "platform/text_encoding.h"
-#include "startup/numbers.h"
+#include "program/numbers.h"
 
 namespace rizarode {
 namespace {

@@ -1,7 +1,7 @@
 #include "driver/driver_writer.h"
 
 #include "fileio/file_table.h"
-#include "startup/module_state.h"
+#include "program/module_state.h"
 
 namespace rizarode {
 namespace {

@@ -6,9 +6,9 @@
 #include "driver/driver_writer.h"
 #include "platform/printer.h"
 #include "printing/status_window.h"
-#include "startup/messages.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/messages.h"
+#include "program/numbers.h"
+#include "program/program.h"
 
 namespace rizarode {
 namespace {

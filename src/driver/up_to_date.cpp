@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "platform/printer.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
-#include "startup/work_directory.h"
+#include "program/numbers.h"
+#include "program/program.h"
+#include "program/take_token.h"
 
 namespace rizarode {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "printing/render_print_file.h"
 #include "printing/status_window.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/numbers.h"
+#include "program/program.h"
 
 namespace rizarode {
 namespace {
@@ -115,7 +115,7 @@ void BringHostForwardAfterPrint(Program& program, int32_t tick) {
 }  // namespace
 
 void RunPollingTick(Program& program) {
-  FrmAbout& window = program.StatusWindow();
+  FrmAbout& window = StatusWindow(program);
   int32_t& tick = window.TickCounter();
   tick += static_cast<int32_t>(RoundHalfEven(window.View().TimerInterval() / 1000.0));
 

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "platform/printer.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/numbers.h"
+#include "program/program.h"
 
 namespace rizarode {
 namespace {

@@ -2,9 +2,9 @@
 
 #include "platform/status_window_design.h"
 #include "printing/polling_cycle.h"
-#include "startup/messages.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/messages.h"
+#include "program/numbers.h"
+#include "program/program.h"
 
 namespace rizarode {
 
@@ -47,11 +47,19 @@ void FrmAbout::Form_Unload() { EndProgram(ExitCode::kSessionEnded); }
 
 void FrmAbout::timClock_Timer() { RunPollingTick(program_); }
 
+FrmAbout& StatusWindow(Program& program) {
+  if (!program.statusWindow) {
+    program.statusWindow = std::make_shared<FrmAbout>(program);
+    program.statusWindow->Load();
+  }
+  return *program.statusWindow;
+}
+
 void ShowStatus(Program& program, const std::string& text,
                 const std::string& caption, int flags) {
   bool always = (flags & 1) != 0;
   if (!program.state.Debug(kDebugInfo) && !always) return;
-  StatusWindowView& view = program.StatusWindow().View();
+  StatusWindowView& view = StatusWindow(program).View();
   view.SetLabel(StatusLabel::lblStatus, text);
   view.Repaint();
   if (always) view.SetCaption(caption.empty() ? text : caption);

@@ -35,6 +35,9 @@ class FrmAbout : public StatusWindowEvents {
   int32_t tickCounter_ = 0;
 };
 
+// The program's status window, created (and loaded) on first use.
+FrmAbout& StatusWindow(Program& program);
+
 // Shows a status text. flags bit 1 set: always shown, and the window caption
 // becomes caption (or text when caption is empty). Clear: debug information,
 // shown only with debug flag 1, caption unchanged.

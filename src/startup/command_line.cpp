@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/numbers.h"
+#include "program/program.h"
 
 namespace rizarode {
 namespace {

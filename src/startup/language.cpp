@@ -1,6 +1,6 @@
 #include "startup/language.h"
 
-#include "startup/program.h"
+#include "program/program.h"
 
 namespace rizarode {
 namespace {

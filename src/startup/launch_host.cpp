@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "printing/status_window.h"
-#include "startup/messages.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/messages.h"
+#include "program/numbers.h"
+#include "program/program.h"
 
 namespace rizarode {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "startup/program.h"
+#include "program/program.h"
 #include "startup/startup.h"
 
 namespace rizarode {

@@ -7,9 +7,9 @@
 #include "startup/command_line.h"
 #include "startup/language.h"
 #include "startup/launch_host.h"
-#include "startup/messages.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/messages.h"
+#include "program/numbers.h"
+#include "program/program.h"
 #include "startup/work_directory.h"
 #include "system/private_fonts.h"
 
@@ -17,7 +17,7 @@ namespace rizarode {
 namespace {
 
 void ShowStatusWindow(Program& program) {
-  program.StatusWindow().View().Show();
+  StatusWindow(program).View().Show();
   program.platform.desktop.DoEvents();
 }
 
@@ -48,7 +48,7 @@ void WriteDriverFileOrEnd(Program& program) {
 }
 
 void PutWindowAsideForLaunch(Program& program) {
-  StatusWindowView& view = program.StatusWindow().View();
+  StatusWindowView& view = StatusWindow(program).View();
   if (!program.state.Debug(kDebugInfo)) view.Hide();
   view.SetState(WindowState::kMinimized);
   program.platform.desktop.DoEvents();
@@ -103,7 +103,7 @@ void RunStartup(Program& program) {
   LaunchHost(program, argumentText, printFileName);
   // 13. From now on the program lives in the timer's ticks.
   ShowStatus(program, "VELDRAK found", "", 0);
-  program.StatusWindow().View().SetTimerEnabled(true);
+  StatusWindow(program).View().SetTimerEnabled(true);
 }
 
 }  // namespace rizarode

@@ -2,8 +2,9 @@
 
 #include <vector>
 
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/numbers.h"
+#include "program/program.h"
+#include "program/take_token.h"
 
 namespace rizarode {
 namespace {
@@ -131,18 +132,6 @@ bool ProbeFilePath(Program& program, const std::string& path) {
   bool closed = program.files.Close(number);
   bool deleted = files.DeleteFile(path);
   return written && closed && deleted;
-}
-
-std::string TakeToken(std::string& text, const std::string& delimiter) {
-  std::size_t at = text.find(delimiter);
-  if (at == std::string::npos) {
-    std::string all = std::move(text);
-    text.clear();
-    return all;
-  }
-  std::string head = text.substr(0, at);
-  text.erase(0, at + delimiter.size());
-  return head;
 }
 
 }  // namespace rizarode

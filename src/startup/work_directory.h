@@ -18,8 +18,4 @@ void ResolveWorkDirectory(Program& program, const std::string& argumentText);
 // True when a file can be created at path, or already exists there.
 bool ProbeFilePath(Program& program, const std::string& path);
 
-// Returns the part of text before the first delimiter and leaves the part
-// after it in text; without the delimiter returns all of text and empties it.
-std::string TakeToken(std::string& text, const std::string& delimiter);
-
 }  // namespace rizarode

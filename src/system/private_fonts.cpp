@@ -5,9 +5,9 @@
 
 #include "platform/printer.h"
 #include "printing/status_window.h"
-#include "startup/messages.h"
-#include "startup/numbers.h"
-#include "startup/program.h"
+#include "program/messages.h"
+#include "program/numbers.h"
+#include "program/program.h"
 #include "system/registry.h"
 
 namespace rizarode {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <optional>
 
-#include "startup/numbers.h"
+#include "program/numbers.h"
 
 namespace rizarode {
 namespace {

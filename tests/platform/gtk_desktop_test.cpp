@@ -73,7 +73,7 @@ class GtkDesktopTest : public ::testing::Test {
   }
 
   GtkStatusWindowView& View() {
-    return dynamic_cast<GtkStatusWindowView&>(program_->StatusWindow().View());
+    return dynamic_cast<GtkStatusWindowView&>(StatusWindow(*program_).View());
   }
   std::string LabelText(StatusLabel label) {
     return gtk_label_get_text(GTK_LABEL(View().LabelWidget(label)));

@@ -11,7 +11,7 @@
 
 #include "platform/linux/pdf_file_device.h"
 #include "printing/render_print_file.h"
-#include "startup/module_state.h"
+#include "program/module_state.h"
 #include "support/pdf_probe.h"
 #include "support/temp_dir.h"
 

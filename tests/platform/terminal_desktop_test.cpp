@@ -129,7 +129,7 @@ TEST(TerminalDesktopTest, StatusLineOnATerminalIsRewrittenInPlace) {
 TEST(TerminalDesktopTest, CtrlCIsRefusedAndTheEndOfTheSessionEndsTheProgram) {
   TerminalRun run;
   run.program.state.languageCode = "GB";
-  run.program.StatusWindow();
+  StatusWindow(run.program);
   ::raise(SIGINT);
   ::raise(SIGINT);
   run.desktop.DoEvents();

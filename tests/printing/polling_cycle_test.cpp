@@ -86,12 +86,12 @@ class PollingCycleTest : public ::testing::Test {
   }
 
   testing::FakeStatusWindowView& view() {
-    program->StatusWindow();
+    StatusWindow(*program);
     return *tp.desktop.view;
   }
-  int32_t& ticks() { return program->StatusWindow().TickCounter(); }
+  int32_t& ticks() { return StatusWindow(*program).TickCounter(); }
   int Tick() {
-    return EndCodeOf([&] { program->StatusWindow().timClock_Timer(); });
+    return EndCodeOf([&] { StatusWindow(*program).timClock_Timer(); });
   }
   int Prints() const {
     return static_cast<int>(std::count(tp.desktop.view->statusHistory.begin(),

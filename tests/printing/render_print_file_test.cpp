@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/module_state.h"
+#include "program/module_state.h"
 #include "support/recording_printer.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"

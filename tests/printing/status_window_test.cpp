@@ -28,7 +28,7 @@ class StatusWindowTest : public ::testing::Test {
 TEST_F(StatusWindowTest, LoadFillsTheLabelsAndCentresTheWindow) {
   t_.printer.deviceName = "Kantoor \xC9\xE9n";
   Program& program = NewProgram();
-  program.StatusWindow();
+  StatusWindow(program);
   EXPECT_EQ(View().Label(StatusLabel::Label2), "VELDRAK");
   EXPECT_EQ(View().Label(StatusLabel::lblTekstVersie), "Versie");
   EXPECT_EQ(View().Label(StatusLabel::lblPrinterTekst), "Printer:");
@@ -46,12 +46,12 @@ TEST_F(StatusWindowTest, LoadFillsTheLabelsAndCentresTheWindow) {
 }
 
 TEST_F(StatusWindowTest, DebugInformationAddsTheFileVersionToTheVersionLabel) {
-  NewProgram(kDebugInfo | kDebugCourierNew).StatusWindow();
+  StatusWindow(NewProgram(kDebugInfo | kDebugCourierNew));
   EXPECT_EQ(View().Label(StatusLabel::lblVersie), "3.0b  (3.1.2)");
 }
 
 TEST_F(StatusWindowTest, CenterFormLeavesAWindowThatIsNotNormalAlone) {
-  NewProgram().StatusWindow();
+  StatusWindow(NewProgram());
   FakeStatusWindowView& view = View();
   int moves = view.moves;
   for (WindowState state : {WindowState::kMinimized, WindowState::kMaximized}) {
@@ -124,7 +124,7 @@ TEST_F(StatusWindowTest, TheUserCannotCloseTheWindowInAnyLanguage) {
     auto program = t.NewProgram();
     program->state.languageCode = c.language;
     bool cancel = false;
-    program->StatusWindow().Form_QueryUnload(cancel, kUnloadControlMenu);
+    StatusWindow(*program).Form_QueryUnload(cancel, kUnloadControlMenu);
     EXPECT_TRUE(cancel) << c.language;
     if (!c.firstWords) {
       EXPECT_TRUE(t.desktop.boxes.empty());
@@ -139,7 +139,7 @@ TEST_F(StatusWindowTest, TheUserCannotCloseTheWindowInAnyLanguage) {
 
 TEST_F(StatusWindowTest, OtherCloseReasonsGoAheadAndEndTheSession) {
   Program& program = NewProgram(0, "GB");
-  FrmAbout& form = program.StatusWindow();
+  FrmAbout& form = StatusWindow(program);
   for (int mode : {kUnloadCode, kUnloadSessionEnd, kUnloadTaskManager}) {
     bool cancel = false;
     form.Form_QueryUnload(cancel, mode);

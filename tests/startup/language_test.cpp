@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "startup/messages.h"
+#include "program/messages.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 

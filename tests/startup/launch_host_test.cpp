@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "printing/status_window.h"
-#include "startup/messages.h"
+#include "program/messages.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "startup/numbers.h"
+#include "program/numbers.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 

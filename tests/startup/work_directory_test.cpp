@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "startup/numbers.h"
+#include "program/numbers.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 
@@ -19,24 +19,6 @@ using testing::EndCodeOf;
 using testing::EnvGuard;
 using testing::TempDir;
 using testing::TestPlatform;
-
-TEST(TakeTokenTest, CutsAtTheFirstDelimiter) {
-  std::string text = "12 : A4";
-  EXPECT_EQ(TakeToken(text, " "), "12");
-  EXPECT_EQ(text, ": A4");
-
-  text = "ABC";
-  EXPECT_EQ(TakeToken(text, " "), "ABC");
-  EXPECT_EQ(text, "");
-
-  text = "a::b::c";
-  EXPECT_EQ(TakeToken(text, "::"), "a");
-  EXPECT_EQ(text, "b::c");
-
-  text = " lead";
-  EXPECT_EQ(TakeToken(text, " "), "");
-  EXPECT_EQ(text, "lead");
-}
 
 // A run in a temporary current directory with TEMP, TMP and TMPDIR under
 // the test's control; candidates are given relative to it, which keeps them

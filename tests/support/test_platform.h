@@ -6,7 +6,7 @@
 
 #include "platform/linux/linux_file_system.h"
 #include "platform/platform.h"
-#include "startup/program.h"
+#include "program/program.h"
 #include "support/event_log.h"
 #include "support/fake_desktop.h"
 #include "support/fakes.h"

@@ -1,4 +1,4 @@
-#include "startup/numbers.h"
+#include "program/numbers.h"
 
 #include <cfenv>
 #include <charconv>

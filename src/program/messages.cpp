@@ -1,4 +1,4 @@
-#include "startup/messages.h"
+#include "program/messages.h"
 
 namespace rizarode {
 namespace {

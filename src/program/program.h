@@ -6,8 +6,8 @@
 
 #include "fileio/file_table.h"
 #include "platform/platform.h"
-#include "startup/module_state.h"
-#include "startup/program_end.h"
+#include "program/module_state.h"
+#include "program/program_end.h"
 
 namespace rizarode {
 
@@ -24,12 +24,12 @@ class Program {
   ModuleState state;
   FileTable files;
 
-  // The status window, created (and loaded) on first use.
-  FrmAbout& StatusWindow();
-  bool HasStatusWindow() const { return statusWindow_ != nullptr; }
+  bool HasStatusWindow() const { return statusWindow != nullptr; }
 
- private:
-  std::unique_ptr<FrmAbout> statusWindow_;
+  // The status window once it exists. The printing layer makes it on first
+  // use (StatusWindow in printing/status_window.h); the program only holds
+  // it, so that it lives exactly as long as the run.
+  std::shared_ptr<FrmAbout> statusWindow;
 };
 
 }  // namespace rizarode
