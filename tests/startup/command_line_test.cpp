@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "support/test_platform.h"
 
 namespace rizarode {
@@ -36,6 +38,11 @@ struct FlagsCase {
   const char* argumentText;
   int16_t flags;
 };
+
+// Failure output shows the argument text, not the struct's bytes.
+void PrintTo(const FlagsCase& flagsCase, std::ostream* out) {
+  *out << '"' << flagsCase.argumentText << "\" gives " << flagsCase.flags;
+}
 
 class DebugFlagsTest : public ::testing::TestWithParam<FlagsCase> {};
 
