@@ -12,7 +12,7 @@ packages=(
   cups cups-client cups-bsd printer-driver-cups-pdf
   xvfb xauth x11-utils
   poppler-utils
-  fonts-liberation2 fonts-dejavu-core
+  fonts-liberation2 fonts-dejavu-core fonts-urw-base35
   python3 python3-fonttools
   locales procps
 )
