@@ -104,20 +104,23 @@ bool WinAnsiNames(int byte) {
 
 // The encoding: /WinAnsiEncoding, with the bytes that it would send
 // elsewhere named after their own glyph, or after none (the missing-glyph
-// box) where the face has no glyph for them.
+// box) where the face has no glyph for them. A face with PostScript
+// outlines is read by glyph name, so there every byte names its glyph.
 std::string Encoding(const PageFace& face) {
+  const FaceMetrics& m = face.metrics;
   std::string differences;
   for (int b = 0; b < 256; ++b) {
-    if (!face.used[b] || (WinAnsiNames(b) && face.metrics.glyph[b] != 0)) continue;
+    if (!face.used[b]) continue;
+    if (!m.cffOutlines && WinAnsiNames(b) && m.glyph[b] != 0) continue;
     differences += ' ';
     AppendInteger(differences, b);
     std::string name = ".notdef";
-    if (face.metrics.glyph[b] != 0) {
-      if (face.metrics.cffOutlines) {
-        if (!face.metrics.glyphName[b].empty()) name = face.metrics.glyphName[b];
+    if (m.glyph[b] != 0) {
+      if (m.cffOutlines) {
+        if (!m.glyphName[b].empty()) name = m.glyphName[b];
       } else {
         char uni[16];
-        std::snprintf(uni, sizeof uni, "uni%04X", static_cast<unsigned>(face.metrics.mapped[b]));
+        std::snprintf(uni, sizeof uni, "uni%04X", static_cast<unsigned>(m.mapped[b]));
         name = uni;
       }
     }
@@ -272,8 +275,9 @@ uint32_t PdfFonts::WriteFace(PdfFile& file, std::size_t number) const {
     AppendReal(font, face.widths[b]);
   }
   font += " ]";
-  // A symbol face finds its glyphs through its own map, not by names.
-  if (!m.symbolic) font += " /Encoding " + Encoding(face);
+  // A symbol face with TrueType outlines finds its glyphs through its own
+  // symbol map, not by names.
+  if (!m.symbolic || m.cffOutlines) font += " /Encoding " + Encoding(face);
   font += " /FontDescriptor ";
   AppendInteger(font, descriptorObject);
   font += " 0 R /ToUnicode ";
