@@ -46,7 +46,7 @@ void PdfFile::WriteObject(uint32_t number, std::string_view body) {
 }
 
 void PdfFile::WriteStream(uint32_t number, std::string_view data, std::string_view entries) {
-  const std::string& deflated = Deflate(data);
+  std::string_view deflated = Deflate(data);
   BeginObject(number);
   head_ = "<< /Length ";
   AppendInteger(head_, static_cast<int64_t>(deflated.size()));
@@ -117,9 +117,10 @@ void PdfFile::Flush() {
 
 // Making a compressor costs more than all the rest of a page, so the one
 // compressor is reset for every stream.
-const std::string& PdfFile::Deflate(std::string_view data) {
+std::string_view PdfFile::Deflate(std::string_view data) {
   deflateReset(&zip_);
-  deflated_.resize(deflateBound(&zip_, static_cast<uLong>(data.size())));
+  std::size_t bound = deflateBound(&zip_, static_cast<uLong>(data.size()));
+  if (deflated_.size() < bound) deflated_.resize(bound);
   zip_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   zip_.avail_in = static_cast<uInt>(data.size());
   zip_.next_out = reinterpret_cast<Bytef*>(deflated_.data());
@@ -128,8 +129,7 @@ const std::string& PdfFile::Deflate(std::string_view data) {
   if (status != Z_STREAM_END) {
     throw PrinterError(kPrinterErrorDevice, "the PDF document could not be written: deflate failed");
   }
-  deflated_.resize(deflated_.size() - zip_.avail_out);
-  return deflated_;
+  return std::string_view(deflated_.data(), deflated_.size() - zip_.avail_out);
 }
 
 }  // namespace rizarode::pdf

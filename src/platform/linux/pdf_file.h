@@ -40,11 +40,11 @@ class PdfFile {
   void BeginObject(uint32_t number);
   void Put(std::string_view bytes);
   void Flush();
-  const std::string& Deflate(std::string_view data);
+  std::string_view Deflate(std::string_view data);
 
   std::unique_ptr<DocumentSink> sink_;
   z_stream zip_{};
-  std::string deflated_;
+  std::string deflated_;  // grows to the largest stream, never shrinks
   std::string buffer_;
   uint64_t written_ = 0;  // bytes before buffer_
   bool failed_ = false;
