@@ -8,10 +8,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcups2-dev libcairo2-dev libfontconfig-dev libfreetype-dev
   libgtk-3-dev libx11-dev
+  libharfbuzz-dev zlib1g-dev qpdf
   cups cups-client cups-bsd printer-driver-cups-pdf
   xvfb xauth x11-utils
   poppler-utils
-  fonts-liberation2 fonts-dejavu-core
+  fonts-liberation2 fonts-dejavu-core fonts-urw-base35
   python3 python3-fonttools
   locales procps
 )

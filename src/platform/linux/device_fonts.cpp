@@ -1,13 +1,14 @@
 #include "platform/linux/device_fonts.h"
 
-#include <cairo-ft.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
+#include FT_FONT_FORMATS_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/text_encoding.h"
 
@@ -29,14 +30,42 @@ uint32_t CodePointOf(unsigned char byte) {
   return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
 }
 
-FT_UInt GlyphFor(FT_Face face, unsigned char byte) {
-  FT_UInt glyph = FT_Get_Char_Index(face, CodePointOf(byte));
+// The glyph for a byte, and the character that finds it in the face's map.
+FT_UInt GlyphFor(FT_Face face, unsigned char byte, uint32_t& mapped) {
+  mapped = CodePointOf(byte);
+  FT_UInt glyph = FT_Get_Char_Index(face, mapped);
   if (glyph == 0 && FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) {
     // Symbol faces put their characters at 0xF000 + byte.
-    glyph = FT_Get_Char_Index(face, 0xF000 + byte);
+    FT_UInt symbol = FT_Get_Char_Index(face, 0xF000 + byte);
+    if (symbol != 0) {
+      glyph = symbol;
+      mapped = 0xF000 + byte;
+    }
     FT_Select_Charmap(face, FT_ENCODING_UNICODE);
   }
   return glyph;
+}
+
+void ReadEmbeddingFacts(FT_Face face, FaceMetrics& m) {
+  if (const char* name = FT_Get_Postscript_Name(face)) m.postscriptName = name;
+  m.cffOutlines = std::strcmp(FT_Get_Font_Format(face), "CFF") == 0;
+  m.xMin = static_cast<int32_t>(face->bbox.xMin);
+  m.yMin = static_cast<int32_t>(face->bbox.yMin);
+  m.xMax = static_cast<int32_t>(face->bbox.xMax);
+  m.yMax = static_cast<int32_t>(face->bbox.yMax);
+  auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  m.capHeight = os2 && os2->version >= 2 && os2->sCapHeight > 0 ? os2->sCapHeight : m.ascent;
+  if (auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST))) {
+    m.italicAngle = post->italicAngle / 65536.0;
+  }
+  if (m.cffOutlines && FT_HAS_GLYPH_NAMES(face)) {
+    char name[64];
+    for (int b = 0; b < 256; ++b) {
+      if (m.glyph[b] != 0 && FT_Get_Glyph_Name(face, static_cast<FT_UInt>(m.glyph[b]), name, sizeof name) == 0) {
+        m.glyphName[b] = name;
+      }
+    }
+  }
 }
 
 void ReadVerticalMetrics(FT_Face face, FaceMetrics& m) {
@@ -72,34 +101,18 @@ int32_t FixedAdvance(const FaceMetrics& m) {
 
 }  // namespace
 
-FontVariant::~FontVariant() {
-  if (cairoFace) cairo_font_face_destroy(cairoFace);
-}
-
-DeviceFont::DeviceFont(std::shared_ptr<const FontVariant> variant, int32_t emPixels, int dpi)
-    : variant_(std::move(variant)), em_(emPixels), dpi_(dpi) {
+DeviceFont::DeviceFont(std::shared_ptr<const FontVariant> variant, int32_t emPixels)
+    : variant_(std::move(variant)), em_(emPixels) {
   const FaceMetrics& m = variant_->metrics;
   // Simulated bold widens every character by one pixel, as on Windows.
-  int32_t extra = variant_->face.syntheticBold ? 1 : 0;
-  for (int b = 0; b < 256; ++b) advance_[b] = Scale(m.advance[b], em_, m.unitsPerEm) + extra;
-  // A fixed-pitch face is drawn widened or narrowed by the rounding of its
-  // one advance, so that its glyphs fall where their whole-pixel advances put
-  // them. PDF then needs no position for each glyph, which keeps documents
-  // small and fast to write.
-  int32_t pitch = FixedAdvance(m);
-  if (pitch > 0 && advance_[static_cast<unsigned char>('0')] > 0) {
-    double natural = static_cast<double>(pitch) * em_ / m.unitsPerEm + extra;
-    widthScale_ = advance_[static_cast<unsigned char>('0')] / natural;
-  }
+  for (int b = 0; b < 256; ++b) advance_[b] = Scale(m.advance[b], em_, m.unitsPerEm) + BoldExtra();
   ascent_ = Scale(m.ascent, em_, m.unitsPerEm);
   descent_ = Scale(m.descent, em_, m.unitsPerEm);
   underlineThickness_ = std::max(1, Scale(m.underlineThickness, em_, m.unitsPerEm));
   underlineOffset_ = -Scale(m.underlinePosition, em_, m.unitsPerEm) - underlineThickness_ / 2;
 }
 
-DeviceFont::~DeviceFont() {
-  if (scaled_) cairo_scaled_font_destroy(scaled_);
-}
+DeviceFont::~DeviceFont() = default;
 
 int64_t DeviceFont::Width(std::string_view text) const {
   int64_t width = 0;
@@ -107,22 +120,7 @@ int64_t DeviceFont::Width(std::string_view text) const {
   return width;
 }
 
-cairo_scaled_font_t* DeviceFont::Scaled() const {
-  if (!scaled_) {
-    double points = em_ * 72.0 / dpi_;
-    cairo_matrix_t size, device;
-    cairo_matrix_init_scale(&size, points * widthScale_, points);
-    cairo_matrix_init_identity(&device);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    scaled_ = cairo_scaled_font_create(variant_->cairoFace, &size, &device, options);
-    cairo_font_options_destroy(options);
-  }
-  return scaled_;
-}
-
-FontCatalog::FontCatalog(int dpi) : dpi_(dpi) {
+FontCatalog::FontCatalog() {
   FT_Library library = nullptr;
   if (FT_Init_FreeType(&library) == 0) freetype_ = library;
 }
@@ -147,7 +145,7 @@ std::shared_ptr<const DeviceFont> FontCatalog::Get(const std::string& face, bool
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
   if (fonts_.size() >= kMaxCachedFonts) fonts_.clear();
-  auto font = std::make_shared<const DeviceFont>(variant, emPixels, dpi_);
+  auto font = std::make_shared<const DeviceFont>(variant, emPixels);
   fonts_.emplace(key, font);
   return font;
 }
@@ -160,9 +158,6 @@ std::shared_ptr<const FontVariant> FontCatalog::Variant(const std::string& face,
   auto variant = std::make_shared<FontVariant>();
   variant->face = ResolveFace(face, bold, italic);
   variant->metrics = MetricsOf(variant->face);
-  if (variant->face.pattern) {
-    variant->cairoFace = cairo_ft_font_face_create_for_pattern(variant->face.pattern.get());
-  }
   variants_.emplace(key, variant);
   return variant;
 }
@@ -177,13 +172,16 @@ FaceMetrics FontCatalog::MetricsOf(const ResolvedFace& resolved) {
       FT_New_Face(Library(freetype_), resolved.file.c_str(), resolved.index, &face) == 0) {
     if (face->units_per_EM > 0) m.unitsPerEm = face->units_per_EM;
     for (int b = 0; b < 256; ++b) {
-      FT_UInt glyph = GlyphFor(face, static_cast<unsigned char>(b));
+      FT_UInt glyph = GlyphFor(face, static_cast<unsigned char>(b), m.mapped[b]);
       FT_Fixed advance = 0;
       FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance);
       m.glyph[b] = glyph;
       m.advance[b] = static_cast<int32_t>(advance);
+      if (glyph != 0 && m.mapped[b] >= 0xF000 && m.mapped[b] <= 0xF0FF) m.symbolic = true;
     }
+    m.pitch = FixedAdvance(m);
     ReadVerticalMetrics(face, m);
+    ReadEmbeddingFacts(face, m);
     FT_Done_Face(face);
   }
   metrics_.emplace(key, m);

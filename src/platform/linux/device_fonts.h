@@ -13,8 +13,6 @@
 #include <string_view>
 #include <tuple>
 
-#include <cairo.h>
-
 #include "platform/linux/font_resolver.h"
 
 namespace rizarode {
@@ -23,26 +21,41 @@ namespace rizarode {
 struct FaceMetrics {
   int unitsPerEm = 2048;
   std::array<unsigned long, 256> glyph{};
+  // The character by which the face's character map finds each byte's
+  // glyph: its Unicode character, or 0xF000 + the byte in a symbol face.
+  std::array<uint32_t, 256> mapped{};
   std::array<int32_t, 256> advance{};
+  // The advance of every printable character of a fixed-pitch face; 0 when
+  // the face is proportional.
+  int32_t pitch = 0;
   // Until a font file says otherwise (no font at all is installed), lines
   // still have a height.
   int32_t ascent = 1638;
   int32_t descent = 410;
   int32_t underlinePosition = 0;  // below the baseline when negative
   int32_t underlineThickness = 0;
+
+  // What a document that embeds the face says about it.
+  std::string postscriptName;
+  bool cffOutlines = false;  // OpenType with PostScript outlines
+  bool symbolic = false;     // bytes reach glyphs through the symbol map
+  int32_t xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+  int32_t capHeight = 0;
+  double italicAngle = 0;
+  // Each byte's glyph by its name in a face with PostScript outlines, whose
+  // glyphs a document finds by name.
+  std::array<std::string, 256> glyphName;
 };
 
 // A face as resolved for a requested name and style.
 struct FontVariant {
   ResolvedFace face;
   FaceMetrics metrics;
-  cairo_font_face_t* cairoFace = nullptr;
-  ~FontVariant();
 };
 
 class DeviceFont {
  public:
-  DeviceFont(std::shared_ptr<const FontVariant> variant, int32_t emPixels, int dpi);
+  DeviceFont(std::shared_ptr<const FontVariant> variant, int32_t emPixels);
   ~DeviceFont();
   DeviceFont(const DeviceFont&) = delete;
   DeviceFont& operator=(const DeviceFont&) = delete;
@@ -57,25 +70,23 @@ class DeviceFont {
   unsigned long Glyph(unsigned char byte) const { return variant_->metrics.glyph[byte]; }
   int32_t Advance(unsigned char byte) const { return advance_[byte]; }
   int64_t Width(std::string_view text) const;
-  // For drawing on a surface whose user unit is the point; made on first use.
-  cairo_scaled_font_t* Scaled() const;
+  const FontVariant& Variant() const { return *variant_; }
+  // Pixels that simulated bold adds to every advance.
+  int32_t BoldExtra() const { return variant_->face.syntheticBold ? 1 : 0; }
 
  private:
   std::shared_ptr<const FontVariant> variant_;
   int32_t em_;
-  int dpi_;
   std::array<int32_t, 256> advance_{};
   int32_t ascent_ = 0, descent_ = 0, underlineOffset_ = 0, underlineThickness_ = 1;
-  double widthScale_ = 1;
-  mutable cairo_scaled_font_t* scaled_ = nullptr;
 };
 
-// Resolves and realises fonts for one device resolution. Results are kept
+// Resolves and realises fonts in device pixels. Results are kept
 // only while fontconfig's fonts stay the same, so a face installed while the
 // program runs is found at the next change of font.
 class FontCatalog {
  public:
-  explicit FontCatalog(int dpi);
+  FontCatalog();
   ~FontCatalog();
   FontCatalog(const FontCatalog&) = delete;
   FontCatalog& operator=(const FontCatalog&) = delete;
@@ -87,7 +98,6 @@ class FontCatalog {
   std::shared_ptr<const FontVariant> Variant(const std::string& face, bool bold, bool italic);
   FaceMetrics MetricsOf(const ResolvedFace& face);
 
-  int dpi_;
   void* freetype_ = nullptr;
   FontGeneration generation_;
   std::map<std::tuple<std::string, bool, bool>, std::shared_ptr<const FontVariant>> variants_;

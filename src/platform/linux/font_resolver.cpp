@@ -1,5 +1,7 @@
 #include "platform/linux/font_resolver.h"
 
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/text_encoding.h"
@@ -47,7 +49,45 @@ int FontCount(FcConfig* config, FcSetName set) {
   return fonts ? fonts->nfont : 0;
 }
 
+std::string FileOf(FcPattern* font) {
+  FcChar8* file = nullptr;
+  return FcPatternGetString(font, FC_FILE, 0, &file) == FcResultMatch ? Text(file) : "";
+}
+
+// The best match whose file a document can embed. fontconfig's own choice
+// is nearly always one; otherwise the next in its order of preference.
+FontPattern EmbeddableMatch(FcConfig* config, FcPattern* request) {
+  FcResult status = FcResultNoMatch;
+  FontPattern match(FcFontMatch(config, request, &status));
+  if (!match || IsEmbeddableFontFile(FileOf(match.get()))) return match;
+  FcFontSet* sorted = FcFontSort(config, request, FcFalse, nullptr, &status);
+  if (!sorted) return nullptr;
+  FontPattern found;
+  for (int i = 0; i < sorted->nfont && !found; ++i) {
+    if (IsEmbeddableFontFile(FileOf(sorted->fonts[i]))) {
+      found.reset(FcFontRenderPrepare(config, request, sorted->fonts[i]));
+    }
+  }
+  FcFontSetDestroy(sorted);
+  return found;
+}
+
 }  // namespace
+
+bool IsEmbeddableFontFile(const std::string& file) {
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (!f) return false;
+  char tag[4] = {};
+  bool read = std::fread(tag, 1, sizeof tag, f) == sizeof tag;
+  std::fclose(f);
+  if (!read) return false;
+  static constexpr char kTags[][4] = {{0, 1, 0, 0}, {'t', 'r', 'u', 'e'}, {'O', 'T', 'T', 'O'},
+                                      {'t', 't', 'c', 'f'}};
+  for (const auto& known : kTags) {
+    if (std::memcmp(tag, known, sizeof tag) == 0) return true;
+  }
+  return false;
+}
 
 ResolvedFace ResolveFace(const std::string& face, bool bold, bool italic) {
   ResolvedFace result;
@@ -61,16 +101,18 @@ ResolvedFace ResolveFace(const std::string& face, bool bold, bool italic) {
   FcConfigSubstitute(config, request.get(), FcMatchPattern);
   FcDefaultSubstitute(request.get());
 
-  FcResult status = FcResultNoMatch;
-  FontPattern match(FcFontMatch(config, request.get(), &status));
+  FontPattern match = EmbeddableMatch(config, request.get());
   if (!match) return result;
 
-  FcChar8* file = nullptr;
-  if (FcPatternGetString(match.get(), FC_FILE, 0, &file) == FcResultMatch) result.file = Text(file);
+  result.file = FileOf(match.get());
   FcPatternGetInteger(match.get(), FC_INDEX, 0, &result.index);
   FcBool embolden = FcFalse;
   FcPatternGetBool(match.get(), FC_EMBOLDEN, 0, &embolden);
   result.syntheticBold = embolden == FcTrue;
+  FcMatrix* matrix = nullptr;
+  if (FcPatternGetMatrix(match.get(), FC_MATRIX, 0, &matrix) == FcResultMatch && matrix) {
+    result.slant = matrix->xy;
+  }
 
   // An installed face reads back in its own spelling; an alias stands in
   // under the requested name, the way a font substitution table would.
@@ -87,7 +129,6 @@ ResolvedFace ResolveFace(const std::string& face, bool bold, bool italic) {
       result.name = Utf8ToCp1252(Text(matched));
     }
   }
-  result.pattern = std::move(match);
   return result;
 }
 

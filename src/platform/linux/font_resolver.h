@@ -2,7 +2,9 @@
 // Finds the font file that serves a requested face through fontconfig, and
 // says what a Windows printer would report for it: the face itself when it
 // is installed (or when a metric-compatible alias stands in for it), else
-// the family of the fallback that fontconfig chose.
+// the family of the fallback that fontconfig chose. Only faces that a
+// document can embed (TrueType and OpenType files) serve; a face that exists
+// only in another format is not there for the printer.
 
 #include <fontconfig/fontconfig.h>
 
@@ -25,9 +27,13 @@ struct ResolvedFace {
   int index = 0;
   // fontconfig asks for a slanted or emboldened rendering of a plain face.
   bool syntheticBold = false;
-  // The matched pattern, ready for rendering (file, index, matrix, embolden).
-  FontPattern pattern;
+  // How far the glyphs lean: x moves by slant times y (0 upright).
+  double slant = 0;
 };
+
+// True when the file holds a face in the sfnt container (TrueType or
+// OpenType outlines, or a collection of them) that a PDF document can embed.
+bool IsEmbeddableFontFile(const std::string& file);
 
 // Resolves through the current fontconfig configuration, so fonts that were
 // added to it since the last call are found. Empty file when no font at all

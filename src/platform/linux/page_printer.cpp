@@ -22,7 +22,6 @@ PagePrinter::PagePrinter(std::unique_ptr<PrintDevice> device, std::string jobTit
     : device_(std::move(device)),
       title_(std::move(jobTitle)),
       dpi_(device_->Resolution() > 0 ? device_->Resolution() : 600),
-      fonts_(dpi_),
       paperSize_(device_->DefaultPaperSize()) {
   SetFontSize(kStartFontPoints);
   if (std::optional<MediaChoice> media = device_->Media(paperSize_)) {
@@ -33,7 +32,7 @@ PagePrinter::PagePrinter(std::unique_ptr<PrintDevice> device, std::string jobTit
 }
 
 PagePrinter::~PagePrinter() {
-  if (!drawer_) return;
+  if (!document_) return;
   try {
     EndDoc();
   } catch (const PrinterError& e) {
@@ -130,20 +129,13 @@ void PagePrinter::PrintText(std::string_view text) {
   // printable area starts a new page rather than being lost.
   if (y_ > 0 && y_ + font.Height() > page_.printableHeight) BreakPage();
 
-  glyphs_.resize(text.size());
   int64_t x = page_.left + x_;
-  double baseline = Points(page_.top + y_ + font.Ascent());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    glyphs_[i] = {font.Glyph(byte), Points(x), baseline};
-    x += font.Advance(byte);
-  }
-  drawer_->ShowGlyphs(font.Scaled(), glyphs_.data(), static_cast<int>(glyphs_.size()));
-  int64_t width = x - (page_.left + x_);
+  int64_t baseline = page_.top + y_ + font.Ascent();
+  document_->ShowText(font, x, baseline, text);
+  int64_t width = font.Width(text);
   if (underline_) {
-    drawer_->FillRectangle(Points(page_.left + x_),
-                           Points(page_.top + y_ + font.Ascent() + font.UnderlineOffset()),
-                           Points(width), Points(font.UnderlineThickness()));
+    document_->FillRectangle(x, baseline + font.UnderlineOffset(), width,
+                             font.UnderlineThickness());
   }
   x_ += width;
   pageDrawn_ = true;
@@ -157,19 +149,19 @@ void PagePrinter::LineEnd() {
 
 void PagePrinter::NewPage() {
   OpenDocumentIfNone();
-  drawer_->ShowPage();
+  document_->ShowPage();
   ++pageNumber_;
   x_ = y_ = 0;
   TakeSetupForPage();
 }
 
 void PagePrinter::EndDoc() {
-  if (!drawer_) return;
-  std::unique_ptr<PageDrawer> drawer = std::move(drawer_);
+  if (!document_) return;
+  std::unique_ptr<PdfDocument> document = std::move(document_);
   x_ = y_ = 0;
   pageDrawn_ = false;
   pageNumber_ = 0;
-  drawer->Finish(job_);
+  document->Finish(job_);
 }
 
 const DeviceFont& PagePrinter::Font() {
@@ -201,10 +193,10 @@ PagePrinter::PageGeometry PagePrinter::GeometryOfSetup() const {
 }
 
 void PagePrinter::OpenDocumentIfNone() {
-  if (drawer_) return;
+  if (document_) return;
   page_ = GeometryOfSetup();
-  drawer_ = std::make_unique<PageDrawer>(device_->StartDocument(), SheetPoints(true),
-                                         SheetPoints(false), title_);
+  document_ = std::make_unique<PdfDocument>(device_->StartDocument(), dpi_, SheetPoints(true),
+                                            SheetPoints(false), title_);
   pageNumber_ = 1;
   x_ = y_ = 0;
   TakeSetupForPage();
@@ -214,13 +206,13 @@ void PagePrinter::OpenDocumentIfNone() {
 // page is meant for that page: the host puts its form tag right after the
 // form feed.
 void PagePrinter::SetupChanged() {
-  if (drawer_ && !pageDrawn_) TakeSetupForPage();
+  if (document_ && !pageDrawn_) TakeSetupForPage();
 }
 
 void PagePrinter::TakeSetupForPage() {
   pageDrawn_ = false;
   page_ = GeometryOfSetup();
-  drawer_->SetPageSize(SheetPoints(true), SheetPoints(false));
+  document_->SetPageSize(SheetPoints(true), SheetPoints(false));
   if (pageNumber_ == 1) {
     job_.title = title_;
     job_.media = media_.name;
@@ -229,7 +221,7 @@ void PagePrinter::TakeSetupForPage() {
 }
 
 void PagePrinter::BreakPage() {
-  drawer_->ShowPage();
+  document_->ShowPage();
   ++pageNumber_;
   y_ = 0;
   TakeSetupForPage();
@@ -244,10 +236,6 @@ double PagePrinter::SheetPoints(bool width) const {
 
 float PagePrinter::Twips(int64_t pixels) const {
   return static_cast<float>(static_cast<double>(pixels) * 1440.0 / dpi_);
-}
-
-double PagePrinter::Points(int64_t pixels) const {
-  return static_cast<double>(pixels) * 72.0 / dpi_;
 }
 
 }  // namespace rizarode

@@ -3,14 +3,11 @@
 // resolution, text laid out the way a Windows printer lays it out, pages
 // drawn into a PDF document that the device prints or keeps at EndDoc.
 
-#include <cairo.h>
-
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "platform/linux/cairo_page_drawer.h"
 #include "platform/linux/device_fonts.h"
+#include "platform/linux/pdf_document.h"
 #include "platform/linux/print_device.h"
 #include "platform/printer.h"
 
@@ -46,7 +43,7 @@ class PagePrinter : public Printer {
   void NewPage() override;
   void EndDoc() override;
 
-  bool HasOpenDocument() const { return drawer_ != nullptr; }
+  bool HasOpenDocument() const { return document_ != nullptr; }
 
  private:
   // The current sheet in device pixels, turned for the orientation.
@@ -64,7 +61,6 @@ class PagePrinter : public Printer {
   void BreakPage();
   double SheetPoints(bool width) const;
   float Twips(int64_t pixels) const;
-  double Points(int64_t pixels) const;
 
   std::unique_ptr<PrintDevice> device_;
   std::string title_;
@@ -81,14 +77,13 @@ class PagePrinter : public Printer {
   int16_t bin_ = kPaperBinAuto;
   MediaChoice media_;
 
-  std::unique_ptr<PageDrawer> drawer_;
+  std::unique_ptr<PdfDocument> document_;
   JobSettings job_;
   int pageNumber_ = 0;
   bool pageDrawn_ = false;
   PageGeometry page_;
   // The position, in device pixels from the printable area's top-left.
   int64_t x_ = 0, y_ = 0;
-  std::vector<cairo_glyph_t> glyphs_;
 };
 
 }  // namespace rizarode

@@ -1,0 +1,56 @@
+#pragma once
+// A PDF file written front to back into a DocumentSink: numbered objects,
+// streams deflated by one compressor that is reset for each, and at the end
+// the cross-reference table. Nothing is held back but the small offsets
+// table, so a document of any length costs the same memory.
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/print_device.h"
+
+namespace rizarode::pdf {
+
+class PdfFile {
+ public:
+  // Writes the header. Throws PrinterError when no compressor can be made.
+  explicit PdfFile(std::unique_ptr<DocumentSink> sink);
+  ~PdfFile();
+  PdfFile(const PdfFile&) = delete;
+  PdfFile& operator=(const PdfFile&) = delete;
+
+  // A number for an object to be written now or later.
+  uint32_t Reserve();
+  // Writes object `number` with this body ("<< ... >>", "[ ... ]", ...).
+  void WriteObject(uint32_t number, std::string_view body);
+  // Writes object `number` as a deflated stream of data; `entries` are
+  // further dictionary entries ("/Length1 1234").
+  void WriteStream(uint32_t number, std::string_view data, std::string_view entries = {});
+  // Writes the cross-reference table and trailer and flushes. Returns false
+  // when any write failed.
+  bool Finish(uint32_t root, uint32_t info);
+  DocumentSink& Sink() { return *sink_; }
+
+ private:
+  void BeginObject(uint32_t number);
+  void Put(std::string_view bytes);
+  void Flush();
+  std::string_view Deflate(std::string_view data);
+
+  std::unique_ptr<DocumentSink> sink_;
+  z_stream zip_{};
+  std::string deflated_;  // grows to the largest stream, never shrinks
+  std::string buffer_;
+  uint64_t written_ = 0;  // bytes before buffer_
+  bool failed_ = false;
+  // Offset of each object, by number; index 0 is the free list's head.
+  std::vector<uint64_t> offsets_{0};
+  std::string head_;
+};
+
+}  // namespace rizarode::pdf

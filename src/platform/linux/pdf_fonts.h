@@ -1,0 +1,46 @@
+#pragma once
+// The faces that a document's pages use, each embedded once at the end of
+// the document as a subset of the bytes that were shown in it. Text is
+// shown as the 8-bit bytes themselves; the font's encoding finds each
+// byte's glyph and its /ToUnicode map gives the text back to any reader.
+
+#include <array>
+#include <bitset>
+#include <string>
+#include <vector>
+
+#include "platform/linux/device_fonts.h"
+#include "platform/linux/pdf_file.h"
+
+namespace rizarode::pdf {
+
+// An advance in the 1000-unit glyph space of /Widths, as written there.
+double GlyphSpaceWidth(int32_t designUnits, int unitsPerEm);
+
+struct PageFace {
+  std::string file;
+  int index = 0;
+  FaceMetrics metrics;
+  // Each byte's advance as /Widths gives it.
+  std::array<double, 256> widths{};
+  std::bitset<256> used;
+};
+
+class PdfFonts {
+ public:
+  // The number of the face that serves a variant, added on first use; its
+  // resource name is "/F" + number.
+  std::size_t Use(const FontVariant& variant);
+  void MarkUsed(std::size_t face, std::string_view bytes);
+  const PageFace& Face(std::size_t face) const { return faces_[face]; }
+  // Writes every face and returns the entries of the /Font resource
+  // dictionary. Throws PrinterError when a face cannot be read any more.
+  std::string WriteAll(PdfFile& file) const;
+
+ private:
+  uint32_t WriteFace(PdfFile& file, std::size_t number) const;
+
+  std::vector<PageFace> faces_;
+};
+
+}  // namespace rizarode::pdf

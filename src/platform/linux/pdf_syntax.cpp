@@ -1,0 +1,100 @@
+#include "platform/linux/pdf_syntax.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace rizarode::pdf {
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+void AppendHex16(std::string& out, uint32_t unit) {
+  for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
+}
+
+// The next character of UTF-8 text; a byte that starts no valid sequence
+// stands for itself.
+uint32_t NextCodePoint(std::string_view text, std::size_t& at) {
+  auto byte = [&](std::size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(text[i])); };
+  uint32_t first = byte(at);
+  int length = first < 0x80 ? 1 : (first >> 5) == 6 ? 2 : (first >> 4) == 14 ? 3 : (first >> 3) == 30 ? 4 : 0;
+  if (length <= 1 || at + length > text.size()) {
+    ++at;
+    return first;
+  }
+  uint32_t code = first & (0x7F >> length);
+  for (int i = 1; i < length; ++i) code = (code << 6) | (byte(at + i) & 0x3F);
+  at += length;
+  return code;
+}
+
+}  // namespace
+
+void AppendInteger(std::string& out, int64_t value) {
+  char text[24];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  out.append(text, end);
+}
+
+void AppendReal(std::string& out, double value, int decimals) {
+  if (!std::isfinite(value)) value = 0;
+  char text[64];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  if (ec != std::errc()) {
+    out += '0';
+    return;
+  }
+  std::string_view number(text, static_cast<std::size_t>(end - text));
+  if (number.find('.') != std::string_view::npos) {
+    while (number.back() == '0') number.remove_suffix(1);
+    if (number.back() == '.') number.remove_suffix(1);
+  }
+  if (number == "-0") number = "0";
+  out += number;
+}
+
+void AppendString(std::string& out, std::string_view bytes) {
+  out += '(';
+  for (char c : bytes) {
+    switch (c) {
+      case '(': case ')': case '\\': out += '\\'; out += c; break;
+      // A reader turns a bare line end inside a string into a line feed.
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      default: out += c;
+    }
+  }
+  out += ')';
+}
+
+void AppendUtf16String(std::string& out, std::string_view utf8) {
+  out += "<FEFF";
+  for (std::size_t at = 0; at < utf8.size();) {
+    uint32_t code = NextCodePoint(utf8, at);
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      AppendHex16(out, 0xD800 + (code >> 10));
+      AppendHex16(out, 0xDC00 + (code & 0x3FF));
+    } else {
+      AppendHex16(out, code);
+    }
+  }
+  out += '>';
+}
+
+void AppendName(std::string& out, std::string_view text) {
+  out += '/';
+  for (char c : text) {
+    auto b = static_cast<unsigned char>(c);
+    bool plain = b > 0x20 && b < 0x7F && std::string_view("#()<>[]{}/%").find(c) == std::string_view::npos;
+    if (plain) {
+      out += c;
+    } else {
+      out += '#';
+      out += kHex[b >> 4];
+      out += kHex[b & 0xF];
+    }
+  }
+}
+
+}  // namespace rizarode::pdf

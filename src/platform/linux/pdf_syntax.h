@@ -1,0 +1,23 @@
+#pragma once
+// The few pieces of PDF syntax that pages and fonts write many times:
+// numbers in the shortest exact form, byte strings, names.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rizarode::pdf {
+
+void AppendInteger(std::string& out, int64_t value);
+// A real number rounded to at most `decimals` decimals, without trailing
+// zeros or exponent (PDF has none).
+void AppendReal(std::string& out, double value, int decimals = 3);
+// A literal string "(...)" holding exactly these bytes.
+void AppendString(std::string& out, std::string_view bytes);
+// A hexadecimal string "<FEFF...>" holding the text as UTF-16BE: the form
+// that carries any character in the document's information.
+void AppendUtf16String(std::string& out, std::string_view utf8);
+// A name "/..." for an arbitrary text, its unsafe bytes as #xx.
+void AppendName(std::string& out, std::string_view text);
+
+}  // namespace rizarode::pdf
