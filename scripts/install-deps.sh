@@ -15,6 +15,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core fonts-urw-base35
   python3 python3-fonttools
   locales procps
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # The main job: builds rizarode and the demo host application, then runs
 # rizarode in the demo directory (build/demo-run), as a user starts it in
 # place of the host application. It runs on the built-in defaults: the
-# terminal desktop (the status line on standard error) and the printer
+# terminal desktop (the status line on standard error while the status
+# window is shown: during start-up, throughout with /WDEBUG=1) and the printer
 # "Save as PDF", which writes each print job as a PDF file into ~/PDF/. It
 # ends by itself once the demo host has printed its two reports and ended,
 # and then names the PDF files it wrote.

@@ -19,6 +19,13 @@ class ProgramInfo {
   // The program file's name without directory and extension.
   virtual std::string ExecutableName() = 0;
   virtual FileVersion Version() = 0;
+
+  // A text that the system handed over (the command line, a path, an
+  // environment value) as the program's 8-bit text, so that a message shows
+  // it as typed. Such texts keep the system's encoding everywhere else, as
+  // file operations need them unchanged. The default serves a system whose
+  // texts are in the program's code page already.
+  virtual std::string ProgramText(const std::string& systemText) { return systemText; }
 };
 
 }  // namespace rizarode

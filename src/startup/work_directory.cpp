@@ -19,6 +19,8 @@ bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && path.back() == kSeparator;
 }
 
+bool HasBlank(const std::string& path) { return path.find(' ') != std::string::npos; }
+
 // The current directory followed by "TEXT", without a doubled separator
 // when the current directory is the root; nothing when it cannot be told.
 std::string TextBesideCurrentDirectory(FileSystem& files) {
@@ -28,9 +30,13 @@ std::string TextBesideCurrentDirectory(FileSystem& files) {
   return here + "TEXT";
 }
 
+// The variables a user sets on purpose come first, then the user's own
+// runtime directory, and only then the directories that every user shares:
+// there one user's driver file would stand in another's way, and print files
+// would lie open to view.
 std::vector<std::string> Candidates(FileSystem& files) {
   auto env = [&](const char* name) { return files.GetEnv(name).value_or(""); };
-  return {env("TEMP"), env("TMP"),  env("TMPDIR"),
+  return {env("TEMP"), env("TMP"),  env("TMPDIR"), env("XDG_RUNTIME_DIR"),
           "/var/tmp",  "/tmp",      TextBesideCurrentDirectory(files),
           "/"};
 }
@@ -58,12 +64,15 @@ std::string AsTyped(Program& program, const std::string& argumentText,
   return typed.substr(at, upperCase.size());
 }
 
+// The command line and the directory are the user's texts, in the system's
+// encoding; the box shows them as typed.
 [[noreturn]] void ShowCriticalErrorAndEnd(Program& program,
                                           const std::string& directory) {
+  ProgramInfo& info = program.platform.info;
   program.platform.desktop.MessageBox(
       "ERROR : directory from /TEMP= not found.\r\r"
-      "commandline = " + program.platform.info.ArgumentText() + "\r"
-      "tempdir = " + directory + "\r",
+      "commandline = " + info.ProgramText(info.ArgumentText()) + "\r"
+      "tempdir = " + info.ProgramText(directory) + "\r",
       kMbOk + kMbIconCritical, kCriticalErrorTitle);
   EndProgram(ExitCode::kNoWorkDirectory);
 }
@@ -92,16 +101,18 @@ void UseOptionDirectory(Program& program, const std::string& argumentText,
   std::string directory =
       AsTyped(program, argumentText, valueAt, TakeToken(rest, " "));
   std::string& workDirectory = program.state.workDirectory;
-  if (directory.empty()) {
-    // Nothing after the option: the root, untested.
-    workDirectory = std::string(1, kSeparator);
-    return;
-  }
+  // Nothing after the option: the root, tested like any other directory, as
+  // most users may not write there.
+  if (directory.empty()) directory = std::string(1, kSeparator);
   if (directory.back() == kSeparator || directory.back() == '\\') directory.pop_back();
   if (!ProbeFilePath(program, directory + kSeparator + kProbeFileName)) {
     ShowCriticalErrorAndEnd(program, directory);
   }
   workDirectory = FullPath(program.platform.files, directory);
+  // The host application receives the directory on a command line that is
+  // split at blanks: a blank would cut it in two and send its print files
+  // astray.
+  if (HasBlank(workDirectory)) ShowCriticalErrorAndEnd(program, workDirectory);
   if (!EndsWithSeparator(workDirectory)) workDirectory += kSeparator;
 }
 
@@ -118,7 +129,7 @@ void ResolveWorkDirectory(Program& program, const std::string& argumentText) {
 }
 
 bool ProbeFilePath(Program& program, const std::string& path) {
-  if (path.find(' ') != std::string::npos) return false;
+  if (HasBlank(path)) return false;
   FileSystem& files = program.platform.files;
   // A file already there is accepted untouched, so a read-only medium that
   // carries one passes. A symbolic link there is not such a file: it might

@@ -116,9 +116,12 @@ std::string PlaceFontFile(Program& program, const PrivateFont& font,
   } else {
     error = font.fileName + std::string(" is not in ") + startDirectory;
   }
+  // The directories and the reason are the system's texts.
+  ProgramInfo& info = program.platform.info;
   EndWithBox(program,
              "The font file " + std::string(font.fileName) + " could not be copied to " +
-                 fontsDirectory + ".\r" + error + "\r\rThe program ends.",
+                 info.ProgramText(fontsDirectory) + ".\r" + info.ProgramText(error) +
+                 "\r\rThe program ends.",
              kMbOk + kMbIconCritical, ExitCode::kUnexpected);
 }
 

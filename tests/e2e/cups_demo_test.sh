@@ -36,6 +36,8 @@ cups_pdf_dir() {
 PDF_DIR="$(cups_pdf_dir)"
 
 e2e_prepare_host_dir
+# Debug flag 1 keeps the status window shown, so its texts reach the terminal.
+E2E_ARGS=(/WDEBUG=1)
 e2e_run -u DISPLAY -u WAYLAND_DISPLAY -u CUPS_SERVER
 
 # The scheduler prints on its own time: wait until both jobs have come out.

@@ -72,6 +72,7 @@ TEST(TerminalDesktopTest, StatusLineGivesOneLinePerChangeWithoutDuplicates) {
   TerminalRun run;
   Program& program = run.program;
   program.state.debugFlags = kDebugInfo;
+  StatusWindow(program).View().Show();
   ShowStatus(program, "Initialiseren", "", 1);
   ShowStatus(program, "Initialiseren", "", 1);
   ShowStatus(program, "Phase 1", "", 0);  // debug text: the caption stays
@@ -102,6 +103,7 @@ TEST(TerminalDesktopTest, StatusLineOnATerminalIsRewrittenInPlace) {
     Platform platform{desktop, t.windows, t.launcher, t.files, t.registry,
                       t.fonts, t.clock,   t.random,   t.info,  t.printer};
     Program program(platform);
+    StatusWindow(program).View().Show();
     ShowStatus(program, "Printing started", "", 1);
     ShowStatus(program, "Printing ended", "Done", 1);
     // A message box closes the status line first and reads its answer from

@@ -9,6 +9,7 @@
 #include "program/numbers.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
+#include "support/unprivileged.h"
 
 namespace rizarode {
 namespace {
@@ -19,8 +20,10 @@ using testing::EndCodeOf;
 using testing::EnvGuard;
 using testing::TempDir;
 using testing::TestPlatform;
+using testing::AsUnprivilegedUser;
 
-// A run in a temporary current directory with TEMP, TMP and TMPDIR under
+// A run in a temporary current directory with TEMP, TMP, TMPDIR and
+// XDG_RUNTIME_DIR under
 // the test's control; candidates are given relative to it, which keeps them
 // within the length limit.
 class WorkDirectoryTest : public ::testing::Test {
@@ -46,6 +49,7 @@ class WorkDirectoryTest : public ::testing::Test {
   EnvGuard temp_{"TEMP", nullptr};
   EnvGuard tmp_{"TMP", nullptr};
   EnvGuard tmpdir_{"TMPDIR", nullptr};
+  EnvGuard runtime_{"XDG_RUNTIME_DIR", nullptr};
   TestPlatform t_;
   std::unique_ptr<Program> program_;
   int code_ = -1;
@@ -60,24 +64,29 @@ TEST_F(WorkDirectoryTest, TakesTheFirstCandidateThatPassesTheProbe) {
     const char* temp;
     const char* tmp;
     const char* tmpdir;
+    const char* runtime;
     const char* expected;
   } cases[] = {
-      {"a", "b", "c", "a/"},
-      {"a/", "b", "c", "a/"},            // a closing separator is not doubled
-      {nullptr, "b", "c", "b/"},         // unset
-      {"", "b", "c", "b/"},              // empty
-      {"missing", "b", "c", "b/"},       // fails the probe
-      {"x y", "b", "c", "b/"},           // a blank inside
-      {"a/missing", "missing", "c", "c/"},
+      {"a", "b", "c", "r", "a/"},
+      {"a/", "b", "c", "r", "a/"},            // a closing separator is not doubled
+      {nullptr, "b", "c", "r", "b/"},         // unset
+      {"", "b", "c", "r", "b/"},              // empty
+      {"missing", "b", "c", "r", "b/"},       // fails the probe
+      {"x y", "b", "c", "r", "b/"},           // a blank inside
+      {"a/missing", "missing", "c", "r", "c/"},
+      // The user's own directory before the shared ones.
+      {nullptr, nullptr, "missing", "r", "r/"},
   };
+  MakeDir("r");
   for (const Case& c : cases) {
     EnvGuard temp("TEMP", c.temp);
     EnvGuard tmp("TMP", c.tmp);
     EnvGuard tmpdir("TMPDIR", c.tmpdir);
+    EnvGuard runtime("XDG_RUNTIME_DIR", c.runtime);
     EXPECT_EQ(Resolve(""), c.expected) << (c.temp ? c.temp : "(unset)");
     EXPECT_EQ(code_, -1);
   }
-  for (const char* d : {"a", "b", "c", "x y"}) {
+  for (const char* d : {"a", "b", "c", "r", "x y"}) {
     EXPECT_TRUE(fs::is_empty(dir_ / d)) << "probe file left in " << d;
   }
   EXPECT_TRUE(t_.desktop.boxes.empty());
@@ -147,10 +156,22 @@ TEST_F(WorkDirectoryTest, OptionDirectoryKeepsItsTypedCaseAndBecomesFull) {
   EXPECT_TRUE(t_.desktop.boxes.empty());
 }
 
-TEST_F(WorkDirectoryTest, OptionWithoutADirectoryGivesTheRootUntested) {
-  EXPECT_EQ(Resolve("/TEMP= /WDEBUG=1"), "/");
-  EXPECT_EQ(Resolve("/WDEBUG=1 /TEMP:"), "/");
-  EXPECT_TRUE(t_.desktop.boxes.empty());
+// The root is tested like any other directory: most users may not write it.
+TEST_F(WorkDirectoryTest, OptionWithoutADirectoryGivesTheRootOnlyWhenWritable) {
+  int result = AsUnprivilegedUser([&] {
+    if (::access("/", W_OK) == 0) return 0;  // a user who may write the root
+    for (const char* typed : {"/TEMP= /WDEBUG=1", "/WDEBUG=1 /TEMP:", "/TEMP=/"}) {
+      Resolve(typed);
+      if (code_ != static_cast<int>(ExitCode::kNoWorkDirectory)) return 1;
+      if (t_.desktop.boxes.empty()) return 2;
+      if (t_.desktop.boxes.back().text.find("tempdir = \r") == std::string::npos) return 3;
+    }
+    return 0;
+  });
+  EXPECT_EQ(result, 0);
+  if (::access("/", W_OK) == 0) {
+    EXPECT_EQ(Resolve("/TEMP= /WDEBUG=1"), "/");
+  }
 }
 
 TEST_F(WorkDirectoryTest, OptionNamingNoUsableDirectoryEndsWithCriticalError) {

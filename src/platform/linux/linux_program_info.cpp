@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "platform/text_encoding.h"
 #include "rizarode_version.h"
 
 namespace rizarode {
@@ -22,7 +23,11 @@ std::string LinuxProgramInfo::ExecutableName() {
   std::string base = path.substr(path.find_last_of('/') + 1);
   std::size_t dot = base.find_last_of('.');
   if (dot != std::string::npos && dot > 0) base.erase(dot);
-  return base;
+  return ProgramText(base);
+}
+
+std::string LinuxProgramInfo::ProgramText(const std::string& systemText) {
+  return Utf8ToCp1252(systemText);
 }
 
 FileVersion LinuxProgramInfo::Version() {

@@ -79,11 +79,11 @@ std::string StatusLine(const std::string& caption, const std::string& status) {
   return Bracketed(caption) + " " + DisplayText(status);
 }
 
-// The status window as text on standard error. On a terminal one line is
-// rewritten in place. Elsewhere (a log, a pipe) every change is a line of its
-// own: the status text, and the caption in brackets when it changes to
-// something that the status text does not already say, so a text that also
-// becomes the caption gives one line, not two.
+// The status window as text on standard error, while it is shown. On a
+// terminal one line is rewritten in place. Elsewhere (a log, a pipe) every
+// change is a line of its own: the status text, and the caption in brackets
+// when it changes to something that the status text does not already say, so
+// a text that also becomes the caption gives one line, not two.
 class TerminalDesktop::View : public StatusWindowView {
  public:
   explicit View(TerminalDesktop& owner) : owner_(owner) {}
@@ -105,6 +105,7 @@ class TerminalDesktop::View : public StatusWindowView {
   void SetCaption(const std::string& caption) override {
     if (caption == caption_) return;
     caption_ = caption;
+    if (!visible_) return;
     if (inPlace_) {
       Rewrite();
     } else if (!Status().empty() && !BeginsWith(Status(), caption_)) {
@@ -114,6 +115,7 @@ class TerminalDesktop::View : public StatusWindowView {
   std::string Caption() const override { return caption_; }
 
   void Repaint() override {
+    if (!visible_) return;
     if (inPlace_) {
       Rewrite();
     } else if (Status() != printedStatus_) {
@@ -131,8 +133,17 @@ class TerminalDesktop::View : public StatusWindowView {
     std::fflush(owner_.err_);
   }
 
-  void Show() override { visible_ = true; }
-  void Hide() override { visible_ = false; }
+  // A hidden window writes nothing: the terminal belongs to whatever else
+  // runs in it, the host application among them. Shown again, it shows
+  // where it stands.
+  void Show() override {
+    visible_ = true;
+    Repaint();
+  }
+  void Hide() override {
+    EndLine();
+    visible_ = false;
+  }
   bool Visible() const override { return visible_; }
   void SetState(WindowState state) override { state_ = state; }
   WindowState State() const override { return state_; }
