@@ -14,6 +14,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   python3 python3-fonttools
   locales procps
+  dosbox nasm
 )
 
 missing=()
