@@ -74,4 +74,36 @@ e2e_check "the check itself ran" [ "$status" -eq 0 ]
 e2e_check "the close request was refused with the message" grep -q "Press Enter" "$E2E_LOG"
 e2e_check "the host did not receive the interrupt" grep -q "host after Ctrl-C: running" "$E2E_LOG"
 e2e_check "rizarode ended with its host, exit code 0" grep -q "rizarode exit code: 0" "$E2E_LOG"
+
+# The end of the session (SIGTERM, SIGHUP) ends rizarode with exit code 8;
+# the host, out of reach of the terminal's hangup, is ended with it.
+rm -f "$E2E_HOST_DIR/host.pid" "$E2E_HOST_DIR/stop"
+(
+  cd "$E2E_HOST_DIR"
+  exec env -u DISPLAY -u WAYLAND_DISPLAY -u TMP -u PRINTER -u LPDEST \
+    HOME="$E2E_HOME" TEMP="$E2E_WORK" RIZARODE_REGISTRY_ROOT="$E2E_HOME/registry" \
+    XDG_DATA_HOME="$E2E_HOME/.local/share" XDG_CACHE_HOME="$E2E_HOME/.cache" \
+    XDG_CONFIG_HOME="$E2E_HOME/.config" CUPS_SERVER=/nonexistent/rizarode-e2e.sock \
+    "$E2E_BUILD/rizarode" </dev/null >>"$E2E_LOG" 2>&1
+) &
+rizarode=$!
+for _ in $(seq 1 300); do [ -s "$E2E_HOST_DIR/host.pid" ] && break; sleep 0.1; done
+sleep 1
+host="$(cat "$E2E_HOST_DIR/host.pid" 2>/dev/null || echo 0)"
+kill -TERM "$rizarode"
+for _ in $(seq 1 100); do [ -d "/proc/$rizarode" ] && sleep 0.1; done
+kill -KILL "$rizarode" 2>/dev/null || true
+set +e
+wait "$rizarode"
+status=$?
+set -e
+host_gone() {
+  local i
+  [ "$host" != 0 ] || return 1
+  for i in $(seq 1 50); do [ -d "/proc/$host" ] || return 0; sleep 0.1; done
+  return 1
+}
+e2e_check "the session's end: exit code 8 (got $status)" [ "$status" -eq 8 ]
+e2e_check "the session's end ended the host too" host_gone
+touch "$E2E_HOST_DIR/stop"
 e2e_finish

@@ -62,4 +62,6 @@ LinuxPlatform::LinuxPlatform(int argc, char** argv)
 
 LinuxPlatform::~LinuxPlatform() = default;
 
+void LinuxPlatform::HangUpHost() { parts_->launcher.HangUpChildren(); }
+
 }  // namespace rizarode

@@ -1,6 +1,7 @@
 #include "platform/linux/posix_launcher.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -160,6 +161,11 @@ bool PosixLauncher::Fail(std::string reason) {
   // Paths on this system are UTF-8; the program's messages are 8-bit text.
   failure_ = Utf8ToCp1252(reason);
   return false;
+}
+
+void PosixLauncher::HangUpChildren() {
+  ReapEndedChildren();
+  for (pid_t pid : children_) ::killpg(pid, SIGHUP);
 }
 
 void PosixLauncher::ReapEndedChildren() {

@@ -40,6 +40,10 @@ class PosixLauncher : public ProcessLauncher {
   // emulator's own name says nothing about the host. Nothing for others.
   std::optional<std::string> TitleOf(pid_t pid) const;
 
+  // Sends SIGHUP to the process group of every child still running: each
+  // has a group of its own, which a hangup of the terminal does not reach.
+  void HangUpChildren();
+
   // Collects the exit status of every child that has ended, so that an ended
   // host does not linger as a zombie. Never blocks.
   void ReapEndedChildren();
