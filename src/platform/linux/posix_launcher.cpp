@@ -30,7 +30,7 @@ bool HasPifExtension(const std::string& name) {
 
 // The directory a program file lies in, as a full path.
 std::string DirectoryOf(const std::string& path) {
-  return std::filesystem::absolute(path).parent_path().string();
+  return std::filesystem::absolute(path).lexically_normal().parent_path().string();
 }
 
 // The work directory the host is told about, as a full path; the current
