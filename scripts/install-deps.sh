@@ -16,6 +16,7 @@ packages=(
   python3 python3-fonttools
   locales procps
   clang libclang-rt-14-dev
+  dosbox nasm
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/linux/linux_platform.h"
+#include "program/program_end.h"
 #include "startup/run.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +12,10 @@ int main(int argc, char** argv) {
   // decimal separator, as the host application expects.
   std::setlocale(LC_NUMERIC, "");
   rizarode::LinuxPlatform machine(argc, argv);
-  return rizarode::RunProgram(machine.Get());
+  const int code = rizarode::RunProgram(machine.Get());
+  // The host runs in a process group of its own, which the end of a
+  // terminal session does not reach: the session's end is passed on, as
+  // the session would have ended the host itself.
+  if (code == static_cast<int>(rizarode::ExitCode::kSessionEnded)) machine.HangUpHost();
+  return code;
 }

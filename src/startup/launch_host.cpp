@@ -27,9 +27,10 @@ std::string HostFileName(Program& program) {
   return "VELDRAK.EXE";
 }
 
-[[noreturn]] void ReportStartFailureAndEnd(Program& program) {
-  program.platform.desktop.MessageBox(StartFailureMessage(program.state.languageCode),
-                                      kMbOk + kMbIconCritical,
+[[noreturn]] void ReportStartFailureAndEnd(Program& program, const std::string& reason = {}) {
+  std::string message = StartFailureMessage(program.state.languageCode);
+  if (!reason.empty()) message += "\r" + reason;
+  program.platform.desktop.MessageBox(message, kMbOk + kMbIconCritical,
                                       program.platform.info.ExecutableName());
   program.platform.files.DeleteFile(program.state.DriverFilePath());
   EndProgram(ExitCode::kHostNotStarted);
@@ -80,7 +81,8 @@ void LaunchHost(Program& program, const std::string& argumentText,
                                   program.state.workDirectory + " " + argumentText;
   // A host file that cannot be started at all will not open a window either:
   // say so at once rather than after five seconds of waiting.
-  if (!program.platform.launcher.Start(commandLine)) ReportStartFailureAndEnd(program);
+  ProcessLauncher& launcher = program.platform.launcher;
+  if (!launcher.Start(commandLine)) ReportStartFailureAndEnd(program, launcher.FailureReason());
   program.state.hostWindow = WaitForHostWindow(program);
   if (program.state.hostWindow == 0) ReportStartFailureAndEnd(program);
 }

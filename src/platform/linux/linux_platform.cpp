@@ -27,7 +27,10 @@ std::unique_ptr<Desktop> MakeDesktop(ProgramInfo& info) {
 // among which the host's ends the moment it exits.
 std::unique_ptr<WindowList> MakeWindowList(PosixLauncher& launcher) {
   if (auto x11 = X11WindowList::Open()) return x11;
-  return std::make_unique<ProcessWindowList>([&launcher] { launcher.ReapEndedChildren(); });
+  launcher.UseDummyDisplay(true);
+  return std::make_unique<ProcessWindowList>(
+      [&launcher] { launcher.ReapEndedChildren(); }, "/proc",
+      [&launcher](pid_t pid) { return launcher.TitleOf(pid); });
 }
 
 }  // namespace
@@ -58,5 +61,7 @@ LinuxPlatform::LinuxPlatform(int argc, char** argv)
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
+
+void LinuxPlatform::HangUpHost() { parts_->launcher.HangUpChildren(); }
 
 }  // namespace rizarode

@@ -13,6 +13,8 @@ class LinuxPlatform {
   LinuxPlatform(int argc, char** argv);
   ~LinuxPlatform();
   Platform& Get() { return *platform_; }
+  // Sends SIGHUP to the host when it still runs.
+  void HangUpHost();
 
  private:
   struct Parts;

@@ -1,14 +1,17 @@
 #pragma once
 // Starting the host program: the command line is split at blanks into the
 // program file and its arguments and handed to posix_spawn; no shell ever
-// sees it, so nothing in a file name or argument is interpreted.
+// sees it, so nothing in a file name or argument is interpreted. A DOS
+// program, or a PIF that describes one, runs under DOSBox.
 
 #include <sys/types.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/linux/dosbox_run.h"
 #include "platform/process_launcher.h"
 
 namespace rizarode {
@@ -23,17 +26,39 @@ std::optional<std::string> FindProgramFile(const std::string& name);
 
 class PosixLauncher : public ProcessLauncher {
  public:
-  // The program file is executed directly, whatever its extension (".EXE",
-  // ".PIF"): it must be an executable file of this system, a binary or a
-  // script with a "#!" line.
+  // A program file of this system (a binary, a "#!" script) is executed
+  // directly, whatever its extension. A DOS program (told by its contents)
+  // and a ".PIF" that is no native program start under DOSBox.
   bool Start(const std::string& commandLine) override;
+  std::string FailureReason() const override { return failure_; }
+
+  // Without a display, DOSBox is given SDL's dummy drivers.
+  void UseDummyDisplay(bool dummy) { dummyDisplay_ = dummy; }
+
+  // The title that a child of this launcher shows in place of its process
+  // name: the DOS program's for the emulator that runs one, since the
+  // emulator's own name says nothing about the host. Nothing for others.
+  std::optional<std::string> TitleOf(pid_t pid) const;
+
+  // Sends SIGHUP to the process group of every child still running: each
+  // has a group of its own, which a hangup of the terminal does not reach.
+  void HangUpChildren();
 
   // Collects the exit status of every child that has ended, so that an ended
   // host does not linger as a zombie. Never blocks.
   void ReapEndedChildren();
 
  private:
+  bool StartNative(const std::string& program, const std::vector<std::string>& words);
+  bool StartDos(const std::string& program, const std::vector<std::string>& words);
+  bool StartPif(const std::string& pif, const std::vector<std::string>& words);
+  bool RunUnderDosbox(DosRun run, std::string title);
+  bool Fail(std::string reason);
+
   std::vector<pid_t> children_;
+  std::map<pid_t, std::string> titles_;
+  std::string failure_;
+  bool dummyDisplay_ = false;
 };
 
 }  // namespace rizarode

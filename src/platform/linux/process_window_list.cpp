@@ -101,8 +101,19 @@ std::string TitleFromProcessName(const std::string& comm) {
   return Utf8ToCp1252(base);
 }
 
-ProcessWindowList::ProcessWindowList(std::function<void()> beforeScan, std::string procRoot)
-    : beforeScan_(std::move(beforeScan)), procRoot_(std::move(procRoot)), uid_(::getuid()) {}
+ProcessWindowList::ProcessWindowList(std::function<void()> beforeScan, std::string procRoot,
+                                     TitleOverride titleOf)
+    : beforeScan_(std::move(beforeScan)),
+      procRoot_(std::move(procRoot)),
+      titleOf_(std::move(titleOf)),
+      uid_(::getuid()) {}
+
+std::string ProcessWindowList::TitleOf(pid_t pid, const std::string& comm) const {
+  if (titleOf_) {
+    if (std::optional<std::string> title = titleOf_(pid)) return *title;
+  }
+  return TitleFromProcessName(comm);
+}
 
 WindowHandle ProcessWindowList::NewHandle() {
   WindowHandle handle = nextHandle_++;
@@ -142,7 +153,7 @@ WindowHandle ProcessWindowList::First() {
       continue;
     } else if (old != known_.end() && old->second.startTime == entry->startTime) {
       process = old->second;
-      process.title = TitleFromProcessName(entry->comm);
+      process.title = TitleOf(pid, entry->comm);
     } else {
       std::optional<uid_t> uid =
           ReadUid(ReadSmallFile(procRoot_ + "/" + std::to_string(pid) + "/status"));
@@ -150,7 +161,7 @@ WindowHandle ProcessWindowList::First() {
       process.startTime = entry->startTime;
       process.ours = *uid == uid_;
       process.handle = process.ours ? NewHandle() : 0;
-      process.title = TitleFromProcessName(entry->comm);
+      process.title = TitleOf(pid, entry->comm);
     }
     if (process.ours) {
       listed.push_back(process.handle);

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "platform/linux/window_walk.h"
-#include "platform/linux/window_walk.h"
 #include "platform/window_list.h"
 
 namespace rizarode {
@@ -42,10 +41,14 @@ std::string TitleFromProcessName(const std::string& comm);
 
 class ProcessWindowList : public WindowList {
  public:
+  // A title that the launcher knows better than the kernel's name: the
+  // DOS program's for the emulator that runs it.
+  using TitleOverride = std::function<std::optional<std::string>(pid_t)>;
+
   // beforeScan runs at every First(); the platform reaps its ended children
   // there, so that an ended host is gone at once rather than a zombie.
   explicit ProcessWindowList(std::function<void()> beforeScan = {},
-                             std::string procRoot = "/proc");
+                             std::string procRoot = "/proc", TitleOverride titleOf = {});
 
   WindowHandle First() override;
   WindowHandle Next(WindowHandle window) override;
@@ -63,9 +66,11 @@ class ProcessWindowList : public WindowList {
   };
   WindowHandle NewHandle();
   std::vector<pid_t> ProcessIds() const;
+  std::string TitleOf(pid_t pid, const std::string& comm) const;
 
   std::function<void()> beforeScan_;
   std::string procRoot_;
+  TitleOverride titleOf_;
   uid_t uid_;
   // Every process of the last walk by pid. A handle stands for one process
   // for good: a pid that comes back for another process (another start

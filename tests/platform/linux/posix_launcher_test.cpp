@@ -71,7 +71,7 @@ TEST(PosixLauncherTest, AProgramThatIsMissingOrNotExecutableIsNotStarted) {
   EXPECT_FALSE(launcher.Start("VELDRAK.EXE /WIN=X"));
   dir.Write("VELDRAK.EXE", "#!/bin/sh\ntouch started\n");  // not executable
   EXPECT_FALSE(launcher.Start("VELDRAK.EXE /WIN=X"));
-  WriteExecutable(dir, "VELDRAK.PIF", "MZ\x90\x00 not a program of this system");
+  WriteExecutable(dir, "VELDRAK.PIF", "MZ\x90\x00 not a program description");
   EXPECT_FALSE(launcher.Start("VELDRAK.PIF /WIN=X"));
   EXPECT_FALSE(launcher.Start(""));
   EXPECT_FALSE(std::filesystem::exists(dir / "started"));

@@ -1,0 +1,141 @@
+#include "platform/linux/dosbox_launch.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "platform/linux/linux_file_system.h"
+#include "platform/linux/process_spawn.h"
+
+namespace rizarode {
+namespace {
+
+// DOSBox that cannot set up its screen or sound says so and ends within a
+// few hundredths of a second, with exit status 0; one that runs the host
+// lives at least as long as its start takes. Until this much time has
+// passed, the emulator has not shown that it runs, and a process that ends
+// in it must not be taken for the host's window.
+constexpr auto kProofOfLife = std::chrono::milliseconds(500);
+constexpr auto kLookAgain = std::chrono::milliseconds(10);
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::optional<std::string> OnPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t at = 0;
+  for (;;) {
+    std::size_t end = dirs.find(':', at);
+    std::string dir = dirs.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+    if (IsExecutableFile(candidate)) return candidate;
+    if (end == std::string::npos) return std::nullopt;
+    at = end + 1;
+  }
+}
+
+std::string InDirectory(const std::string& dir, const std::string& name) {
+  if (dir.empty() || dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A fresh file of this run: whatever had the name before goes, and a link
+// planted there is not followed.
+int CreateFresh(const std::string& path) {
+  ::unlink(path.c_str());
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+bool WriteFresh(const std::string& path, const std::string& text) {
+  int fd = CreateFresh(path);
+  if (fd < 0) return false;
+  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  return ::close(fd) == 0 && ok;
+}
+
+std::string UserConfiguration(const std::string& hostDirectory) {
+  LinuxFileSystem files;
+  std::optional<std::string> found = files.FindNoCase(hostDirectory, "dosbox.conf", false);
+  return found ? ReadText(*found) : std::string();
+}
+
+// The emulator's own word on why it stopped, from its log.
+std::string ErrorFromLog(const std::string& logPath) {
+  const std::string log = ReadText(logPath);
+  const std::size_t at = log.find("Exit to error:");
+  if (at == std::string::npos) return {};
+  return " (" + log.substr(at, log.find('\n', at) - at) + ")";
+}
+
+// True when the emulator is still running once it has had the time to fail.
+bool ProvesAlive(pid_t pid) {
+  const auto until = std::chrono::steady_clock::now() + kProofOfLife;
+  while (std::chrono::steady_clock::now() < until) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) return false;
+    std::this_thread::sleep_for(kLookAgain);
+  }
+  return true;
+}
+
+DosboxStart Failure(std::string why) { return DosboxStart{std::nullopt, std::move(why)}; }
+
+}  // namespace
+
+std::optional<std::string> FindDosbox() {
+  const char* named = std::getenv(kDosboxVariable);
+  const std::string wanted = named && *named ? named : "dosbox";
+  if (wanted.find('/') != std::string::npos) {
+    return IsExecutableFile(wanted) ? std::optional<std::string>(wanted) : std::nullopt;
+  }
+  return OnPath(wanted);
+}
+
+DosboxStart StartUnderDosbox(const DosRun& run, bool dummyDisplay) {
+  if (std::optional<std::string> problem = DosRunProblem(run)) return Failure(*problem);
+  std::optional<std::string> dosbox = FindDosbox();
+  if (!dosbox) {
+    return Failure(std::string("VELDRAK is a DOS program and needs DOSBox, which was not found: "
+                               "install it, or name it in ") + kDosboxVariable + ".");
+  }
+  const std::string configurationPath = InDirectory(run.workDirectory, kDosboxConfigurationName);
+  if (!WriteFresh(configurationPath, DosboxConfiguration(UserConfiguration(run.hostDirectory)))) {
+    return Failure("The DOSBox configuration " + configurationPath + " cannot be written.");
+  }
+  const std::string logPath = InDirectory(run.workDirectory, kDosboxLogName);
+  const int log = CreateFresh(logPath);
+  if (log < 0) return Failure("The DOSBox log " + logPath + " cannot be written.");
+
+  SpawnRequest request;
+  request.program = *dosbox;
+  request.arguments.push_back(*dosbox);
+  for (std::string& argument : DosboxArguments(run, configurationPath)) {
+    request.arguments.push_back(std::move(argument));
+  }
+  if (dummyDisplay) request.environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+  request.outputFile = log;
+  std::optional<pid_t> emulator = Spawn(request);
+  ::close(log);
+  if (!emulator) return Failure("DOSBox (" + *dosbox + ") cannot be started.");
+  if (!ProvesAlive(*emulator)) {
+    return Failure("DOSBox ended at once" + ErrorFromLog(logPath) + "; see " + logPath + ".");
+  }
+  return DosboxStart{emulator, {}};
+}
+
+}  // namespace rizarode

@@ -1,0 +1,119 @@
+#include "platform/linux/dosbox_run.h"
+
+#include <strings.h>
+
+#include <sstream>
+
+namespace rizarode {
+namespace {
+
+constexpr const char* kDosWorkDirectory = "D:\\";
+
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+bool IsTempOption(const std::string& word) {
+  return StartsWith(word, "/TEMP=") || StartsWith(word, "/TEMP:");
+}
+
+std::string Trimmed(const std::string& line) {
+  const std::size_t first = line.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  return line.substr(first, line.find_last_not_of(" \t\r") + 1 - first);
+}
+
+// The user's configuration without its [autoexec] section.
+std::string WithoutAutoexec(const std::string& configuration) {
+  std::istringstream in(configuration);
+  std::string kept;
+  bool inAutoexec = false;
+  for (std::string line; std::getline(in, line);) {
+    const std::string trimmed = Trimmed(line);
+    if (StartsWith(trimmed, "[")) inAutoexec = ::strcasecmp(trimmed.c_str(), "[autoexec]") == 0;
+    if (!inAutoexec) kept += line + "\n";
+  }
+  return kept;
+}
+
+// DOSBox's mount takes a quoted path; a quote inside cannot be said.
+std::string Mount(char drive, const std::string& path) {
+  return std::string("mount ") + drive + " \"" + path + "\"";
+}
+
+}  // namespace
+
+std::string DosArguments(const std::vector<std::string>& words) {
+  std::string arguments;
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    std::string word = words[i];
+    if (IsTempOption(word)) word = word.substr(0, 6) + kDosWorkDirectory;
+    if (!arguments.empty()) arguments += ' ';
+    arguments += word;
+  }
+  return arguments;
+}
+
+std::string WorkDirectoryIn(const std::vector<std::string>& words) {
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    if (StartsWith(words[i], "/TEMP=")) return words[i].substr(6);
+  }
+  return {};
+}
+
+std::optional<std::string> DosRunProblem(const DosRun& run) {
+  // The shell counts the blank before the tail as part of it.
+  const std::size_t tailLength = run.tail.empty() ? 0 : run.tail.size() + 1;
+  if (tailLength > kMaxDosCommandTail) {
+    return "The command line for the DOS program is " + std::to_string(tailLength) +
+           " characters long; DOS allows " + std::to_string(kMaxDosCommandTail) + ".";
+  }
+  for (const std::string* path : {&run.hostDirectory, &run.workDirectory}) {
+    if (path->find('"') != std::string::npos) {
+      return "DOSBox cannot mount a directory whose name holds a quote: " + *path;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string DosboxConfiguration(const std::string& userConfiguration) {
+  std::string configuration =
+      "# Written by RIZARODE for one run of the host under DOSBox.\n"
+      "[sdl]\nfullscreen=false\n"
+      "[cpu]\ncycles=auto\n"
+      "[mixer]\nnosound=true\n"
+      "[speaker]\npcspeaker=false\ntandy=off\ndisney=false\n"
+      "[sblaster]\nsbtype=none\n"
+      "[gus]\ngus=false\n"
+      "[midi]\nmpu401=none\nmididevice=none\n"
+      "[joystick]\njoysticktype=none\n"
+      "[serial]\nserial1=disabled\nserial2=disabled\nserial3=disabled\nserial4=disabled\n";
+  if (!userConfiguration.empty()) {
+    configuration += "# From the dosbox.conf in the host's directory:\n" +
+                     WithoutAutoexec(userConfiguration);
+  }
+  return configuration;
+}
+
+std::vector<std::string> DosboxArguments(const DosRun& run, const std::string& configurationPath) {
+  std::vector<std::string> arguments = {"-conf", configurationPath};
+  auto command = [&arguments](const std::string& text) {
+    arguments.push_back("-c");
+    arguments.push_back(text);
+  };
+  command(Mount('c', run.hostDirectory));
+  command(Mount('d', run.workDirectory));
+  command("c:");
+  command("cd \\");
+  if (!run.startDirectory.empty()) {
+    if (run.startDirectory.size() >= 2 && run.startDirectory[1] == ':') {
+      command(run.startDirectory.substr(0, 2));
+    }
+    command("cd " + run.startDirectory);
+  }
+  command(run.tail.empty() ? run.program : run.program + " " + run.tail);
+  command("exit");
+  return arguments;
+}
+
+}  // namespace rizarode

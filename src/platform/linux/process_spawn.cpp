@@ -1,0 +1,92 @@
+#include "platform/linux/process_spawn.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+
+extern char** environ;
+
+namespace rizarode {
+namespace {
+
+class SpawnAttributes {
+ public:
+  SpawnAttributes() {
+    posix_spawnattr_init(&attr_);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attr_, &all);
+    posix_spawnattr_setsigmask(&attr_, &none);
+    posix_spawnattr_setpgroup(&attr_, 0);
+    posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                          POSIX_SPAWN_SETPGROUP);
+  }
+  ~SpawnAttributes() { posix_spawnattr_destroy(&attr_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  const posix_spawnattr_t* get() const { return &attr_; }
+
+ private:
+  posix_spawnattr_t attr_;
+};
+
+class FileActions {
+ public:
+  explicit FileActions(int outputFile) {
+    posix_spawn_file_actions_init(&actions_);
+    if (outputFile >= 0) {
+      posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
+      posix_spawn_file_actions_adddup2(&actions_, outputFile, 1);
+      posix_spawn_file_actions_adddup2(&actions_, outputFile, 2);
+    }
+  }
+  ~FileActions() { posix_spawn_file_actions_destroy(&actions_); }
+  FileActions(const FileActions&) = delete;
+  FileActions& operator=(const FileActions&) = delete;
+  const posix_spawn_file_actions_t* get() const { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+};
+
+std::string NameOf(const std::string& entry) { return entry.substr(0, entry.find('=')); }
+
+// This program's environment with the request's entries put over it.
+std::vector<std::string> Environment(const std::vector<std::string>& extra) {
+  std::vector<std::string> entries;
+  for (char** e = environ; e && *e; ++e) {
+    const std::string entry = *e;
+    bool replaced = false;
+    for (const std::string& x : extra) replaced = replaced || NameOf(x) == NameOf(entry);
+    if (!replaced) entries.push_back(entry);
+  }
+  entries.insert(entries.end(), extra.begin(), extra.end());
+  return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace
+
+std::optional<pid_t> Spawn(const SpawnRequest& request) {
+  std::vector<std::string> arguments = request.arguments;
+  std::vector<std::string> environment = Environment(request.environment);
+  std::vector<char*> argv = Pointers(arguments);
+  std::vector<char*> envp = Pointers(environment);
+  SpawnAttributes attributes;
+  FileActions actions(request.outputFile);
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, request.program.c_str(), actions.get(), attributes.get(),
+                    argv.data(), envp.data()) != 0) {
+    return std::nullopt;
+  }
+  return pid;
+}
+
+}  // namespace rizarode

@@ -1,0 +1,28 @@
+#pragma once
+// Starting one program with posix_spawn: no shell, every signal at its
+// default, and a process group of its own, so that the interrupt typed at
+// the terminal for this program (Ctrl-C, which it refuses as a close
+// request) never reaches the host.
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rizarode {
+
+struct SpawnRequest {
+  std::string program;                 // the file to execute
+  std::vector<std::string> arguments;  // argv, its name first
+  // Extra "NAME=value" entries over this program's environment.
+  std::vector<std::string> environment;
+  // When set: standard input from /dev/null, standard output and error into
+  // this open file, so that the program's talk stays off the terminal.
+  int outputFile = -1;
+};
+
+// The new process's id, or nothing when it could not be started.
+std::optional<pid_t> Spawn(const SpawnRequest& request);
+
+}  // namespace rizarode

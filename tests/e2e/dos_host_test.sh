@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The host as a real DOS program (tests/dos/dos_test_host.asm) under DOSBox,
+# started by rizarode from a host directory whose path holds a blank:
+# without a display (SDL's dummy drivers, the user's processes as windows)
+# and on an X display; described by a PIF; and with DOSBox missing or
+# ending at once, which must be a failed start, never a silent success.
+. "$(dirname "$0")/e2e_lib.sh"
+
+DOS_HOST="$E2E_BUILD/dos/DOSHOST.EXE"
+if ! command -v dosbox >/dev/null || [ ! -f "$DOS_HOST" ]; then
+  echo "skipped: needs dosbox and the DOS test host (nasm)"
+  exit 0
+fi
+if [ -z "${RIZARODE_E2E_OWN_DISPLAY:-}" ]; then
+  command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
+  RIZARODE_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    bash "$0" "$@"
+fi
+
+# Emulators of this run that a failed check left behind: they run in a
+# process group of their own, so timeout does not reach them.
+dos_cleanup() {
+  local p
+  for p in /proc/[0-9]*; do
+    if { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qF -- "$E2E_HOST_DIR"; then
+      kill "${p#/proc/}" 2>/dev/null || true
+    fi
+  done
+  e2e_cleanup
+}
+trap dos_cleanup EXIT
+
+e2e_prepare_host_dir
+mv "$E2E_HOST_DIR" "$E2E_HOST_DIR with blank"
+E2E_HOST_DIR="$E2E_HOST_DIR with blank"
+rm -f "$E2E_HOST_DIR/VELDRAK.EXE"
+cp "$DOS_HOST" "$E2E_HOST_DIR/VELDRAK.EXE"
+
+# Like e2e_run, with rizarode's own arguments after the env settings.
+dos_run() {
+  local env_args=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do env_args+=("$1"); shift; done
+  shift
+  rm -rf "$E2E_HOME/PDF"
+  set +e
+  (
+    cd "$E2E_HOST_DIR"
+    exec env -u TMP -u PRINTER -u LPDEST "${env_args[@]}" \
+      HOME="$E2E_HOME" TEMP="$E2E_WORK" RIZARODE_REGISTRY_ROOT="$E2E_HOME/registry" \
+      XDG_DATA_HOME="$E2E_HOME/.local/share" XDG_CACHE_HOME="$E2E_HOME/.cache" \
+      XDG_CONFIG_HOME="$E2E_HOME/.config" CUPS_SERVER=/nonexistent/rizarode-e2e.sock \
+      timeout 150 "$E2E_BUILD/rizarode" "$@"
+  ) </dev/null >"$E2E_LOG" 2>&1
+  E2E_STATUS=$?
+  set -e
+  echo "rizarode ended with exit code $E2E_STATUS"
+}
+
+# The one job the DOS host writes, printed: its text, its two pages, and
+# the command tail that reached the host.
+check_dos_job() {
+  local how="$1" tail="$2" pdfs text
+  e2e_check "$how: rizarode ended by the host's end with exit code 0" [ "$E2E_STATUS" -eq 0 ]
+  e2e_check "$how: no print file is left" \
+    [ -z "$(find "$E2E_WORK" -maxdepth 1 -name 'VK*.TMP' -print -quit)" ]
+  e2e_check "$how: DOSBox wrote its log into the work directory" \
+    grep -q "DOSBox version" "${E2E_WORK}RZDOSBOX.LOG"
+  mapfile -t pdfs < <(find "$E2E_HOME/PDF" -name '*.pdf' 2>/dev/null)
+  e2e_check "$how: one PDF file was printed (found ${#pdfs[@]})" [ "${#pdfs[@]}" -eq 1 ]
+  [ "${#pdfs[@]}" -eq 1 ] || return 0
+  text="$(e2e_pdf_text "${pdfs[0]}")"
+  e2e_check "$how: the job's text was printed" e2e_text_has "$text" "Family report from the DOS host"
+  e2e_check "$how: its second page too" e2e_text_has "$text" "Page two of the DOS job"
+  e2e_check "$how: the job has two pages" [ "$(e2e_pdf_pages "${pdfs[0]}")" = 2 ]
+  e2e_check "$how: the host was told \"$tail\"" e2e_text_has "$text" "$tail"
+}
+
+# Without a display. The "/TEMP=" passed on names the work directory by its
+# Linux path, which the host sees as D:\ like the program's own.
+dos_run -u DISPLAY -u WAYLAND_DISPLAY -- "/temp=$E2E_WORK" /wdebug=1
+check_dos_job "without a display" "/TEMP=D:\\ /TEMP=D:\\ /WDEBUG=1"
+e2e_check "the status line showed \"VELDRAK found\"" grep -qF "VELDRAK found" "$E2E_LOG"
+
+# On the X display: DOSBox's own window is the host window.
+dos_run --
+check_dos_job "on a display" "/WIN=VK"
+
+# A PIF that names the program in a directory of its own, with parameters.
+mkdir "$E2E_HOST_DIR/PROG"
+mv "$E2E_HOST_DIR/VELDRAK.EXE" "$E2E_HOST_DIR/PROG/DOSHOST.EXE"
+python3 - "$E2E_HOST_DIR/VELDRAK.PIF" <<'PY'
+import sys
+pif = bytearray(0x171)
+def put(at, size, text, pad=b"\0"):
+    pif[at:at + size] = text.ljust(size, pad)[:size]
+put(0x02, 30, b"VELDRAK by PIF", b" ")
+put(0x24, 63, b"DOSHOST.EXE")
+put(0x65, 64, b"C:\\PROG")
+put(0xA5, 64, b"/FROM=PIF", b" ")
+pif[0x63] = 0x00  # asks to keep the window open; the emulator ends all the same
+open(sys.argv[1], "wb").write(pif)
+PY
+dos_run -u DISPLAY -u WAYLAND_DISPLAY --
+check_dos_job "from the PIF" "/FROM=PIF /WIN=VK"
+rm -f "$E2E_HOST_DIR/VELDRAK.PIF"
+mv "$E2E_HOST_DIR/PROG/DOSHOST.EXE" "$E2E_HOST_DIR/VELDRAK.EXE"
+
+# DOSBox missing, and a DOSBox that says it cannot start and ends at once
+# (with exit status 0, as DOSBox does): the start-failure message and exit
+# code 7, with nothing left running; never a host window found in passing.
+no_dosbox_left() {
+  ! pgrep -f -- "$E2E_HOST_DIR" >/dev/null
+}
+dos_run -u DISPLAY -u WAYLAND_DISPLAY RIZARODE_DOSBOX=/nonexistent/dosbox --
+e2e_check "DOSBox missing: exit code 7" [ "$E2E_STATUS" -eq 7 ]
+e2e_check "DOSBox missing: the start-failure message says why" \
+  grep -q "needs DOSBox, which was not found" "$E2E_LOG"
+e2e_check "DOSBox missing: the driver file is deleted" [ ! -e "${E2E_WORK}RIZARODE.TMP" ]
+e2e_check "DOSBox missing: nothing is left running" no_dosbox_left
+
+quitter="$E2E_HOME/dosbox-quits"
+printf '#!/bin/sh\necho "Exit to error: Cannot init SDL"\n' >"$quitter"
+chmod +x "$quitter"
+dos_run -u DISPLAY -u WAYLAND_DISPLAY RIZARODE_DOSBOX="$quitter" --
+e2e_check "DOSBox ending at once: exit code 7" [ "$E2E_STATUS" -eq 7 ]
+e2e_check "DOSBox ending at once: the message quotes its error" \
+  grep -q "Exit to error: Cannot init SDL" "$E2E_LOG"
+
+# A command tail longer than DOS takes.
+dos_run -u DISPLAY -u WAYLAND_DISPLAY -- "/note=$(printf 'x%.0s' $(seq 1 100))"
+e2e_check "a command tail too long for DOS: exit code 7" [ "$E2E_STATUS" -eq 7 ]
+e2e_check "a command tail too long for DOS: the message says so" grep -q "DOS allows 126" "$E2E_LOG"
+e2e_check "nothing is left running" no_dosbox_left
+
+e2e_finish

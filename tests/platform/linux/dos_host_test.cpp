@@ -1,0 +1,184 @@
+// A DOS host: told from a native one by its contents, described by a PIF,
+// and started under DOSBox with the command line and configuration made
+// for the run.
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "platform/linux/dosbox_run.h"
+#include "platform/linux/pif_file.h"
+#include "platform/linux/posix_launcher.h"
+#include "platform/linux/program_kind.h"
+#include "support/temp_dir.h"
+
+namespace rizarode {
+namespace {
+
+using testing::CurrentDirectoryGuard;
+using testing::TempDir;
+
+// An MZ header whose word at 3Ch points at "magic", 64 bytes further on.
+std::string MzWith(const std::string& magic) {
+  std::string bytes(128, '\0');
+  bytes[0] = 'M';
+  bytes[1] = 'Z';
+  bytes[0x3C] = 0x40;
+  bytes.replace(0x40, magic.size(), magic);
+  return bytes;
+}
+
+std::string KindName(const std::string& path) {
+  return KindOfProgram(path) == ProgramKind::kDos ? "DOS" : "native";
+}
+
+TEST(ProgramKindTest, DosProgramsAreToldByTheirContentsNotTheirNames) {
+  TempDir dir;
+  EXPECT_EQ(KindName(dir.Write("plain.exe", MzWith("\0\0"))), "DOS");
+  EXPECT_EQ(KindName(dir.Write("zm.exe", "ZM" + MzWith("").substr(2))), "DOS");
+  EXPECT_EQ(KindName(dir.Write("le.exe", MzWith("LE"))), "DOS");
+  EXPECT_EQ(KindName(dir.Write("lx.exe", MzWith("LX"))), "DOS");
+  EXPECT_EQ(KindName(dir.Write("short.exe", "MZ\x90\0")), "DOS");
+  std::string pastTheEnd = MzWith("");
+  pastTheEnd[0x3D] = 0x7F;  // the new header would lie past the file's end
+  EXPECT_EQ(KindName(dir.Write("past.exe", pastTheEnd)), "DOS");
+  EXPECT_EQ(KindName(dir.Write("pe.exe", MzWith(std::string("PE\0\0", 4)))), "native");
+  EXPECT_EQ(KindName(dir.Write("ne.exe", MzWith("NE"))), "native");
+  EXPECT_EQ(KindName(dir.Write("elf.exe", "\x7f" "ELF\x02\x01")), "native");
+  EXPECT_EQ(KindName(dir.Write("script.exe", "#!/bin/sh\n")), "native");
+  EXPECT_EQ(KindName(dir.Write("TOOL.COM", "\xB4\x4C\xCD\x21")), "DOS");
+  EXPECT_EQ(KindName(dir.Write("elf.com", "\x7f" "ELF")), "native");
+  EXPECT_EQ(KindName(dir.Write("script.Com", "#!/bin/sh\n")), "native");
+  EXPECT_EQ(KindName(dir.Write("data.bin", "\xB4\x4C\xCD\x21")), "native");
+}
+
+// A PIF's standard section with the texts at their places: NUL-ended or
+// padded with blanks, as editors of either kind wrote them.
+std::string Pif(const std::string& title, const std::string& program, unsigned char flags,
+                const std::string& directory, const std::string& parameters) {
+  std::string bytes(0x171, '\0');
+  bytes.replace(0x02, 30, (title + std::string(30, ' ')).substr(0, 30));
+  bytes.replace(0x24, program.size(), program);
+  bytes[0x63] = static_cast<char>(flags);
+  bytes.replace(0x65, directory.size(), directory);
+  bytes.replace(0xA5, 64, (parameters + std::string(64, ' ')).substr(0, 64));
+  return bytes;
+}
+
+TEST(PifFileTest, TheStandardSectionIsRead) {
+  std::optional<PifStart> pif =
+      ParsePif(Pif("VELDRAK 3.0", "C:\\VK\\VELDRAK.EXE", 0x10, "C:\\VK", "/X=1 /Y"));
+  ASSERT_TRUE(pif);
+  EXPECT_EQ(pif->title, "VELDRAK 3.0");
+  EXPECT_EQ(pif->programFile, "C:\\VK\\VELDRAK.EXE");
+  EXPECT_EQ(pif->flags, 0x10);
+  EXPECT_EQ(pif->startDirectory, "C:\\VK");
+  EXPECT_EQ(pif->parameters, "/X=1 /Y");
+
+  EXPECT_FALSE(ParsePif(Pif("T", "VELDRAK.EXE", 0, "", "").substr(0, 0xE4)));  // cut short
+  EXPECT_FALSE(ParsePif(Pif("T", "", 0, "C:\\", "")));                           // no program
+  EXPECT_FALSE(ReadPif("/nonexistent/VELDRAK.PIF"));
+}
+
+TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
+  // The program's own "/TEMP=" and the ones passed on from its command line
+  // name Linux directories; DOS sees that directory as D:\.
+  const std::vector<std::string> words = {"VELDRAK.EXE", "/WIN=VK0000FF.TMP",
+                                          "/TEMP=/var/tmp/rz/", "/WDEBUG=1",
+                                          "/TEMP=/VAR/TMP/RZ", "/TEMP:SUB"};
+  EXPECT_EQ(WorkDirectoryIn(words), "/var/tmp/rz/");
+  EXPECT_EQ(DosArguments(words),
+            "/WIN=VK0000FF.TMP /TEMP=D:\\ /WDEBUG=1 /TEMP=D:\\ /TEMP:D:\\");
+
+  DosRun run{"/home/an/my host", "/var/tmp/rz", "VELDRAK.EXE", DosArguments(words), ""};
+  EXPECT_EQ(DosboxArguments(run, "/var/tmp/rz/RZDOSBOX.CNF"),
+            (std::vector<std::string>{
+                "-conf", "/var/tmp/rz/RZDOSBOX.CNF",
+                "-c", "mount c \"/home/an/my host\"", "-c", "mount d \"/var/tmp/rz\"",
+                "-c", "c:", "-c", "cd \\",
+                "-c", "VELDRAK.EXE /WIN=VK0000FF.TMP /TEMP=D:\\ /WDEBUG=1 /TEMP=D:\\ /TEMP:D:\\",
+                "-c", "exit"}));
+  EXPECT_FALSE(DosRunProblem(run));
+
+  run.startDirectory = "C:\\PROG";
+  std::vector<std::string> arguments = DosboxArguments(run, "x.cnf");
+  EXPECT_EQ(std::vector<std::string>(arguments.end() - 8, arguments.end() - 4),
+            (std::vector<std::string>{"-c", "C:", "-c", "cd C:\\PROG"}));
+
+  // DOS passes 126 characters after the name, counting the blank before them.
+  run.tail = std::string(125, 'A');
+  EXPECT_FALSE(DosRunProblem(run));
+  run.tail += 'A';
+  ASSERT_TRUE(DosRunProblem(run));
+  EXPECT_NE(DosRunProblem(run)->find("127 characters"), std::string::npos);
+  run.tail = "";
+  run.hostDirectory = "/home/an/\"quoted\"";
+  EXPECT_TRUE(DosRunProblem(run));
+}
+
+TEST(DosboxRunTest, TheUsersSettingsComeAfterTheRunsOwnButNotTheirStart) {
+  const std::string configuration = DosboxConfiguration(
+      "[cpu]\ncycles=max\n[AutoExec]\nmount c ~/vk\nVELDRAK\n[dos]\nkeyboardlayout=nl\n");
+  for (const char* setting : {"nosound=true", "joysticktype=none", "serial1=disabled",
+                              "cycles=auto", "keyboardlayout=nl"}) {
+    EXPECT_NE(configuration.find(setting), std::string::npos) << setting;
+  }
+  EXPECT_LT(configuration.find("cycles=auto"), configuration.find("cycles=max"));
+  EXPECT_EQ(configuration.find("VELDRAK"), std::string::npos);
+  EXPECT_EQ(configuration.find("mount"), std::string::npos);
+}
+
+// The emulator named in the environment for one test.
+class DosboxVariable {
+ public:
+  explicit DosboxVariable(const std::string& value) {
+    if (const char* old = std::getenv("RIZARODE_DOSBOX")) saved_ = old;
+    ::setenv("RIZARODE_DOSBOX", value.c_str(), 1);
+  }
+  ~DosboxVariable() {
+    if (saved_) ::setenv("RIZARODE_DOSBOX", saved_->c_str(), 1);
+    else ::unsetenv("RIZARODE_DOSBOX");
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+TEST(PosixLauncherDosTest, AnEmulatorThatIsMissingOrEndsAtOnceIsAFailedStart) {
+  TempDir dir;
+  CurrentDirectoryGuard in(dir.path());
+  dir.Write("VELDRAK.EXE", MzWith(""));
+  const std::string line = "VELDRAK.EXE /WIN=VK0000FF.TMP /TEMP=" + dir.path() + "/ ";
+  PosixLauncher launcher;
+
+  {
+    DosboxVariable missing(dir / "no-dosbox");
+    EXPECT_FALSE(launcher.Start(line));
+    EXPECT_NE(launcher.FailureReason().find("DOSBox"), std::string::npos);
+  }
+  {
+    // What DOSBox does without a screen it can use: says so, and ends with 0.
+    std::string quitter = dir.Write("dosbox-quits",
+                                    "#!/bin/sh\necho \"Exit to error: Can't init SDL\"\n");
+    ::chmod(quitter.c_str(), 0755);
+    DosboxVariable quits(quitter);
+    EXPECT_FALSE(launcher.Start(line));
+    EXPECT_NE(launcher.FailureReason().find("Exit to error: Can't init SDL"), std::string::npos)
+        << launcher.FailureReason();
+  }
+  {
+    std::string too_long = line + std::string(100, 'X');
+    EXPECT_FALSE(launcher.Start(too_long));
+    EXPECT_NE(launcher.FailureReason().find("DOS allows 126"), std::string::npos);
+  }
+  dir.Write("VELDRAK.PIF", "not a PIF");
+  EXPECT_FALSE(launcher.Start("VELDRAK.PIF /WIN=VK0000FF.TMP /TEMP=" + dir.path() + "/"));
+  EXPECT_NE(launcher.FailureReason().find("VELDRAK.PIF"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rizarode
