@@ -366,7 +366,10 @@ void Win32StatusWindowView::Repaint() {
   RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
+// Shown in the state it was last given, which it may have been given while
+// hidden.
 void Win32StatusWindowView::Show() {
+  if (Visible()) return;
   switch (state_) {
     case WindowState::kMinimized: ShowWindow(window_, SW_SHOWMINIMIZED); break;
     case WindowState::kMaximized: ShowWindow(window_, SW_SHOWMAXIMIZED); break;
