@@ -21,8 +21,6 @@ list(FILTER PORTABLE_TESTS EXCLUDE REGEX "/tests/(platform|e2e|win32)/")
 foreach(linux_only
     driver/builtin_printer_driver_test.cpp
     system/private_fonts_test.cpp
-    fileio/sharing_test.cpp
-    printing/polling_cycle_test.cpp
     startup/work_directory_test.cpp
     system/registry_test.cpp)
   list(REMOVE_ITEM PORTABLE_TESTS ${CMAKE_CURRENT_SOURCE_DIR}/${linux_only})
@@ -42,8 +40,10 @@ target_compile_definitions(rizarode_tests PRIVATE
 add_test(NAME rizarode_tests COMMAND rizarode_tests --gtest_brief=1)
 set_tests_properties(rizarode_tests PROPERTIES TIMEOUT 600)
 
-# Small Windows programs that tests start as a second process.
+# Small programs that tests start as a second process: the portable ones
+# of tests/helpers and the Windows ones of tests/win32/helpers.
 file(GLOB HELPER_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/win32/helpers/*.cpp)
+list(APPEND HELPER_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/helpers/file_opener.cpp)
 foreach(helper_source ${HELPER_SOURCES})
   get_filename_component(helper_name ${helper_source} NAME_WE)
   add_executable(${helper_name} ${helper_source})

@@ -19,25 +19,6 @@ std::string ModuleFileName() {
   }
 }
 
-// The file version in the file's version resource; false when it has none.
-bool ResourceVersion(const std::string& file, FileVersion& version) {
-  DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
-  if (size == 0) return false;
-  std::vector<char> data(size);
-  if (!GetFileVersionInfoA(file.c_str(), 0, size, data.data())) return false;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||
-      fixed == nullptr || length < sizeof *fixed) {
-    return false;
-  }
-  version.major = HIWORD(fixed->dwFileVersionMS);
-  version.minor = LOWORD(fixed->dwFileVersionMS);
-  version.revision = HIWORD(fixed->dwFileVersionLS);
-  return true;
-}
-
 }  // namespace
 
 std::string ArgumentPart(const std::string& commandLine) {
@@ -52,6 +33,22 @@ std::string ArgumentPart(const std::string& commandLine) {
   return commandLine.substr(i);
 }
 
+std::optional<FileVersion> FileVersionOf(const std::string& file) {
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<char> data(size);
+  if (!GetFileVersionInfoA(file.c_str(), 0, size, data.data())) return std::nullopt;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||
+      fixed == nullptr || length < sizeof *fixed) {
+    return std::nullopt;
+  }
+  return FileVersion{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                     HIWORD(fixed->dwFileVersionLS)};
+}
+
 std::string Win32ProgramInfo::ArgumentText() { return ArgumentPart(GetCommandLineA()); }
 
 std::string Win32ProgramInfo::ExecutableName() {
@@ -63,11 +60,11 @@ std::string Win32ProgramInfo::ExecutableName() {
 }
 
 FileVersion Win32ProgramInfo::Version() {
-  FileVersion version;
-  if (ResourceVersion(ModuleFileName(), version)) return version;
-  // A program linked without its resource (the test programs) still has
-  // the build's version.
-  return {RIZARODE_VERSION_MAJOR, RIZARODE_VERSION_MINOR, RIZARODE_VERSION_PATCH};
+  // A program linked without the resource (the test programs) still has the
+  // build's version.
+  return FileVersionOf(ModuleFileName())
+      .value_or(FileVersion{RIZARODE_VERSION_MAJOR, RIZARODE_VERSION_MINOR,
+                            RIZARODE_VERSION_PATCH});
 }
 
 }  // namespace rizarode
