@@ -14,6 +14,8 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   python3 python3-fonttools
   locales procps
+  g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest
+  wine wine64
 )
 
 missing=()

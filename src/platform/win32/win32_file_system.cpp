@@ -183,8 +183,13 @@ bool Win32FileSystem::SetCurrentDirectory(const std::string& path) {
 }
 
 std::optional<std::string> Win32FileSystem::GetEnv(const std::string& name) {
+  SetLastError(ERROR_SUCCESS);
   DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-  if (size == 0) return std::nullopt;
+  if (size == 0) {
+    // Set, but to nothing, unless the system says there is no such variable.
+    if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+    return std::string();
+  }
   std::vector<char> buffer(size);
   DWORD n = GetEnvironmentVariableA(name.c_str(), buffer.data(), size);
   if (n >= size) return std::nullopt;
