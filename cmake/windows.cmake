@@ -16,6 +16,8 @@ configure_file(${CMAKE_SOURCE_DIR}/src/rizarode.rc.in ${CMAKE_BINARY_DIR}/genera
 # A window program: no console window opens beside it.
 add_executable(rizarode WIN32 src/win32_main.cpp ${CMAKE_BINARY_DIR}/generated/rizarode.rc)
 target_link_libraries(rizarode PRIVATE rizarode_win32)
+# The release that users copy carries no symbols.
+target_link_options(rizarode PRIVATE $<$<CONFIG:Release>:-s>)
 
 add_subdirectory(fonts)
 if(EXISTS ${CMAKE_SOURCE_DIR}/demo/win32/CMakeLists.txt)

@@ -50,9 +50,7 @@ void Win32FontSystem::BroadcastFontChange() {
 bool Win32FontSystem::RequestRestart() {
   if (!allowRestart_) return false;
   EnableShutdownPrivilege();
-  return ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION |
-                                       SHTDN_REASON_MINOR_INSTALLATION |
-                                       SHTDN_REASON_FLAG_PLANNED) != 0;
+  return ExitWindowsEx(EWX_REBOOT, 0xFFFFFFFF) != 0;
 }
 
 }  // namespace rizarode
