@@ -12,7 +12,9 @@ bash scripts/build-windows.sh "$build" -DRIZARODE_WARNINGS_AS_ERRORS=ON "$@"
 prefix_parent="$(mktemp -d /tmp/rizarode-wine-XXXXXX)"
 export WINEPREFIX="$prefix_parent/prefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer dialogs
+# No Mono or Gecko installer dialogs, and no menu entries in the user's
+# desktop for the programs of the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$prefix_parent"
