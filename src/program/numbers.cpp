@@ -7,9 +7,6 @@
 #include <cstdlib>
 #include <string>
 
-#include <locale.h>
-#include <stdlib.h>
-
 namespace rizarode {
 namespace {
 
@@ -46,6 +43,14 @@ double ReadRadixNumber(const std::string& text, std::size_t start, int radix) {
   if (overflow) return HUGE_VAL;
   if (value <= 0xFFFF) return static_cast<int16_t>(static_cast<uint16_t>(value));
   return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
+
+// The number with its "." as the current locale writes a decimal point.
+std::string WithLocaleDecimalPoint(std::string number) {
+  const char* point = std::localeconv()->decimal_point;
+  std::size_t dot = number.find('.');
+  if (dot != std::string::npos && point != nullptr && *point != '\0') number.replace(dot, 1, point);
+  return number;
 }
 
 double ReadDecimalNumber(const std::string& s) {
@@ -85,9 +90,8 @@ double ReadDecimalNumber(const std::string& s) {
   if (ec == std::errc::result_out_of_range) {
     // Too large or too small for a double: the C library tells which, and
     // gives the infinity or the zero (or the denormal) that the text means.
-    // Its "C" locale keeps "." the decimal point.
-    static const locale_t kCLocale = ::newlocale(LC_NUMERIC_MASK, "C", locale_t{});
-    value = ::strtod_l(number.c_str(), nullptr, kCLocale);
+    // It reads the current locale's decimal point.
+    value = std::strtod(WithLocaleDecimalPoint(number).c_str(), nullptr);
   }
   (void)ptr;
   return value;

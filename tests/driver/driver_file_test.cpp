@@ -1,8 +1,8 @@
 #include "driver/driver_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "driver/driver_fixture.h"
@@ -154,16 +154,12 @@ TEST(DriverFileTest, ACurrentFileIsKeptByteForByteAndCountedFromItsLines) {
       "01 3.0b : Windows printer (Test Printer)\r\n\r\n60 : X\r\n60 : Y\r\n"
       "80 : Z\r\n60 : W\r\n 60 : not counted, no number at the start\r\n";
   f.dir.Write("RIZARODE.TMP", current);
-  struct stat before {};
-  ASSERT_EQ(stat(f.DriverPath().c_str(), &before), 0);
+  auto before = std::filesystem::last_write_time(f.DriverPath());
   auto counts = f.Generate();
   EXPECT_EQ(counts.forms, 3);
   EXPECT_EQ(counts.fonts, 1);
   EXPECT_EQ(f.File(), current);
-  struct stat after {};
-  ASSERT_EQ(stat(f.DriverPath().c_str(), &after), 0);
-  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_EQ(std::filesystem::last_write_time(f.DriverPath()), before);
   // Only the face is asked; no paper size, no search.
   EXPECT_EQ(f.t.printer.calls, std::vector<std::string>{"fontname:RUZeruzaz Ori"});
   EXPECT_EQ(f.Status(), std::vector<std::string>{"Installed 3 forms and 1 fonts"});
@@ -258,7 +254,7 @@ TEST(DriverFileTest, ACurrentFileWithoutFontBlocksCountsNoFonts) {
 
 TEST(DriverFileTest, ADriverFilePathThatIsADirectoryGivesNoCounts) {
   DriverFixture f;
-  ASSERT_EQ(::mkdir(f.DriverPath().c_str(), 0700), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(f.DriverPath()));
   auto counts = f.Generate();
   EXPECT_EQ(counts.forms, 0);
   EXPECT_EQ(counts.fonts, 0);

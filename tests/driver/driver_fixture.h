@@ -98,13 +98,13 @@ class DriverFixture {
 };
 
 // The real file system, except that writes fail once writesLeft is used up.
-class FailingWriteFileSystem : public LinuxFileSystem {
+class FailingWriteFileSystem : public NativeFileSystem {
  public:
   int writesLeft = 0;
 
   std::unique_ptr<FileHandle> Open(const std::string& path,
                                    const OpenRequest& request) override {
-    std::unique_ptr<FileHandle> handle = LinuxFileSystem::Open(path, request);
+    std::unique_ptr<FileHandle> handle = NativeFileSystem::Open(path, request);
     if (!handle) return handle;
     return std::make_unique<Handle>(std::move(handle), writesLeft);
   }

@@ -2,17 +2,18 @@
 // against a writer that knows nothing of them (as the host application is),
 // and the driver file's exclusive open against a cooperating process.
 
+#include <gtest/gtest.h>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
+#endif
 
 #include <cstring>
 
 #include <string>
 
 #include "fileio/file_table.h"
-#include "platform/linux/linux_file_system.h"
+#include "support/native_file_system.h"
 #include "support/second_process.h"
 #include "support/temp_dir.h"
 
@@ -36,7 +37,7 @@ class SharingTest : public ::testing::Test {
   }
 
   TempDir dir;
-  LinuxFileSystem files;
+  testing::NativeFileSystem files;
   FileTable table{files};
   SecondProcess other{"file_opener"};
 };
@@ -94,6 +95,7 @@ TEST_F(SharingTest, CooperatingProcessHoldingTheFileKeepsOpensOut) {
   EXPECT_TRUE(CanOpen(path, "I", "R", "W"));
 }
 
+#ifndef _WIN32
 // Leases on a file of another user need CAP_LEASE; without it the lock test
 // searches the open descriptors instead and must come to the same answer.
 TEST_F(SharingTest, LockTestWorksWhereLeasesAreRefused) {
@@ -111,6 +113,7 @@ TEST_F(SharingTest, LockTestWorksWhereLeasesAreRefused) {
   ::close(writer);
   EXPECT_EQ(other.Ask("open I R W " + path), "1");
 }
+#endif
 
 }  // namespace
 }  // namespace rizarode

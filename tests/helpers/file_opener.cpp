@@ -9,15 +9,25 @@
 //                             code)                              -> file number
 //   close NUMBER              close a file-table file            -> ok|fail
 //   drop-lease-capability     give up CAP_LEASE, so that leases on files of
-//                             other users are refused             -> ok|fail
-//   lease PATH                try a read lease on PATH, release it -> ok|errno
+//                             other users are refused (Linux)      -> ok|fail
+//   lease PATH                try a read lease on PATH, release it (Linux)
+//                                                                 -> ok|errno
 //
-// The end of standard input ends the process.
+// The end of standard input ends the process. A plain open is what a program
+// that knows nothing of sharing does: on Windows it lets others read and
+// write.
 
+#ifdef _WIN32
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/windows_api.h"
+#else
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include "platform/linux/linux_file_system.h"
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -28,7 +38,6 @@
 #include <vector>
 
 #include "fileio/file_table.h"
-#include "platform/linux/linux_file_system.h"
 
 namespace {
 
@@ -39,6 +48,29 @@ std::string RestOfLine(std::istringstream& in) {
   std::getline(in >> std::ws, rest);
   return rest;
 }
+
+#ifdef _WIN32
+using NativeFileSystem = rizarode::Win32FileSystem;
+using RawFile = HANDLE;
+
+bool RawOpen(const std::string& path, bool write, RawFile& file) {
+  file = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file != INVALID_HANDLE_VALUE;
+}
+void RawClose(RawFile file) { CloseHandle(file); }
+bool DropLeaseCapability() { return false; }
+std::string TryLease(const std::string&) { return "no leases here"; }
+#else
+using NativeFileSystem = rizarode::LinuxFileSystem;
+using RawFile = int;
+
+bool RawOpen(const std::string& path, bool write, RawFile& file) {
+  file = ::open(path.c_str(), write ? O_WRONLY : O_RDONLY);
+  return file >= 0;
+}
+void RawClose(RawFile file) { ::close(file); }
 
 bool DropLeaseCapability() {
   __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -59,13 +91,14 @@ std::string TryLease(const std::string& path) {
   ::close(fd);
   return answer;
 }
+#endif
 
 }  // namespace
 
 int main() {
-  rizarode::LinuxFileSystem files;
+  NativeFileSystem files;
   rizarode::FileTable table(files);
-  std::vector<int> raw;
+  std::vector<RawFile> raw;
   std::string line;
   while (std::getline(std::cin, line)) {
     std::istringstream in(line);
@@ -74,10 +107,10 @@ int main() {
     std::string answer = "fail";
     if (command == "raw-write" || command == "raw-read") {
       std::string path = RestOfLine(in);
-      int fd = ::open(path.c_str(), command == "raw-write" ? O_WRONLY : O_RDONLY);
-      if (fd >= 0) raw.push_back(fd), answer = "ok";
+      RawFile file;
+      if (RawOpen(path, command == "raw-write", file)) raw.push_back(file), answer = "ok";
     } else if (command == "raw-close") {
-      for (int fd : raw) ::close(fd);
+      for (RawFile file : raw) RawClose(file);
       raw.clear();
       answer = "ok";
     } else if (command == "open") {
@@ -96,6 +129,6 @@ int main() {
     }
     std::cout << answer << std::endl;
   }
-  for (int fd : raw) ::close(fd);
+  for (RawFile file : raw) RawClose(file);
   return 0;
 }

@@ -1,17 +1,11 @@
 #include "printing/polling_cycle.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "printing/status_window.h"
+#include "support/second_process.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
-
-extern char** environ;
 
 namespace rizarode {
 namespace {
@@ -26,52 +20,28 @@ constexpr WindowHandle kHost = 7;
 // the host has while it writes a print job.
 class WriterProcess {
  public:
-  explicit WriterProcess(const std::string& path) {
-    int toChild[2], fromChild[2];
-    if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, toChild[1]);
-    posix_spawn_file_actions_addclose(&actions, fromChild[0]);
-    std::string helper = RIZARODE_BINARY_DIR "/tests/hold_open_for_writing";
-    char* argv[] = {helper.data(), const_cast<char*>(path.c_str()), nullptr};
-    if (::posix_spawn(&pid_, helper.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(toChild[0]);
-    ::close(fromChild[1]);
-    release_ = toChild[1];
-    char said[8] = {};
-    opened_ = ::read(fromChild[0], said, 5) == 5 && std::string(said) == "open\n";
-    ::close(fromChild[0]);
-  }
-  ~WriterProcess() { Release(); }
-  WriterProcess(const WriterProcess&) = delete;
-  WriterProcess& operator=(const WriterProcess&) = delete;
+  explicit WriterProcess(const std::string& path)
+      : opened_(process_.Ask("raw-write " + path) == "ok") {}
 
   bool opened() const { return opened_; }
-  // Closes the file and waits until the process has ended.
+  // Closes the file; it is closed once the process has said so.
   void Release() {
-    if (release_ >= 0) ::close(release_);
-    release_ = -1;
-    if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
+    if (opened_) process_.Ask("raw-close");
+    opened_ = false;
   }
 
  private:
-  pid_t pid_ = -1;
-  int release_ = -1;
-  bool opened_ = false;
+  testing::SecondProcess process_{"file_opener"};
+  bool opened_;
 };
 
 // Real files, but deletion can be refused, as when another process keeps a
 // file from being removed.
-class RefusingFileSystem : public LinuxFileSystem {
+class RefusingFileSystem : public testing::NativeFileSystem {
  public:
   bool refuseDelete = false;
   bool DeleteFile(const std::string& path) override {
-    return refuseDelete ? false : LinuxFileSystem::DeleteFile(path);
+    return refuseDelete ? false : testing::NativeFileSystem::DeleteFile(path);
   }
 };
 

@@ -30,8 +30,8 @@ class Interpreter {
   // Interprets text as one print file; returns the calls it made.
   std::vector<std::string> Run(const std::string& text) {
     printer.calls.clear();
-    std::FILE* file = ::fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
-    if (text.empty()) file = std::tmpfile();
+    std::string bytes = text;
+    std::FILE* file = testing::ReadableStream(bytes);
     StreamPrintFileLines lines(file);
     InterpretPrintFile(lines, printer, state);
     std::fclose(file);
@@ -47,7 +47,7 @@ class Interpreter {
 
 TEST(StreamPrintFileLinesTest, SplitsAtCrLfAndLoneCrButNotAtLoneLf) {
   std::string text = "one\r\ntwo\rthree\nstill three\r\n\r\nlast";
-  std::FILE* file = ::fmemopen(text.data(), text.size(), "rb");
+  std::FILE* file = testing::ReadableStream(text);
   StreamPrintFileLines lines(file);
   std::vector<std::string> read;
   std::string line;
@@ -58,7 +58,7 @@ TEST(StreamPrintFileLinesTest, SplitsAtCrLfAndLoneCrButNotAtLoneLf) {
 
 TEST(StreamPrintFileLinesTest, CrLfSplitAcrossTheReadBufferIsOneLineEnd) {
   std::string text = std::string(65535, 'x') + "\r\nnext\r\n";
-  std::FILE* file = ::fmemopen(text.data(), text.size(), "rb");
+  std::FILE* file = testing::ReadableStream(text);
   StreamPrintFileLines lines(file);
   std::string first, second;
   ASSERT_TRUE(lines.ReadLine(first));

@@ -2,22 +2,18 @@
 // A temporary directory removed with everything in it, and a guard that
 // puts the current directory back.
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "support/os_calls.h"
+
 namespace rizarode::testing {
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rizarode-test-XXXXXX").string();
-    char* made = ::mkdtemp(pattern.data());
-    path_ = made ? made : "";
-  }
+  TempDir() : path_(MakeTempDirectory()) {}
   ~TempDir() {
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
@@ -67,12 +63,10 @@ class EnvGuard {
   EnvGuard(const char* name, const char* value) : name_(name) {
     const char* old = std::getenv(name);
     if (old) saved_ = old, had_ = true;
-    if (value) ::setenv(name, value, 1);
-    else ::unsetenv(name);
+    SetEnv(name, value);
   }
   ~EnvGuard() {
-    if (had_) ::setenv(name_.c_str(), saved_.c_str(), 1);
-    else ::unsetenv(name_.c_str());
+    SetEnv(name_.c_str(), had_ ? saved_.c_str() : nullptr);
   }
 
  private:

@@ -4,13 +4,13 @@
 
 #include <memory>
 
-#include "platform/linux/linux_file_system.h"
 #include "platform/platform.h"
 #include "program/program.h"
 #include "support/event_log.h"
 #include "support/fake_desktop.h"
 #include "support/fakes.h"
 #include "support/memory_registry.h"
+#include "support/native_file_system.h"
 #include "support/recording_printer.h"
 
 namespace rizarode::testing {
@@ -20,7 +20,7 @@ struct TestPlatform {
   FakeDesktop desktop{log};
   ScriptedWindowList windows{log};
   RecordingLauncher launcher{log};
-  LinuxFileSystem files;
+  NativeFileSystem files;
   MemoryRegistry registry;
   FakeFontSystem fonts{log};
   FakeClock clock;

@@ -1,0 +1,25 @@
+# The Windows program: the same logic on the Win32 platform, linked statically
+# so that it needs nothing but Windows' own DLLs.
+
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+add_library(rizarode_win32 STATIC ${WIN32_SOURCES})
+target_link_libraries(rizarode_win32 PUBLIC rizarode_core
+  user32 gdi32 winspool advapi32 shell32 version Threads::Threads)
+# The "A" functions take the program's 8-bit texts as they are; WINVER 0x0601
+# (Windows 7) names everything the platform calls.
+target_compile_definitions(rizarode_win32 PUBLIC
+  WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+configure_file(${CMAKE_SOURCE_DIR}/src/rizarode.rc.in ${CMAKE_BINARY_DIR}/generated/rizarode.rc)
+# A window program: no console window opens beside it.
+add_executable(rizarode WIN32 src/win32_main.cpp ${CMAKE_BINARY_DIR}/generated/rizarode.rc)
+target_link_libraries(rizarode PRIVATE rizarode_win32)
+# The release that users copy carries no symbols.
+target_link_options(rizarode PRIVATE $<$<CONFIG:Release>:-s>)
+
+add_subdirectory(fonts)
+if(EXISTS ${CMAKE_SOURCE_DIR}/demo/win32/CMakeLists.txt)
+  add_subdirectory(demo/win32)
+endif()

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the Windows program and runs its tests under Wine, in a Wine prefix
+# of their own that is made fresh for this run and removed afterwards.
+# Usage: scripts/test-windows.sh [BUILD_DIR] [extra cmake args]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build-windows}"
+shift || true
+bash scripts/build-windows.sh "$build" -DRIZARODE_WARNINGS_AS_ERRORS=ON "$@"
+. scripts/services.sh
+
+prefix_parent="$(mktemp -d /tmp/rizarode-wine-XXXXXX)"
+export WINEPREFIX="$prefix_parent/prefix"
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs, and no menu entries in the user's
+# desktop for the programs of the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$prefix_parent"
+}
+trap cleanup EXIT
+
+wineboot --init >/dev/null 2>&1
+wineserver -w
+cd "$build"
+ctest --output-on-failure

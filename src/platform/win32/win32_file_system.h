@@ -1,0 +1,29 @@
+#pragma once
+// Files through the Win32 file functions. Sharing locks are the system's
+// own share modes, so they hold against every other process.
+
+#include "platform/file_system.h"
+
+namespace rizarode {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::unique_ptr<FileHandle> Open(const std::string& path,
+                                   const OpenRequest& request) override;
+  bool FileExists(const std::string& path) override;
+  bool IsSymbolicLink(const std::string& path) override;
+  std::optional<std::string> FindNoCase(const std::string& dir,
+                                        const std::string& name,
+                                        bool wantDirectory) override;
+  bool DeleteFile(const std::string& path) override;
+  bool CopyFile(const std::string& from, const std::string& to,
+                std::string& error) override;
+  std::string CurrentDirectory() override;
+  bool SetCurrentDirectory(const std::string& path) override;
+  std::optional<std::string> GetEnv(const std::string& name) override;
+};
+
+// The system's text for an error number, for messages.
+std::string SystemErrorText(unsigned long error);
+
+}  // namespace rizarode

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# End to end on Windows, under Wine: the Windows demo host as VELDRAK.EXE in a
+# host directory with the two font files and rizarode.exe, started there in
+# a fresh Wine prefix whose fonts directory lacks the private face (and whose
+# HOME and XDG_DATA_HOME are empty, since Wine also sees fontconfig's fonts).
+# The first start installs the fonts and goes on without a restart offer;
+# both jobs go through GDI to the CUPS default queue (cups-pdf) and are
+# checked as the PDF files it writes; the program ends by itself with 0.
+. "$(dirname "$0")/../e2e/e2e_lib.sh"
+
+command -v wine >/dev/null || { echo "wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+# Wine's windows need an X display; the window walk sees only the windows of
+# this run's own prefix, so a shared display will do.
+if [ -z "${RIZARODE_E2E_OWN_DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then
+  command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
+  RIZARODE_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    bash "$0" "$@"
+fi
+
+# The scheduler and its queue, as scripts/services.sh sets them up; Wine's
+# default printer is the CUPS default destination.
+command -v cupsd >/dev/null || { echo "cupsd is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+if ! lpstat -r 2>/dev/null | grep -q "is running"; then
+  mkdir -p /run/cups
+  cupsd >/dev/null 2>&1 || true
+  for _ in $(seq 1 50); do
+    lpstat -r 2>/dev/null | grep -q "is running" && break
+    sleep 0.2
+  done
+fi
+if ! lpstat -p PDF >/dev/null 2>&1; then
+  lpadmin -p PDF -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -E >/dev/null 2>&1 || true
+  lpadmin -d PDF >/dev/null 2>&1 || true
+fi
+if [ "$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')" != "PDF" ]; then
+  echo "the CUPS default destination is not the cups-pdf queue PDF" >&2
+  exit 1
+fi
+cups_pdf_dir() {
+  local out home
+  out="$(sed -n 's/^Out[[:space:]]\+//p' /etc/cups/cups-pdf.conf 2>/dev/null | tail -1)"
+  home="$(getent passwd "$(id -un)" | cut -d: -f6)"
+  out="${out:-\${HOME\}/PDF}"
+  echo "${out//\$\{HOME\}/$home}"
+}
+PDF_DIR="$(cups_pdf_dir)"
+
+[ -f "$E2E_BUILD/demo-run/rizarode.exe" ] || {
+  echo "the demo directory $E2E_BUILD/demo-run is missing; build the Windows program first" >&2
+  exit 1
+}
+E2E_HOST_DIR="$(mktemp -d /tmp/rzwh.XXXXXX)"
+E2E_HOME="$(mktemp -d /tmp/rzwhome.XXXXXX)"
+E2E_LOG="$E2E_HOST_DIR.log"
+cp -r "$E2E_BUILD/demo-run/." "$E2E_HOST_DIR/"
+export WINEPREFIX="$E2E_HOME/prefix" WINEDEBUG=-all HOME="$E2E_HOME" XDG_DATA_HOME="$E2E_HOME/share"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"  # no Mono or Gecko installers
+wine_cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  e2e_cleanup
+}
+trap wine_cleanup EXIT
+
+t0=$(date +%s%N)
+wineboot -i >/dev/null 2>&1
+echo "fresh prefix made in $((($(date +%s%N) - t0) / 1000000)) ms"
+FONTS_DIR="$WINEPREFIX/drive_c/windows/Fonts"
+e2e_check "the fresh prefix lacks the private face" \
+  [ -z "$(find "$FONTS_DIR" -maxdepth 1 -iname 'VKCOUR*.TTF' -print -quit)" ]
+
+# The demo host at a brisk pace, yet each job written over more than two
+# polling ticks so that the wait for the host to close the file is seen.
+started=$(date +%s%N)
+set +e
+(
+  cd "$E2E_HOST_DIR"
+  exec env VELDRAK_DEMO_START_DELAY=0.5 VELDRAK_DEMO_WRITE_SECONDS=2.5 VELDRAK_DEMO_GAP=0.3 \
+    VELDRAK_DEMO_END_DELAY=1.5 VELDRAK_DEMO_CONSUME_TIMEOUT=60 \
+    VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE" \
+    timeout 180 wine rizarode.exe </dev/null
+) >"$E2E_LOG" 2>&1
+E2E_STATUS=$?
+set -e
+echo "rizarode.exe ended with exit code $E2E_STATUS after $((($(date +%s%N) - started) / 1000000)) ms"
+
+e2e_check "rizarode.exe ended by itself with exit code 0 (no restart offer)" [ "$E2E_STATUS" -eq 0 ]
+for font in VKCOUR.TTF VKCOURBD.TTF; do
+  e2e_check "the first start installed $font" [ -f "$FONTS_DIR/$font" ]
+done
+WORK_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type f -name RIZARODE.TMP -printf '%h\n' | head -1)"
+e2e_check "the driver file stays in the work directory" [ -n "$WORK_DIR" ]
+if [ -n "$WORK_DIR" ]; then
+  e2e_check "no print file is left in the work directory" \
+    [ -z "$(find "$WORK_DIR" -maxdepth 1 -name 'VK*.TMP' -print -quit)" ]
+fi
+
+# The scheduler prints on its own time: wait until both jobs have come out.
+for _ in $(seq 1 120); do
+  [ "$(e2e_own_pdfs "$PDF_DIR" | wc -l)" -ge 2 ] && break
+  sleep 0.5
+done
+mapfile -t pdfs < <(e2e_own_pdfs "$PDF_DIR")
+e2e_check "two PDF files were printed (found ${#pdfs[@]} in $PDF_DIR)" [ "${#pdfs[@]}" -eq 2 ]
+report="" sheet=""
+for f in "${pdfs[@]}"; do
+  text="$(e2e_pdf_text "$f")"
+  if e2e_text_has "$text" "Descendants of Aldert Brinkhorst"; then report="$f"; fi
+  if e2e_text_has "$text" "Family group sheet"; then sheet="$f"; fi
+done
+
+# Words whose box is taller than wide on a page: the text runs across a
+# sheet turned for landscape.
+upright_words() {
+  pdftotext -f "$2" -l "$2" -bbox "$1" - 2>/dev/null | awk -F'"' '
+    /<word / {
+      t = $9; gsub(/<\/word>|>/, "", t)
+      if (length(t) >= 4) { n++; if ($8 - $4 > $6 - $2) up++ }
+    }
+    END { if (n > 0 && up * 2 > n) print "across"; else print "along" }'
+}
+
+e2e_check "the descendants report is one of them" [ -n "$report" ]
+if [ -n "$report" ]; then
+  text="$(e2e_pdf_text "$report")"
+  for name in "Aldert Brinkhorst" "Geertruida van Ommeren" "Zoë Lammerts" \
+    "Overview of all descendants" "Named after his grandfather"; do
+    e2e_check "the report names \"$name\"" e2e_text_has "$text" "$name"
+  done
+  # Every size in the private face: also those first asked for before the
+  # face was installed, which GDI may still answer with its stand-in.
+  faces="$(pdffonts "$report" 2>/dev/null | awk 'NR > 2 {sub(/^[A-Z]+\+/, "", $1); print $1}')"
+  e2e_check "the report is printed in the program's own face alone" \
+    [ -n "$faces" -a -z "$(grep -v '^RUZeruzazOri-' <<<"$faces")" ]
+  e2e_check "the report has three pages" [ "$(e2e_pdf_pages "$report")" = 3 ]
+  e2e_check "pages 1 and 2 run along the sheet, page 3 across it" \
+    [ "$(upright_words "$report" 1),$(upright_words "$report" 2),$(upright_words "$report" 3)" = \
+      "along,along,across" ]
+  echo "report: $(e2e_pdf_pages "$report") pages, faces: $(paste -sd' ' <<<"$faces")"
+fi
+e2e_check "the family group sheet is the other" [ -n "$sheet" ]
+if [ -n "$sheet" ]; then
+  e2e_check "the sheet names \"Johanna Spaargaren\"" \
+    e2e_text_has "$(e2e_pdf_text "$sheet")" "Johanna Spaargaren"
+  e2e_check "the sheet has one page" [ "$(e2e_pdf_pages "$sheet")" = 1 ]
+fi
+for f in "${pdfs[@]}"; do rm -f "$f"; done
+e2e_finish
