@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "printing/status_window.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
@@ -100,9 +102,19 @@ class PollingCycleTest : public ::testing::Test {
   std::string Status() { return view().Label(StatusLabel::lblStatus); }
   void WriteJob(const std::string& text) { work.Write("VK0000FF.TMP", text); }
   bool JobThere() { return tp.files.FileExists(printFile); }
+  // Every file left in the work directory.
+  std::vector<std::string> WorkFiles() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(work.path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
 
   TempDir work;
   std::string printFile = work / "VK0000FF.TMP";
+  // The name under which the program prints its first job.
+  std::string takenFile = work / "VK0000FF.001";
   TestPlatform tp;
   RefusingFileSystem files;
   Platform platform{tp.desktop, tp.windows, tp.launcher, files,    tp.registry,
@@ -134,17 +146,24 @@ TEST_F(PollingCycleTest, TheTickCounterAddsTheIntervalInWholeSecondsReadAtEveryT
   EXPECT_EQ(ticks(), 4);
 }
 
-TEST_F(PollingCycleTest, AGoneHostWindowEndsTheProgramAtOnceEvenWithAPrintFileWaiting) {
+// The host's last job is not left behind when the host ends right after it;
+// only a file still being written is.
+TEST_F(PollingCycleTest, AGoneHostWindowEndsTheProgramAfterPrintingTheCompleteJob) {
   WriteJob("Hello\r\n#form##JOBend#\r\n");
   tp.windows.windows = {{3, "Desktop"}, {9, "Clock"}};
-  std::size_t shown = view().statusHistory.size();
   EXPECT_EQ(Tick(), static_cast<int>(ExitCode::kNormal));
-  EXPECT_TRUE(JobThere());
-  EXPECT_EQ(view().statusHistory.size(), shown);
+  EXPECT_EQ(tp.printer.Printed(), "Hello\n<ED>");
+  EXPECT_FALSE(JobThere());
+  EXPECT_TRUE(WorkFiles().empty());
   EXPECT_FALSE(tp.log.Has("windows.show"));
 
+  WriteJob("still being written");
+  WriterProcess host(printFile);
+  ASSERT_TRUE(host.opened());
   tp.windows.windows.clear();
   EXPECT_EQ(Tick(), static_cast<int>(ExitCode::kNormal));
+  EXPECT_TRUE(JobThere());
+  EXPECT_EQ(Prints(), 1);
 }
 
 TEST_F(PollingCycleTest, AFinishedPrintFileIsPrintedAndDeletedInTheSameTick) {
@@ -202,23 +221,23 @@ TEST_F(PollingCycleTest, TheHostComesForwardForTenTicksAfterAPrint) {
   EXPECT_EQ(Status(), "Waiting for print job: 00:01:51");
 }
 
-TEST_F(PollingCycleTest, AFileTakenBetweenLockTestAndPrintingIsKeptAndPrintedAtTheNextTick) {
+TEST_F(PollingCycleTest, AFileOpenedBetweenLockTestAndPrintingIsKeptAndPrintedAtTheNextTick) {
   WriteJob("Hello\r\n#form##JOBend#\r\n");
   std::unique_ptr<WriterProcess> intruder;
   view().onStatus = [&](const std::string& text) {
-    if (text == "Printing started" && !intruder) intruder = std::make_unique<WriterProcess>(printFile);
+    if (text == "Printing started" && !intruder) intruder = std::make_unique<WriterProcess>(takenFile);
   };
   Tick();
   ASSERT_TRUE(intruder && intruder->opened());
   EXPECT_EQ(Status(), "Adding to print job");
-  EXPECT_TRUE(JobThere());
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
   EXPECT_EQ(program->state.lastPrintTick, 0);
   EXPECT_FALSE(tp.log.Has("windows.show"));
 
   intruder->Release();
   Tick();
   EXPECT_EQ(Status(), "Printing ended");
-  EXPECT_FALSE(JobThere());
+  EXPECT_TRUE(WorkFiles().empty());
   EXPECT_EQ(program->state.lastPrintTick, 2);
 }
 
@@ -227,7 +246,7 @@ TEST_F(PollingCycleTest, APrintedFileThatCannotBeDeletedIsNotPrintedAgain) {
   files.refuseDelete = true;
   Tick();
   EXPECT_EQ(Prints(), 1);
-  EXPECT_TRUE(JobThere());
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
   EXPECT_EQ(program->state.lastPrintTick, 1);
 
   Tick();
@@ -241,7 +260,7 @@ TEST_F(PollingCycleTest, APrintedFileThatCannotBeDeletedIsNotPrintedAgain) {
   files.refuseDelete = false;
   Tick();
   EXPECT_EQ(Prints(), 1);
-  EXPECT_FALSE(JobThere());
+  EXPECT_TRUE(WorkFiles().empty());
   EXPECT_EQ(Status(), "Waiting for print job: 00:00:04 - 00:00:03");
 }
 

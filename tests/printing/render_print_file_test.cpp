@@ -192,10 +192,13 @@ TEST(InterpretPrintFileTest, WithDebugFlag8EveryFormFeedIsClosing) {
               ElementsAre("text:left", "enddoc", "text:right", "lineend", "enddoc", "lineend"));
 }
 
-TEST(InterpretPrintFileTest, AFailingFormFeedIsIgnored) {
+// A document that did not go out must not pass for printed.
+TEST(InterpretPrintFileTest, AFailingFormFeedIsNotSwallowed) {
   Interpreter run;
-  run.printer.failing = {"NewPage", "EndDoc"};
-  EXPECT_EQ(run.Printed("a#form#b\r\nc#form##JOBend#"), "a<NP>b\nc<ED>");
+  run.printer.failing = {"EndDoc"};
+  EXPECT_THROW(run.Run("c#form##JOBend#"), PrinterError);
+  run.printer.failing = {"NewPage"};
+  EXPECT_THROW(run.Run("a#form#b"), PrinterError);
 }
 
 TEST(InterpretPrintFileTest, NothingAfterJobEndIsPrinted) {
@@ -247,7 +250,7 @@ TEST_F(RenderPrintFileTest, PrintsAFileReadThroughTheFileTable) {
   auto program = test.NewProgram();
   program->state.fontFaceName = "RUZeruzaz Ori";
   std::string path = dir.Write("VK00ABCD.TMP", "Hello\r\n#BOLD#World#form##JOBend#\r\nnot this\r\n");
-  EXPECT_TRUE(RenderPrintFile(*program, path));
+  EXPECT_EQ(RenderPrintFile(*program, path).kind, RenderOutcome::kPrinted);
   EXPECT_EQ(test.printer.Printed(), "Hello\nWorld<ED>");
   // The file is closed again: it can be opened once more.
   int16_t again = program->files.OpenFileByMode(path, "I", "R", "W", 0);
@@ -257,7 +260,7 @@ TEST_F(RenderPrintFileTest, PrintsAFileReadThroughTheFileTable) {
 
 TEST_F(RenderPrintFileTest, AFileThatCannotBeOpenedLeavesThePrinterUntouched) {
   auto program = test.NewProgram();
-  EXPECT_FALSE(RenderPrintFile(*program, dir / "missing.TMP"));
+  EXPECT_EQ(RenderPrintFile(*program, dir / "missing.TMP").kind, RenderOutcome::kNotOpened);
   EXPECT_TRUE(test.printer.calls.empty());
 }
 
@@ -265,7 +268,9 @@ TEST_F(RenderPrintFileTest, AFailingPrinterStillClosesTheFile) {
   auto program = test.NewProgram();
   std::string path = dir.Write("VK00ABCE.TMP", "text\r\n");
   test.printer.failing = {"PrintText"};
-  EXPECT_THROW(RenderPrintFile(*program, path), PrinterError);
+  RenderOutcome outcome = RenderPrintFile(*program, path);
+  EXPECT_EQ(outcome.kind, RenderOutcome::kFailed);
+  EXPECT_EQ(outcome.why, "PrintText failed");
   int16_t again = program->files.OpenFileByMode(path, "I", "R", "W", 0);
   EXPECT_NE(again, 0);
   program->files.Close(again);

@@ -130,15 +130,19 @@ void PagePrinter::PrintText(std::string_view text) {
   // printable area starts a new page rather than being lost.
   if (y_ > 0 && y_ + font.Height() > page_.printableHeight) BreakPage();
 
-  glyphs_.resize(text.size());
+  // Text beyond the sheet's right edge cannot show: it is not drawn, so a
+  // line of any length costs no more than a line across the sheet.
+  glyphs_.clear();
   int64_t x = page_.left + x_;
   double baseline = Points(page_.top + y_ + font.Ascent());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    glyphs_[i] = {font.Glyph(byte), Points(x), baseline};
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (x < page_.width) glyphs_.push_back({font.Glyph(byte), Points(x), baseline});
     x += font.Advance(byte);
   }
-  drawer_->ShowGlyphs(font.Scaled(), glyphs_.data(), static_cast<int>(glyphs_.size()));
+  if (!glyphs_.empty()) {
+    drawer_->ShowGlyphs(font.Scaled(), glyphs_.data(), static_cast<int>(glyphs_.size()));
+  }
   int64_t width = x - (page_.left + x_);
   if (underline_) {
     drawer_->FillRectangle(Points(page_.left + x_),
@@ -206,6 +210,7 @@ void PagePrinter::OpenDocumentIfNone() {
   drawer_ = std::make_unique<PageDrawer>(device_->StartDocument(), SheetPoints(true),
                                          SheetPoints(false), title_);
   pageNumber_ = 1;
+  job_.pageManualFeed.clear();
   x_ = y_ = 0;
   TakeSetupForPage();
 }
@@ -221,6 +226,8 @@ void PagePrinter::TakeSetupForPage() {
   pageDrawn_ = false;
   page_ = GeometryOfSetup();
   drawer_->SetPageSize(SheetPoints(true), SheetPoints(false));
+  job_.pageManualFeed.resize(static_cast<std::size_t>(pageNumber_));
+  job_.pageManualFeed.back() = bin_ == kPaperBinManual;
   if (pageNumber_ == 1) {
     job_.title = title_;
     job_.media = media_.name;
