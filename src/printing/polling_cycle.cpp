@@ -139,12 +139,13 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
       return true;
     }
     ShowStatus(program, "Printing started", "", 1);
-    RenderOutcome outcome = RenderPrintFile(program, job.path);
+    RenderOutcome outcome = RenderPrintFile(program, job.path, job.documentsDone);
     if (outcome.kind == RenderOutcome::kNotOpened) {
       ShowStatus(program, kAddingText, "", 1);
       return true;
     }
     if (outcome.kind == RenderOutcome::kFailed) {
+      job.documentsDone = outcome.documentsEnded;
       job.failure = "Print job not printed (" + outcome.why + "); trying again";
       job.retryTick = tick + kRetryTicks;
       ShowStatus(program, job.failure, "", 1);

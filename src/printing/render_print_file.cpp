@@ -195,6 +195,55 @@ class LineInterpreter {
   const ModuleState& state_;
 };
 
+// The printer as seen by a second attempt at a file: the documents that
+// went out in the first one are interpreted again, so that fonts and forms
+// are as they were, but not printed. Counts the documents that end.
+class ResumingPrinter : public Printer {
+ public:
+  ResumingPrinter(Printer& printer, int skip) : printer_(printer), skip_(skip) {}
+  int Ended() const { return ended_; }
+
+  std::string DeviceName() override { return printer_.DeviceName(); }
+  std::string FontName() override { return printer_.FontName(); }
+  void SetFontName(const std::string& face) override { printer_.SetFontName(face); }
+  float FontSize() override { return printer_.FontSize(); }
+  void SetFontSize(float points) override { printer_.SetFontSize(points); }
+  void SetFontBold(bool on) override { printer_.SetFontBold(on); }
+  void SetFontItalic(bool on) override { printer_.SetFontItalic(on); }
+  void SetFontUnderline(bool on) override { printer_.SetFontUnderline(on); }
+  void SetPaperSize(int16_t paperSize) override { printer_.SetPaperSize(paperSize); }
+  int16_t PaperSize() override { return printer_.PaperSize(); }
+  int16_t Orientation() override { return printer_.Orientation(); }
+  void SetOrientation(int16_t orientation) override { printer_.SetOrientation(orientation); }
+  int16_t PaperBin() override { return printer_.PaperBin(); }
+  void SetPaperBin(int16_t bin) override { printer_.SetPaperBin(bin); }
+  float Width() override { return printer_.Width(); }
+  float Height() override { return printer_.Height(); }
+  float TextWidth(std::string_view text) override { return printer_.TextWidth(text); }
+  float TextHeight(std::string_view text) override { return printer_.TextHeight(text); }
+  void PrintText(std::string_view text) override {
+    if (!Skipping()) printer_.PrintText(text);
+  }
+  void LineEnd() override {
+    if (!Skipping()) printer_.LineEnd();
+  }
+  void NewPage() override {
+    if (!Skipping()) printer_.NewPage();
+  }
+  void EndDoc() override {
+    if (!Skipping()) printer_.EndDoc();
+    ++ended_;
+  }
+  std::string TakeDeliveryNote() override { return printer_.TakeDeliveryNote(); }
+
+ private:
+  bool Skipping() const { return ended_ < skip_; }
+
+  Printer& printer_;
+  int skip_;
+  int ended_ = 0;
+};
+
 class FileTableLines : public PrintFileLines {
  public:
   FileTableLines(FileTable& files, int16_t number) : files_(files), number_(number) {}
@@ -239,19 +288,20 @@ bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleSta
   return !lines.Failed();
 }
 
-RenderOutcome RenderPrintFile(Program& program, const std::string& path) {
+RenderOutcome RenderPrintFile(Program& program, const std::string& path, int documentsDone) {
   int16_t number = program.files.OpenFileByMode(path, "I", "R", "W", 0);
-  if (number == 0) return {RenderOutcome::kNotOpened, {}};
+  if (number == 0) return {RenderOutcome::kNotOpened, {}, 0};
   // Closes the file also when a printer failure ends the printing early.
   FileTableLines lines(program.files, number);
+  ResumingPrinter printer(program.platform.printer, documentsDone);
   try {
-    if (!InterpretPrintFile(lines, program.platform.printer, program.state)) {
-      return {RenderOutcome::kFailed, "the print file could not be read"};
+    if (!InterpretPrintFile(lines, printer, program.state)) {
+      return {RenderOutcome::kFailed, "the print file could not be read", printer.Ended()};
     }
   } catch (const PrinterError& e) {
-    return {RenderOutcome::kFailed, e.what()};
+    return {RenderOutcome::kFailed, e.what(), printer.Ended()};
   }
-  return {RenderOutcome::kPrinted, {}};
+  return {RenderOutcome::kPrinted, {}, printer.Ended()};
 }
 
 bool StreamPrintFileLines::Fill() {

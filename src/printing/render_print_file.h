@@ -21,11 +21,15 @@ struct RenderOutcome {
   };
   Kind kind = kPrinted;
   std::string why;
+  // Documents of the file that went out, those skipped included.
+  int documentsEnded = 0;
 };
 
 // Prints one complete print file on the printer. Anything but kPrinted
-// means the job has not gone out whole and its file must be kept.
-RenderOutcome RenderPrintFile(Program& program, const std::string& path);
+// means the job has not gone out whole and its file must be kept. The
+// first documentsDone documents of the file went out in an earlier attempt
+// and are not printed again.
+RenderOutcome RenderPrintFile(Program& program, const std::string& path, int documentsDone = 0);
 
 // The lines of a print file, read a piece at a time: a line ends with CR LF
 // or a lone CR, which are not part of it; a lone LF belongs to the line.

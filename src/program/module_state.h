@@ -40,6 +40,8 @@ struct PrintJob {
   // It did not go out: why, and the tick before which it is not tried again.
   std::string failure;
   int32_t retryTick = 0;
+  // Documents of the file that went out before it failed: not again.
+  int documentsDone = 0;
 };
 
 struct ModuleState {

@@ -326,6 +326,22 @@ TEST_F(PollingCycleTest, AJobThatDidNotGoOutIsKeptAndPrintedBeforeTheNextOne) {
   EXPECT_TRUE(WorkFiles().empty());
 }
 
+// A file of several documents that fails in its second prints the second
+// again, not the first.
+TEST_F(PollingCycleTest, ADocumentThatWentOutIsNotPrintedAgainWhenALaterOneFails) {
+  program->state.debugFlags = kDebugOneJob;
+  WriteJob("one#form#two#form##JOBend#");
+  int ends = 0;
+  tp.printer.failIf = [&](const std::string& op) { return op == "EndDoc" && ++ends == 2; };
+  Tick();
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
+  for (int i = 0; i < 5; ++i) Tick();
+  EXPECT_EQ(Status(), "Printing ended");
+  // The second end of a document is the one that failed.
+  EXPECT_EQ(tp.printer.Printed(), "one<ED>two<ED>two<ED>");
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
 // A read that fails is no end of the file: the job is not taken for printed.
 TEST_F(PollingCycleTest, AReadErrorKeepsTheJob) {
   WriteJob("Whole job\r\n#form##JOBend#\r\n");
