@@ -37,6 +37,35 @@ std::string DeviceNameOrEmpty(Printer& printer) {
   }
 }
 
+// What the printer is set to before the probing; the print files that
+// follow rely on it as on any other start.
+struct PrinterSetup {
+  int16_t paperSize = 0;
+  int16_t orientation = 0;
+  int16_t bin = 0;
+  std::string face;
+  float size = 0;
+};
+
+PrinterSetup SetupOf(Printer& printer) {
+  PrinterSetup setup;
+  IgnoringFailure([&] { setup.paperSize = printer.PaperSize(); });
+  IgnoringFailure([&] { setup.orientation = printer.Orientation(); });
+  IgnoringFailure([&] { setup.bin = printer.PaperBin(); });
+  IgnoringFailure([&] { setup.face = printer.FontName(); });
+  IgnoringFailure([&] { setup.size = printer.FontSize(); });
+  return setup;
+}
+
+void Restore(Printer& printer, const PrinterSetup& setup) {
+  if (setup.paperSize > 0) IgnoringFailure([&] { printer.SetPaperSize(setup.paperSize); });
+  if (setup.orientation > 0) IgnoringFailure([&] { printer.SetOrientation(setup.orientation); });
+  if (setup.bin > 0) IgnoringFailure([&] { printer.SetPaperBin(setup.bin); });
+  if (setup.size > 0) IgnoringFailure([&] { printer.SetFontSize(setup.size); });
+  if (!setup.face.empty()) IgnoringFailure([&] { printer.SetFontName(setup.face); });
+  if (setup.size > 0) IgnoringFailure([&] { printer.SetFontSize(setup.size); });
+}
+
 void WriteNewDriverFile(Program& program, const std::string& path,
                         int16_t& formsCount, int16_t& fontsCount) {
   int16_t fileNumber = program.files.OpenFileByMode(path, "O", "W", "RW", 0);
@@ -44,11 +73,13 @@ void WriteNewDriverFile(Program& program, const std::string& path,
   DriverWriter writer(program.files, fileNumber);
   ShowStatus(program, "Starting driver generation.", "", 0);
   Printer& printer = program.platform.printer;
+  PrinterSetup before = SetupOf(printer);
   ClearEmphasis(printer);
   WriteHeader(writer, DeviceNameOrEmpty(printer));
   WriteFieldBlocks(writer);
   int16_t forms = RunFormPhase(program, writer);
   int16_t fonts = RunFontPhase(program, writer);
+  Restore(printer, before);
   // A file that did not reach the disk whole must not be handed to the host
   // application as if it had: start-up refuses it and deletes it.
   if (!writer.Close()) return;

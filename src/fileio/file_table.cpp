@@ -46,6 +46,17 @@ bool FileTable::LineInput(int16_t fileNumber, std::string& line) {
   return entry && entry->ReadLine(line);
 }
 
+bool FileTable::LineInputPiece(int16_t fileNumber, std::string& piece, std::size_t max,
+                               bool& lineEnded) {
+  OpenFileEntry* entry = Entry(fileNumber);
+  return entry && max > 0 && entry->ReadLinePiece(piece, max, lineEnded);
+}
+
+bool FileTable::ReadFailed(int16_t fileNumber) const {
+  OpenFileEntry* entry = Entry(fileNumber);
+  return entry && entry->ReadFailed();
+}
+
 bool FileTable::Eof(int16_t fileNumber) {
   OpenFileEntry* entry = Entry(fileNumber);
   return !entry || entry->AtEnd();

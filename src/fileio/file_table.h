@@ -38,6 +38,13 @@ class FileTable {
   // ends a line; a lone LF belongs to the line. False at the end of the file
   // or on failure.
   bool LineInput(int16_t fileNumber, std::string& line);
+  // As LineInput, but at most max bytes of the line at a time; lineEnded
+  // tells whether the piece ends the line. Holds a line of any length
+  // within max bytes.
+  bool LineInputPiece(int16_t fileNumber, std::string& piece, std::size_t max,
+                      bool& lineEnded);
+  // True when a read of the file failed: an end seen since is no end.
+  bool ReadFailed(int16_t fileNumber) const;
   // True when no more bytes can be read (or the number is not open).
   bool Eof(int16_t fileNumber);
   // Writes text and CR LF; a line longer than the handle's output line width

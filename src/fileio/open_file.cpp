@@ -1,5 +1,6 @@
 #include "fileio/open_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -18,6 +19,7 @@ bool OpenFileEntry::FillBuffer() {
   start_ = end_ = 0;
   if (!canRead_ || buffer_.empty()) return false;
   long n = handle_->Read(buffer_.data(), buffer_.size());
+  if (n < 0) readFailed_ = true;
   if (n <= 0) return false;
   end_ = static_cast<std::size_t>(n);
   return true;
@@ -41,6 +43,32 @@ bool OpenFileEntry::ReadLine(std::string& line) {
     start_ += length + 1;
     if (FillBuffer() && buffer_[start_] == '\n') ++start_;
     return true;
+  }
+}
+
+bool OpenFileEntry::ReadLinePiece(std::string& piece, std::size_t max, bool& lineEnded) {
+  if (!FillBuffer()) return false;
+  piece.clear();
+  lineEnded = false;
+  for (;;) {
+    const char* begin = buffer_.data() + start_;
+    std::size_t look = std::min(end_ - start_, max - piece.size());
+    const void* cr = std::memchr(begin, '\r', look);
+    if (cr) {
+      std::size_t length = static_cast<std::size_t>(static_cast<const char*>(cr) - begin);
+      piece.append(begin, length);
+      start_ += length + 1;
+      if (FillBuffer() && buffer_[start_] == '\n') ++start_;
+      lineEnded = true;
+      return true;
+    }
+    piece.append(begin, look);
+    start_ += look;
+    if (!FillBuffer()) {
+      lineEnded = true;
+      return true;
+    }
+    if (piece.size() == max) return true;
   }
 }
 

@@ -21,7 +21,13 @@ class OpenFileEntry {
   // lone LF is part of it, and the last line needs no terminator. False
   // when nothing is left to read.
   bool ReadLine(std::string& line);
+  // At most max bytes of the current line. lineEnded tells whether the
+  // line's terminator (or the end of the file) follows the piece; a line
+  // longer than max comes in several pieces. False when nothing is left.
+  bool ReadLinePiece(std::string& piece, std::size_t max, bool& lineEnded);
   bool AtEnd();
+  // A read failed: what looked like the end of the file was not.
+  bool ReadFailed() const { return readFailed_; }
   // The text and CR LF; after lineWidth characters (when set) a line is
   // ended and the rest continues on the next.
   bool WriteLine(std::string_view text);
@@ -50,6 +56,7 @@ class OpenFileEntry {
   std::vector<char> buffer_;
   std::size_t start_ = 0;
   std::size_t end_ = 0;
+  bool readFailed_ = false;
 };
 
 }  // namespace rizarode

@@ -69,6 +69,9 @@ class FileSystem {
                                                 const std::string& name,
                                                 bool wantDirectory) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
+  // Gives a file a new name in the same directory. Never replaces a file
+  // that has the new name already; a symbolic link is moved as the link.
+  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
   // Copies a file; on failure says why in error.
   virtual bool CopyFile(const std::string& from, const std::string& to,
                         std::string& error) = 0;

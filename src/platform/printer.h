@@ -51,6 +51,8 @@ class Printer {
   virtual void SetFontUnderline(bool on) = 0;
 
   virtual void SetPaperSize(int16_t paperSize) = 0;
+  // The paper-size number in effect; 0 when the printer cannot tell.
+  virtual int16_t PaperSize() { return 0; }
   virtual int16_t Orientation() = 0;
   virtual void SetOrientation(int16_t orientation) = 0;
   virtual int16_t PaperBin() = 0;
@@ -70,7 +72,11 @@ class Printer {
   virtual void LineEnd() = 0;
   virtual void NewPage() = 0;
   // Ends the page and the document; the document goes out as one job.
+  // Throws when it did not go out: nothing of it reached the printer.
   virtual void EndDoc() = 0;
+  // Where the documents ended since the last call went, when that is not
+  // the printer (a job refused and saved to a file instead); else empty.
+  virtual std::string TakeDeliveryNote() { return {}; }
 };
 
 }  // namespace rizarode

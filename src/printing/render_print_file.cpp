@@ -89,49 +89,77 @@ void SelectFontSize(Printer& printer, std::string_view tag, const std::string& f
 }
 
 // A closing form feed ends the host's print job, so the job reaches the
-// spooler at once; an inner one only turns the page.
+// spooler at once; an inner one only turns the page. A failure of either
+// is thrown: the document did not go out whole.
 void FormFeed(Printer& printer, bool closing) {
-  Attempt([&] {
-    if (closing) {
-      printer.EndDoc();
-    } else {
-      printer.NewPage();
-    }
-  });
+  if (closing) {
+    printer.EndDoc();
+  } else {
+    printer.NewPage();
+  }
 }
+
+constexpr std::string_view kJobEndTag = "#JOBend#";
+// A line is handed over in pieces of this size, so that a line of any
+// length costs the same memory; a line within the 32767 characters of a
+// print file always comes in one piece.
+constexpr std::size_t kPieceSize = 1 << 16;
+// The start of a tag that a piece ends in waits for the next piece as long
+// as it is no longer than this; a longer one is printed as text, which is
+// what every tag of sensible length would be too.
+constexpr std::size_t kLongestHeldTag = 256;
 
 class LineInterpreter {
  public:
+  enum class Result { kLineDone, kNeedMore, kJobEnd };
+
   LineInterpreter(Printer& printer, const ModuleState& state) : printer_(printer), state_(state) {}
 
-  // Prints one line without its line end; false when "#JOBend#" was met.
-  bool Interpret(std::string_view rest) {
+  // Prints text of one line without its line end. When the line goes on
+  // beyond text (lineComplete false), a tag that text cuts off is left
+  // unhandled: kNeedMore, and consumed says how much of text was handled.
+  Result Interpret(std::string_view text, bool lineComplete, std::size_t& consumed) {
+    std::string_view rest = text;
+    auto wait = [&] {
+      consumed = text.size() - rest.size();
+      return Result::kNeedMore;
+    };
     while (!rest.empty()) {
       std::size_t p1 = rest.find('#');
       std::size_t p2 = p1 == std::string_view::npos ? p1 : rest.find('#', p1 + 1);
       if (p2 == std::string_view::npos) {
-        printer_.PrintText(rest);
-        return true;
+        bool holdTag = !lineComplete && p1 != std::string_view::npos &&
+                       rest.size() - p1 <= kLongestHeldTag;
+        std::size_t printed = holdTag ? p1 : rest.size();
+        Print(rest.substr(0, printed));
+        rest.remove_prefix(printed);
+        break;
       }
       if (p1 > 0) {
-        printer_.PrintText(rest.substr(0, p1));
+        Print(rest.substr(0, p1));
         rest.remove_prefix(p1);
         p2 -= p1;
       }
       std::string_view tag = rest.substr(0, p2 + 1);
       std::string_view after = rest.substr(p2 + 1);
       Tag kind = Classify(tag);
-      if (kind == Tag::kJobEnd) return false;
+      if (kind == Tag::kJobEnd) return Result::kJobEnd;
+      // Whether a form feed closes the job depends on the rest of the line.
+      if (kind == Tag::kFormFeed && !lineComplete && after.size() <= kJobEndTag.size()) {
+        return wait();
+      }
       if (kind == Tag::kOther) {
         // Not a tag after all: its closing "#" may open the next one.
-        printer_.PrintText(rest.substr(0, p2));
+        Print(rest.substr(0, p2));
         rest.remove_prefix(p2);
         continue;
       }
       Act(kind, tag, after);
       rest = after;
     }
-    return true;
+    if (!lineComplete) return wait();
+    consumed = text.size();
+    return Result::kLineDone;
   }
 
  private:
@@ -152,15 +180,68 @@ class LineInterpreter {
         SelectForm(printer_, tag, kOrientationLandscape, kPaperBinManual);
         break;
       case Tag::kFormFeed:
-        FormFeed(printer_, after == "#JOBend#" || state_.Debug(kDebugOneJob));
+        FormFeed(printer_, after == kJobEndTag || state_.Debug(kDebugOneJob));
         break;
       case Tag::kFont: SelectFontSize(printer_, tag, state_.fontFaceName); break;
       default: break;
     }
   }
 
+  void Print(std::string_view text) {
+    if (!text.empty()) printer_.PrintText(text);
+  }
+
   Printer& printer_;
   const ModuleState& state_;
+};
+
+// The printer as seen by a second attempt at a file: the documents that
+// went out in the first one are interpreted again, so that fonts and forms
+// are as they were, but not printed. Counts the documents that end.
+class ResumingPrinter : public Printer {
+ public:
+  ResumingPrinter(Printer& printer, int skip) : printer_(printer), skip_(skip) {}
+  int Ended() const { return ended_; }
+
+  std::string DeviceName() override { return printer_.DeviceName(); }
+  std::string FontName() override { return printer_.FontName(); }
+  void SetFontName(const std::string& face) override { printer_.SetFontName(face); }
+  float FontSize() override { return printer_.FontSize(); }
+  void SetFontSize(float points) override { printer_.SetFontSize(points); }
+  void SetFontBold(bool on) override { printer_.SetFontBold(on); }
+  void SetFontItalic(bool on) override { printer_.SetFontItalic(on); }
+  void SetFontUnderline(bool on) override { printer_.SetFontUnderline(on); }
+  void SetPaperSize(int16_t paperSize) override { printer_.SetPaperSize(paperSize); }
+  int16_t PaperSize() override { return printer_.PaperSize(); }
+  int16_t Orientation() override { return printer_.Orientation(); }
+  void SetOrientation(int16_t orientation) override { printer_.SetOrientation(orientation); }
+  int16_t PaperBin() override { return printer_.PaperBin(); }
+  void SetPaperBin(int16_t bin) override { printer_.SetPaperBin(bin); }
+  float Width() override { return printer_.Width(); }
+  float Height() override { return printer_.Height(); }
+  float TextWidth(std::string_view text) override { return printer_.TextWidth(text); }
+  float TextHeight(std::string_view text) override { return printer_.TextHeight(text); }
+  void PrintText(std::string_view text) override {
+    if (!Skipping()) printer_.PrintText(text);
+  }
+  void LineEnd() override {
+    if (!Skipping()) printer_.LineEnd();
+  }
+  void NewPage() override {
+    if (!Skipping()) printer_.NewPage();
+  }
+  void EndDoc() override {
+    if (!Skipping()) printer_.EndDoc();
+    ++ended_;
+  }
+  std::string TakeDeliveryNote() override { return printer_.TakeDeliveryNote(); }
+
+ private:
+  bool Skipping() const { return ended_ < skip_; }
+
+  Printer& printer_;
+  int skip_;
+  int ended_ = 0;
 };
 
 class FileTableLines : public PrintFileLines {
@@ -168,7 +249,10 @@ class FileTableLines : public PrintFileLines {
   FileTableLines(FileTable& files, int16_t number) : files_(files), number_(number) {}
   ~FileTableLines() override { files_.Close(number_); }
   bool AtEnd() override { return files_.Eof(number_); }
-  bool ReadLine(std::string& line) override { return files_.LineInput(number_, line); }
+  bool ReadPiece(std::string& piece, std::size_t max, bool& lineEnded) override {
+    return files_.LineInputPiece(number_, piece, max, lineEnded);
+  }
+  bool Failed() const override { return files_.ReadFailed(number_); }
 
  private:
   FileTable& files_;
@@ -177,27 +261,47 @@ class FileTableLines : public PrintFileLines {
 
 }  // namespace
 
-void InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state) {
+bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state) {
   printer.SetFontBold(false);
   printer.SetFontItalic(false);
   printer.SetFontUnderline(false);
   LineInterpreter interpreter(printer, state);
+  std::string piece;
+  // The part of the current line not yet handled: a tag cut off by the end
+  // of a piece, followed by the next piece.
   std::string line;
   while (!lines.AtEnd()) {
+    bool lineEnded = true;
     // A read that fails short of the end would otherwise be retried forever.
-    if (!lines.ReadLine(line)) break;
-    if (!interpreter.Interpret(line)) break;
+    if (!lines.ReadPiece(piece, kPieceSize, lineEnded)) break;
+    line += piece;
+    std::size_t consumed = 0;
+    auto result = interpreter.Interpret(line, lineEnded, consumed);
+    if (result == LineInterpreter::Result::kJobEnd) return !lines.Failed();
+    if (result == LineInterpreter::Result::kNeedMore) {
+      line.erase(0, consumed);
+      continue;
+    }
+    line.clear();
     printer.LineEnd();
   }
+  return !lines.Failed();
 }
 
-bool RenderPrintFile(Program& program, const std::string& path) {
+RenderOutcome RenderPrintFile(Program& program, const std::string& path, int documentsDone) {
   int16_t number = program.files.OpenFileByMode(path, "I", "R", "W", 0);
-  if (number == 0) return false;
+  if (number == 0) return {RenderOutcome::kNotOpened, {}, 0};
   // Closes the file also when a printer failure ends the printing early.
   FileTableLines lines(program.files, number);
-  InterpretPrintFile(lines, program.platform.printer, program.state);
-  return true;
+  ResumingPrinter printer(program.platform.printer, documentsDone);
+  try {
+    if (!InterpretPrintFile(lines, printer, program.state)) {
+      return {RenderOutcome::kFailed, "the print file could not be read", printer.Ended()};
+    }
+  } catch (const PrinterError& e) {
+    return {RenderOutcome::kFailed, e.what(), printer.Ended()};
+  }
+  return {RenderOutcome::kPrinted, {}, printer.Ended()};
 }
 
 bool StreamPrintFileLines::Fill() {
@@ -210,6 +314,31 @@ bool StreamPrintFileLines::Fill() {
 }
 
 bool StreamPrintFileLines::AtEnd() { return !Fill(); }
+
+bool StreamPrintFileLines::ReadPiece(std::string& piece, std::size_t max, bool& lineEnded) {
+  piece.clear();
+  lineEnded = false;
+  if (!Fill()) return false;
+  while (Fill()) {
+    auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(next_);
+    std::size_t look = std::min(buffer_.size() - next_, max - piece.size());
+    auto cr = std::find(begin, begin + static_cast<std::ptrdiff_t>(look), '\r');
+    piece.append(begin, cr);
+    next_ = static_cast<std::size_t>(cr - buffer_.begin());
+    if (cr != begin + static_cast<std::ptrdiff_t>(look)) {
+      ++next_;
+      if (Fill() && buffer_[next_] == '\n') ++next_;
+      lineEnded = true;
+      return true;
+    }
+    if (piece.size() == max) {
+      lineEnded = !Fill();
+      return true;
+    }
+  }
+  lineEnded = true;
+  return true;
+}
 
 bool StreamPrintFileLines::ReadLine(std::string& line) {
   line.clear();

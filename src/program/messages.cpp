@@ -121,6 +121,34 @@ std::string NoPrinterMessage(const std::string& code) {
          "No standard printer has been selected.\r";
 }
 
+std::string DriverLinkMessage(const std::string& code, const std::string& path) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "Het driverbestand " + path +
+             " is een symbolische koppeling.\r\rVerwijder de koppeling en start opnieuw.\r";
+    case Language::kGerman:
+      return "Die Treiberdatei " + path +
+             " ist ein symbolischer Link.\r\rEntfernen Sie den Link und starten Sie neu.\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "The driver file " + path +
+         " is a symbolic link.\r\rRemove the link and start again.\r";
+}
+
+std::string SavedJobMessage(const std::string& code, const std::string& note) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "Een afdruk kon niet naar de printer en is als bestand bewaard.\r\r" + note + "\r";
+    case Language::kGerman:
+      return "Ein Druckauftrag konnte nicht zum Drucker und wurde als Datei gespeichert.\r\r" +
+             note + "\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "A print job could not go to the printer and was saved as a file.\r\r" + note + "\r";
+}
+
 std::string RestartTitle(const std::string& code) {
   switch (MessageLanguage1(code)) {
     case Language::kDutch: return "Systeeminstellingen wijzigen";

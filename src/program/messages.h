@@ -22,10 +22,16 @@ bool UsesGermanFormNames(const std::string& code);
 // Initializing status; nothing for "F".
 std::optional<std::string> InitializingStatus(const std::string& code);
 std::string DriverRefusalReport(const std::string& code);
+// The driver file's name is a symbolic link, which the program does not
+// write through.
+std::string DriverLinkMessage(const std::string& code, const std::string& path);
 std::string StartFailureMessage(const std::string& code);
 // Close refusal of the status window; nothing before the language is known.
 std::optional<std::string> CloseRefusalMessage(const std::string& code);
 std::string NoPrinterMessage(const std::string& code);
+// A print job that the printer refused went into a file instead; note says
+// which.
+std::string SavedJobMessage(const std::string& code, const std::string& note);
 std::string RestartTitle(const std::string& code);
 std::string RestartMessage(const std::string& code);
 

@@ -30,11 +30,18 @@ struct WindowSnapshot {
   std::vector<WindowHandle> handles{0};
 };
 
-// What a print file held: its length and a hash of its bytes.
-struct PrintFileStamp {
-  int64_t length = 0;
-  uint64_t contentHash = 0;
-  bool operator==(const PrintFileStamp&) const = default;
+// A print job that the program has taken over from the host: its file has
+// left the print file's name for a name of the program's own, so the host
+// may write its next job meanwhile.
+struct PrintJob {
+  std::string path;
+  // It went out; only its file could not be deleted yet.
+  bool printed = false;
+  // It did not go out: why, and the tick before which it is not tried again.
+  std::string failure;
+  int32_t retryTick = 0;
+  // Documents of the file that went out before it failed: not again.
+  int documentsDone = 0;
 };
 
 struct ModuleState {
@@ -50,9 +57,12 @@ struct ModuleState {
   WindowSnapshot windowsAfter;
   // Tick of the last print, 0 when none lies within the refocus period.
   int32_t lastPrintTick = 0;
-  // A print file that was printed but could not be deleted, so that the
-  // polling cycle does not print it a second time.
-  std::optional<PrintFileStamp> undeletedPrintFile;
+  // Jobs taken over and not yet gone, oldest first; they print in order.
+  std::vector<PrintJob> printJobs;
+  int32_t printJobsTaken = 0;
+  // The user has been told once, in a message, that a job was saved
+  // instead of printed.
+  bool toldOfSavedJob = false;
 
   bool Debug(int16_t bit) const { return (debugFlags & bit) != 0; }
   std::string DriverFilePath() const { return workDirectory + kDriverFileName; }

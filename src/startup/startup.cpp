@@ -30,12 +30,24 @@ void ShowInitializingStatus(Program& program) {
 void NamePrintFile(Program& program, std::string& printFileName) {
   printFileName = NewPrintFileName(program);
   program.state.printFilePath = program.state.workDirectory + printFileName;
-  if (program.platform.files.FileExists(program.state.printFilePath)) {
-    program.platform.files.DeleteFile(program.state.printFilePath);
+  FileSystem& files = program.platform.files;
+  // A link left at the name would make the host write, and the program
+  // print, wherever it points.
+  if (files.FileExists(program.state.printFilePath) ||
+      files.IsSymbolicLink(program.state.printFilePath)) {
+    files.DeleteFile(program.state.printFilePath);
   }
 }
 
 void WriteDriverFileOrEnd(Program& program) {
+  const std::string path = program.state.DriverFilePath();
+  if (program.platform.files.IsSymbolicLink(path)) {
+    // Neither read nor replaced: it may point at anyone's file.
+    program.platform.desktop.MessageBox(DriverLinkMessage(program.state.languageCode, path),
+                                        kMbOk + kMbIconCritical,
+                                        program.platform.info.ExecutableName());
+    EndProgram(ExitCode::kDriverRefused);
+  }
   int16_t formsCount = 0;
   int16_t fontsCount = 0;
   GenerateDriverFile(program, formsCount, fontsCount);

@@ -77,6 +77,17 @@ std::string AsTyped(Program& program, const std::string& argumentText,
   EndProgram(ExitCode::kNoWorkDirectory);
 }
 
+// The directory is there, but the program does not write through a link.
+[[noreturn]] void ShowProbeLinkErrorAndEnd(Program& program, const std::string& directory) {
+  program.platform.desktop.MessageBox(
+      std::string("ERROR : directory from /TEMP= not usable: ") + kProbeFileName +
+          " there is a symbolic link.\r\r"
+          "commandline = " + program.platform.info.ArgumentText() + "\r"
+          "tempdir = " + directory + "\r",
+      kMbOk + kMbIconCritical, kCriticalErrorTitle);
+  EndProgram(ExitCode::kNoWorkDirectory);
+}
+
 std::string Joined(const std::string& base, const std::string& path) {
   if (path.front() == kSeparator || base.empty()) return path;
   return EndsWithSeparator(base) ? base + path : base + kSeparator + path;
@@ -105,6 +116,9 @@ void UseOptionDirectory(Program& program, const std::string& argumentText,
   // most users may not write there.
   if (directory.empty()) directory = std::string(1, kSeparator);
   if (directory.back() == kSeparator || directory.back() == '\\') directory.pop_back();
+  if (program.platform.files.IsSymbolicLink(directory + kSeparator + kProbeFileName)) {
+    ShowProbeLinkErrorAndEnd(program, directory);
+  }
   if (!ProbeFilePath(program, directory + kSeparator + kProbeFileName)) {
     ShowCriticalErrorAndEnd(program, directory);
   }

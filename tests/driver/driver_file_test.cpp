@@ -84,6 +84,25 @@ TEST(DriverFileTest, EmphasisIsSwitchedOffBeforeTheFileIsWritten) {
   EXPECT_LT(bold, f.t.log.IndexOf("printer.papersize:"));
 }
 
+// Print files without form and font tags print on the first start as on
+// any later one: generation leaves the printer as it found it.
+TEST(DriverFileTest, GenerationGivesThePrinterBackItsPaperOrientationAndFont) {
+  DriverFixture f;
+  Printer& printer = f.t.printer;
+  printer.SetPaperSize(1);
+  printer.SetOrientation(kOrientationPortrait);
+  printer.SetPaperBin(kPaperBinAuto);
+  printer.SetFontName("RUZeruzaz Ori");
+  printer.SetFontSize(12);
+  f.Generate();
+  ASSERT_NE(f.t.printer.calls.size(), 0u);
+  EXPECT_EQ(printer.PaperSize(), 1);
+  EXPECT_EQ(printer.Orientation(), kOrientationPortrait);
+  EXPECT_EQ(printer.PaperBin(), kPaperBinAuto);
+  EXPECT_EQ(printer.FontName(), "RUZeruzaz Ori");
+  EXPECT_EQ(printer.FontSize(), 12.0f);
+}
+
 TEST(DriverFileTest, APrinterThatRefusesEverythingGetsHeaderAndFieldBlocksOnly) {
   DriverFixture f;
   f.t.printer.papers.clear();

@@ -230,7 +230,9 @@ TEST_F(SaveAsPdfTest, APrintFileBecomesPagesOfTheChosenSizesWithItsText) {
   EXPECT_THAT(fonts, HasSubstr("LiberationMono-Italic"));
 }
 
-TEST_F(SaveAsPdfTest, TextStartsTopLeftAndLinesAreOneFontHeightApart) {
+// A quarter inch (18 points) is left free on every side, as a common office
+// printer does, so that the document prints later without losing an edge.
+TEST_F(SaveAsPdfTest, TextStartsAtTheOfficePrintableAreaAndLinesAreOneFontHeightApart) {
   printer->SetFontName("Courier New");
   printer->SetFontSize(12);
   float lineTwips = printer->TextHeight("0");
@@ -242,8 +244,9 @@ TEST_F(SaveAsPdfTest, TextStartsTopLeftAndLinesAreOneFontHeightApart) {
   std::vector<testing::PdfWord> words = testing::PdfWords(Finish());
   ASSERT_EQ(words.size(), 2u);
   EXPECT_EQ(words[0].text, "first");
-  EXPECT_LT(words[0].xMin, 1.0);
-  EXPECT_LT(words[0].yMin, 3.0);
+  EXPECT_NEAR(words[0].xMin, 18.0, 0.5);
+  EXPECT_GE(words[0].yMin, 17.5);
+  EXPECT_LT(words[0].yMin, 21.0);
   EXPECT_EQ(words[1].text, "Xsecond");
   EXPECT_NEAR(words[1].yMin - words[0].yMin, lineTwips / 20, 0.5);
   EXPECT_NEAR(words[1].xMax - words[1].xMin, 7 * columnTwips / 20, 0.5);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "printing/status_window.h"
 #include "support/second_process.h"
 #include "support/temp_dir.h"
@@ -35,13 +37,34 @@ class WriterProcess {
   bool opened_;
 };
 
+// A file whose reads fail, as on a failing disk.
+class FailingReads : public FileHandle {
+ public:
+  explicit FailingReads(std::unique_ptr<FileHandle> real) : real_(std::move(real)) {}
+  long Read(char*, std::size_t) override { return -1; }
+  bool Write(const char* data, std::size_t size) override { return real_->Write(data, size); }
+  int64_t Length() override { return real_->Length(); }
+  int64_t Position() override { return real_->Position(); }
+  bool Seek(int64_t offset) override { return real_->Seek(offset); }
+  bool Close() override { return real_->Close(); }
+
+ private:
+  std::unique_ptr<FileHandle> real_;
+};
+
 // Real files, but deletion can be refused, as when another process keeps a
-// file from being removed.
+// file from being removed, and reads can fail.
 class RefusingFileSystem : public testing::NativeFileSystem {
  public:
   bool refuseDelete = false;
+  bool failReads = false;
   bool DeleteFile(const std::string& path) override {
     return refuseDelete ? false : testing::NativeFileSystem::DeleteFile(path);
+  }
+  std::unique_ptr<FileHandle> Open(const std::string& path, const OpenRequest& request) override {
+    std::unique_ptr<FileHandle> file = testing::NativeFileSystem::Open(path, request);
+    if (file && failReads) return std::make_unique<FailingReads>(std::move(file));
+    return file;
   }
 };
 
@@ -70,9 +93,19 @@ class PollingCycleTest : public ::testing::Test {
   std::string Status() { return view().Label(StatusLabel::lblStatus); }
   void WriteJob(const std::string& text) { work.Write("VK0000FF.TMP", text); }
   bool JobThere() { return tp.files.FileExists(printFile); }
+  // Every file left in the work directory.
+  std::vector<std::string> WorkFiles() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(work.path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
 
   TempDir work;
   std::string printFile = work / "VK0000FF.TMP";
+  // The name under which the program prints its first job.
+  std::string takenFile = work / "VK0000FF.001";
   TestPlatform tp;
   RefusingFileSystem files;
   Platform platform{tp.desktop, tp.windows, tp.launcher, files,    tp.registry,
@@ -104,17 +137,24 @@ TEST_F(PollingCycleTest, TheTickCounterAddsTheIntervalInWholeSecondsReadAtEveryT
   EXPECT_EQ(ticks(), 4);
 }
 
-TEST_F(PollingCycleTest, AGoneHostWindowEndsTheProgramAtOnceEvenWithAPrintFileWaiting) {
+// The host's last job is not left behind when the host ends right after it;
+// only a file still being written is.
+TEST_F(PollingCycleTest, AGoneHostWindowEndsTheProgramAfterPrintingTheCompleteJob) {
   WriteJob("Hello\r\n#form##JOBend#\r\n");
   tp.windows.windows = {{3, "Desktop"}, {9, "Clock"}};
-  std::size_t shown = view().statusHistory.size();
   EXPECT_EQ(Tick(), static_cast<int>(ExitCode::kNormal));
-  EXPECT_TRUE(JobThere());
-  EXPECT_EQ(view().statusHistory.size(), shown);
+  EXPECT_EQ(tp.printer.Printed(), "Hello\n<ED>");
+  EXPECT_FALSE(JobThere());
+  EXPECT_TRUE(WorkFiles().empty());
   EXPECT_FALSE(tp.log.Has("windows.show"));
 
+  WriteJob("still being written");
+  WriterProcess host(printFile);
+  ASSERT_TRUE(host.opened());
   tp.windows.windows.clear();
   EXPECT_EQ(Tick(), static_cast<int>(ExitCode::kNormal));
+  EXPECT_TRUE(JobThere());
+  EXPECT_EQ(Prints(), 1);
 }
 
 TEST_F(PollingCycleTest, AFinishedPrintFileIsPrintedAndDeletedInTheSameTick) {
@@ -172,23 +212,23 @@ TEST_F(PollingCycleTest, TheHostComesForwardForTenTicksAfterAPrint) {
   EXPECT_EQ(Status(), "Waiting for print job: 00:01:51");
 }
 
-TEST_F(PollingCycleTest, AFileTakenBetweenLockTestAndPrintingIsKeptAndPrintedAtTheNextTick) {
+TEST_F(PollingCycleTest, AFileOpenedBetweenLockTestAndPrintingIsKeptAndPrintedAtTheNextTick) {
   WriteJob("Hello\r\n#form##JOBend#\r\n");
   std::unique_ptr<WriterProcess> intruder;
   view().onStatus = [&](const std::string& text) {
-    if (text == "Printing started" && !intruder) intruder = std::make_unique<WriterProcess>(printFile);
+    if (text == "Printing started" && !intruder) intruder = std::make_unique<WriterProcess>(takenFile);
   };
   Tick();
   ASSERT_TRUE(intruder && intruder->opened());
   EXPECT_EQ(Status(), "Adding to print job");
-  EXPECT_TRUE(JobThere());
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
   EXPECT_EQ(program->state.lastPrintTick, 0);
   EXPECT_FALSE(tp.log.Has("windows.show"));
 
   intruder->Release();
   Tick();
   EXPECT_EQ(Status(), "Printing ended");
-  EXPECT_FALSE(JobThere());
+  EXPECT_TRUE(WorkFiles().empty());
   EXPECT_EQ(program->state.lastPrintTick, 2);
 }
 
@@ -197,7 +237,7 @@ TEST_F(PollingCycleTest, APrintedFileThatCannotBeDeletedIsNotPrintedAgain) {
   files.refuseDelete = true;
   Tick();
   EXPECT_EQ(Prints(), 1);
-  EXPECT_TRUE(JobThere());
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
   EXPECT_EQ(program->state.lastPrintTick, 1);
 
   Tick();
@@ -211,22 +251,104 @@ TEST_F(PollingCycleTest, APrintedFileThatCannotBeDeletedIsNotPrintedAgain) {
   files.refuseDelete = false;
   Tick();
   EXPECT_EQ(Prints(), 1);
-  EXPECT_FALSE(JobThere());
+  EXPECT_TRUE(WorkFiles().empty());
   EXPECT_EQ(Status(), "Waiting for print job: 00:00:04 - 00:00:03");
 }
 
-TEST_F(PollingCycleTest, ANewJobWrittenOverAnUndeletedFileIsPrinted) {
-  WriteJob("First job\r\n#form##JOBend#\r\n");
+// A new job is a new job even when it holds the very bytes of one that is
+// still there because it could not be deleted.
+TEST_F(PollingCycleTest, ANewJobIdenticalToAnUndeletedOneIsPrinted) {
+  WriteJob("Same job\r\n#form##JOBend#\r\n");
   files.refuseDelete = true;
   Tick();
   Tick();
   EXPECT_EQ(Prints(), 1);
 
-  WriteJob("Second job\r\n#form##JOBend#\r\n");
+  WriteJob("Same job\r\n#form##JOBend#\r\n");
   Tick();
   EXPECT_EQ(Prints(), 2);
   Tick();
   EXPECT_EQ(Prints(), 2);
+  EXPECT_EQ(tp.printer.Printed(), "Same job\n<ED>Same job\n<ED>");
+}
+
+// A document that did not reach the printer keeps its file; the job is
+// tried again after a few ticks, and a job written meanwhile waits its turn.
+TEST_F(PollingCycleTest, AJobThatDidNotGoOutIsKeptAndPrintedBeforeTheNextOne) {
+  WriteJob("First\r\n#form##JOBend#\r\n");
+  tp.printer.failing = {"EndDoc"};
+  Tick();
+  EXPECT_EQ(Status(), "Print job not printed (EndDoc failed); trying again");
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
+  EXPECT_EQ(program->state.lastPrintTick, 0);
+
+  WriteJob("Second\r\n#form##JOBend#\r\n");
+  tp.printer.failing.clear();
+  Tick();
+  EXPECT_FALSE(JobThere());
+  EXPECT_EQ(Status(), "Print job not printed (EndDoc failed); trying again");
+  for (int i = 0; i < 4; ++i) Tick();
+  EXPECT_EQ(Status(), "Printing ended");
+  // The first end of the document is the one that failed.
+  EXPECT_EQ(tp.printer.Printed(), "First\n<ED>First\n<ED>Second\n<ED>");
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
+// A file of several documents that fails in its second prints the second
+// again, not the first.
+TEST_F(PollingCycleTest, ADocumentThatWentOutIsNotPrintedAgainWhenALaterOneFails) {
+  program->state.debugFlags = kDebugOneJob;
+  WriteJob("one#form#two#form##JOBend#");
+  int ends = 0;
+  tp.printer.failIf = [&](const std::string& op) { return op == "EndDoc" && ++ends == 2; };
+  Tick();
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
+  for (int i = 0; i < 5; ++i) Tick();
+  EXPECT_EQ(Status(), "Printing ended");
+  // The second end of a document is the one that failed.
+  EXPECT_EQ(tp.printer.Printed(), "one<ED>two<ED>two<ED>");
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
+// A read that fails is no end of the file: the job is not taken for printed.
+TEST_F(PollingCycleTest, AReadErrorKeepsTheJob) {
+  WriteJob("Whole job\r\n#form##JOBend#\r\n");
+  files.failReads = true;
+  Tick();
+  EXPECT_EQ(Status(), "Print job not printed (the print file could not be read); trying again");
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
+  files.failReads = false;
+  for (int i = 0; i < 5; ++i) Tick();
+  EXPECT_EQ(tp.printer.Printed().substr(tp.printer.Printed().find("Whole job\n<ED>")),
+            "Whole job\n<ED>");
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
+// A link at the print file's name could make the program print, and then
+// delete, any file at all.
+TEST_F(PollingCycleTest, ALinkAtThePrintFileNameIsNeitherFollowedNorTaken) {
+  std::string target = work.Write("elsewhere.txt", "not a print job\r\n");
+  ASSERT_EQ(::symlink(target.c_str(), printFile.c_str()), 0);
+  Tick();
+  EXPECT_EQ(Status(), "Print file is a symbolic link: not printed");
+  EXPECT_EQ(Prints(), 0);
+  EXPECT_TRUE(tp.files.IsSymbolicLink(printFile));
+  EXPECT_TRUE(tp.files.FileExists(target));
+}
+
+// A job that went into a file instead of the printer is told: on the status
+// line every time, in a message the first time only.
+TEST_F(PollingCycleTest, AJobSavedInsteadOfPrintedIsTold) {
+  for (int job = 0; job < 2; ++job) {
+    WriteJob("Job\r\n#form##JOBend#\r\n");
+    tp.printer.deliveryNote = "refused; the document was saved as ~/PDF/x.pdf";
+    Tick();
+    EXPECT_EQ(Status(), "refused; the document was saved as ~/PDF/x.pdf");
+    EXPECT_EQ(view().caption, "Print job saved as PDF");
+  }
+  ASSERT_EQ(tp.desktop.boxes.size(), 1u);
+  EXPECT_NE(tp.desktop.boxes[0].text.find("~/PDF/x.pdf"), std::string::npos);
+  EXPECT_TRUE(WorkFiles().empty());
 }
 
 }  // namespace

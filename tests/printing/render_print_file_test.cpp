@@ -3,7 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +17,8 @@
 #include "support/recording_printer.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
+
+extern char** environ;
 
 namespace rizarode {
 namespace {
@@ -192,10 +199,13 @@ TEST(InterpretPrintFileTest, WithDebugFlag8EveryFormFeedIsClosing) {
               ElementsAre("text:left", "enddoc", "text:right", "lineend", "enddoc", "lineend"));
 }
 
-TEST(InterpretPrintFileTest, AFailingFormFeedIsIgnored) {
+// A document that did not go out must not pass for printed.
+TEST(InterpretPrintFileTest, AFailingFormFeedIsNotSwallowed) {
   Interpreter run;
-  run.printer.failing = {"NewPage", "EndDoc"};
-  EXPECT_EQ(run.Printed("a#form#b\r\nc#form##JOBend#"), "a<NP>b\nc<ED>");
+  run.printer.failing = {"EndDoc"};
+  EXPECT_THROW(run.Run("c#form##JOBend#"), PrinterError);
+  run.printer.failing = {"NewPage"};
+  EXPECT_THROW(run.Run("a#form#b"), PrinterError);
 }
 
 TEST(InterpretPrintFileTest, NothingAfterJobEndIsPrinted) {
@@ -247,7 +257,7 @@ TEST_F(RenderPrintFileTest, PrintsAFileReadThroughTheFileTable) {
   auto program = test.NewProgram();
   program->state.fontFaceName = "RUZeruzaz Ori";
   std::string path = dir.Write("VK00ABCD.TMP", "Hello\r\n#BOLD#World#form##JOBend#\r\nnot this\r\n");
-  EXPECT_TRUE(RenderPrintFile(*program, path));
+  EXPECT_EQ(RenderPrintFile(*program, path).kind, RenderOutcome::kPrinted);
   EXPECT_EQ(test.printer.Printed(), "Hello\nWorld<ED>");
   // The file is closed again: it can be opened once more.
   int16_t again = program->files.OpenFileByMode(path, "I", "R", "W", 0);
@@ -257,7 +267,7 @@ TEST_F(RenderPrintFileTest, PrintsAFileReadThroughTheFileTable) {
 
 TEST_F(RenderPrintFileTest, AFileThatCannotBeOpenedLeavesThePrinterUntouched) {
   auto program = test.NewProgram();
-  EXPECT_FALSE(RenderPrintFile(*program, dir / "missing.TMP"));
+  EXPECT_EQ(RenderPrintFile(*program, dir / "missing.TMP").kind, RenderOutcome::kNotOpened);
   EXPECT_TRUE(test.printer.calls.empty());
 }
 
@@ -265,10 +275,43 @@ TEST_F(RenderPrintFileTest, AFailingPrinterStillClosesTheFile) {
   auto program = test.NewProgram();
   std::string path = dir.Write("VK00ABCE.TMP", "text\r\n");
   test.printer.failing = {"PrintText"};
-  EXPECT_THROW(RenderPrintFile(*program, path), PrinterError);
+  RenderOutcome outcome = RenderPrintFile(*program, path);
+  EXPECT_EQ(outcome.kind, RenderOutcome::kFailed);
+  EXPECT_EQ(outcome.why, "PrintText failed");
   int16_t again = program->files.OpenFileByMode(path, "I", "R", "W", 0);
   EXPECT_NE(again, 0);
   program->files.Close(again);
+}
+
+// A print file with Unix line ends is one long line. Printing it costs no
+// more memory than a short one, since text past the sheet's edge does not
+// show anyway.
+TEST(RenderMemoryTest, ALineOfThirtyMegabytesPrintsInBoundedMemory) {
+  testing::TempDir dir;
+  std::string path = dir / "VK00LONG.TMP";
+  {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::string chunk;
+    for (int i = 0; i < 1000; ++i) chunk += "line of a unix file " + std::to_string(i) + "\n";
+    for (std::size_t written = 0; written < 30u << 20; written += chunk.size()) {
+      std::fwrite(chunk.data(), 1, chunk.size(), file);
+    }
+    std::fputs("#form##JOBend#", file);
+    std::fclose(file);
+  }
+  std::string tool = RIZARODE_BINARY_DIR "/tools/rizarode-render";
+  std::string out = dir / "out.pdf";
+  char* argv[] = {tool.data(), path.data(), out.data(), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(::posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv, environ), 0);
+  int status = 0;
+  rusage usage {};
+  ASSERT_EQ(::wait4(pid, &status, 0, &usage), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  // Before pieces and clipping this line needed about 1.5 GB.
+  EXPECT_LT(usage.ru_maxrss, 300L * 1024) << "peak kilobytes";
+  EXPECT_TRUE(std::filesystem::exists(out));
 }
 
 }  // namespace

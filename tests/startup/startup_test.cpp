@@ -1,6 +1,7 @@
 #include "startup/startup.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -141,6 +142,27 @@ TEST_F(StartupTest, NoDriverFormOrPitchShowsTheRefusalAndStartsNoHost) {
   EXPECT_EQ(box.text.rfind("Printing via Windows has been cancelled.", 0), 0u);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "RIZARODE.TMP"));
   EXPECT_TRUE(t_.launcher.commandLines.empty());
+}
+
+// A link in the work directory is neither written through nor taken for a
+// printer that lacks forms: the message names the link, and the link stays.
+TEST_F(StartupTest, LinksAtTheDriverOrProbeNameAreRefusedWithAMessageThatSaysSo) {
+  std::string elsewhere = dir_.Write("elsewhere/file", "someone's file");
+  ASSERT_EQ(::symlink(elsewhere.c_str(), (dir_ / "RIZARODE.TMP").c_str()), 0);
+  EXPECT_EQ(Run("/TEMP=" + dir_.path()), 6);
+  ASSERT_FALSE(t_.desktop.boxes.empty());
+  EXPECT_NE(t_.desktop.boxes.back().text.find("RIZARODE.TMP is a symbolic link"), std::string::npos)
+      << t_.desktop.boxes.back().text;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "RIZARODE.TMP"));
+  EXPECT_EQ(dir_.Read("elsewhere/file"), "someone's file");
+  EXPECT_TRUE(t_.launcher.commandLines.empty());
+
+  std::filesystem::remove(dir_ / "RIZARODE.TMP");
+  ASSERT_EQ(::symlink(elsewhere.c_str(), (dir_ / "VELDRAK.TMP").c_str()), 0);
+  EXPECT_EQ(Run("/TEMP=" + dir_.path()), 3);
+  EXPECT_NE(t_.desktop.boxes.back().text.find("VELDRAK.TMP there is a symbolic link"),
+            std::string::npos)
+      << t_.desktop.boxes.back().text;
 }
 
 }  // namespace

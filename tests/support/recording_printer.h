@@ -40,6 +40,8 @@ class RecordingPrinter : public Printer {
   // When above 0, a size set snaps to the nearest multiple of this many
   // points, as on a printer with a coarse size grid.
   float sizeStep = 0.0f;
+  // What TakeDeliveryNote answers next, once.
+  std::string deliveryNote;
   // Every call, in order, e.g. "text:abc", "bold:1", "lineend".
   std::vector<std::string> calls;
 
@@ -72,6 +74,7 @@ class RecordingPrinter : public Printer {
     if (!papers.count(size)) throw PrinterError(kPrinterErrorBadPaperSize, "paper size not offered");
     paperSize = size;
   }
+  int16_t PaperSize() override { Check("PaperSize"); return paperSize; }
   int16_t Orientation() override { Check("Orientation"); return orientation; }
   void SetOrientation(int16_t o) override {
     Record("orientation:" + std::to_string(o), "SetOrientation");
@@ -105,6 +108,7 @@ class RecordingPrinter : public Printer {
   void LineEnd() override { Record("lineend", "LineEnd"); }
   void NewPage() override { Record("newpage", "NewPage"); }
   void EndDoc() override { Record("enddoc", "EndDoc"); }
+  std::string TakeDeliveryNote() override { return std::exchange(deliveryNote, {}); }
 
   // The printed text: pieces joined, "\n" per line end, "<NP>" per new
   // page, "<ED>" per end of document.

@@ -73,7 +73,8 @@ int ResolutionOf(http_t* http, cups_dest_t* dest, cups_dinfo_t* info) {
 // Collects a document in an unnamed temporary file.
 class CupsJobSink : public DocumentSink {
  public:
-  explicit CupsJobSink(CupsDevice& device) : device_(device), file_(std::tmpfile()) {
+  CupsJobSink(CupsDevice& device, std::string& note)
+      : device_(device), note_(note), file_(std::tmpfile()) {
     if (!file_) {
       throw PrinterError(kPrinterErrorDevice,
                          std::string("cannot make a temporary file: ") + std::strerror(errno));
@@ -85,38 +86,82 @@ class CupsJobSink : public DocumentSink {
     return std::fwrite(data, 1, size, file_) == size;
   }
 
+  // A job the print service refuses is kept as a PDF file, and the device
+  // says where; only when that fails too has the document not gone out.
   void Deliver(const JobSettings& settings) override {
+    if (std::fflush(file_) != 0 || std::ferror(file_)) {
+      throw PrinterError(kPrinterErrorDevice,
+                         std::string("cannot collect the document: ") + std::strerror(errno));
+    }
     try {
       device_.SendJob(file_, settings);
     } catch (const PrinterError& e) {
-      std::string kept = Rescue();
-      throw PrinterError(e.code(), std::string(e.what()) +
-                                       (kept.empty() ? "" : "; the document was saved as " + kept));
+      std::string why;
+      std::string kept = Rescue(why);
+      if (kept.empty()) {
+        throw PrinterError(e.code(), std::string(e.what()) + "; nor could it be saved: " + why);
+      }
+      if (!note_.empty()) note_ += "; ";
+      note_ += std::string(e.what()) + "; the document was saved as " + kept;
     }
   }
 
  private:
-  std::string Rescue() {
-    std::string path;
-    int fd = CreateUniquePdfFile(device_.RescueDirectory(), "RIZARODE-unsent-" + FileTimestamp(), path);
-    if (fd < 0) return {};
+  std::string Rescue(std::string& why) {
+    const std::string& dir = device_.RescueDirectory();
+    std::string partial;
+    int fd = CreatePartialPdfFile(dir, partial);
+    if (fd < 0) {
+      why = dir + ": " + std::strerror(errno);
+      return {};
+    }
     std::rewind(file_);
     char buffer[1 << 16];
     std::size_t n;
-    bool ok = true;
-    while (ok && (n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
-      ok = ::write(fd, buffer, n) == static_cast<ssize_t>(n);
+    int error = 0;
+    while (error == 0 && (n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
+      if (::write(fd, buffer, n) != static_cast<ssize_t>(n)) error = errno ? errno : ENOSPC;
     }
-    if (::close(fd) != 0 || !ok) {
-      ::unlink(path.c_str());
+    if (error == 0 && std::ferror(file_)) error = EIO;
+    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    std::string path;
+    if (error == 0 && !PublishPdfFile(partial, dir, "RIZARODE-unsent-" + FileTimestamp(), path)) {
+      error = errno;
+    }
+    if (error != 0) {
+      ::unlink(partial.c_str());
+      why = dir + ": " + std::strerror(error);
       return {};
     }
     return path;
   }
 
   CupsDevice& device_;
+  std::string& note_;
   std::FILE* file_;
 };
+
+// Pages that come from the same feed, counted from 1.
+struct PageRun {
+  int first = 1, last = 1;
+  bool manualFeed = false;
+};
+
+std::vector<PageRun> RunsOfEqualFeed(const JobSettings& settings) {
+  std::vector<PageRun> runs;
+  const std::vector<bool>& pages = settings.pageManualFeed;
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    int page = static_cast<int>(i) + 1;
+    if (!runs.empty() && runs.back().manualFeed == pages[i]) {
+      runs.back().last = page;
+    } else {
+      runs.push_back({page, page, pages[i]});
+    }
+  }
+  if (runs.empty()) runs.push_back({1, 1, settings.manualFeed});
+  return runs;
+}
 
 }  // namespace
 
@@ -202,17 +247,35 @@ std::optional<MediaChoice> CupsDevice::Media(int16_t paperSize) const {
 }
 
 std::unique_ptr<DocumentSink> CupsDevice::StartDocument() {
-  return std::make_unique<CupsJobSink>(*this);
+  return std::make_unique<CupsJobSink>(*this, note_);
 }
 
+// A document whose pages come from different feeds goes out as one job per
+// run of pages from the same feed, each job the whole document limited to
+// its pages: a job has a single media source.
 int CupsDevice::SendJob(std::FILE* document, const JobSettings& settings) {
+  std::vector<PageRun> runs = RunsOfEqualFeed(settings);
+  if (!manualFeed_ || runs.size() == 1) {
+    return SendPages(document, settings, settings.manualFeed && manualFeed_, "");
+  }
+  int job = 0;
+  for (const PageRun& run : runs) {
+    job = SendPages(document, settings, run.manualFeed,
+                    std::to_string(run.first) + "-" + std::to_string(run.last));
+  }
+  return job;
+}
+
+int CupsDevice::SendPages(std::FILE* document, const JobSettings& settings, bool manualFeed,
+                          const std::string& pageRanges) {
   auto fail = [&](const std::string& what) {
     throw PrinterError(kPrinterErrorDevice,
                        "cannot print on " + std::string(dest_->name) + ": " + what);
   };
-  char resource[1024];
-  Http http(cupsConnectDest(dest_, CUPS_DEST_FLAGS_NONE, timeoutMs_, nullptr, resource,
-                            sizeof resource, nullptr, nullptr));
+  // The scheduler that the destination came from, also when it listens on
+  // a local socket only (CUPS_SERVER): the destination's own address may
+  // name another one, or none.
+  Http http = ConnectScheduler(timeoutMs_);
   if (!http) fail("the print service does not answer");
   httpSetTimeout(http.get(), kTransferTimeoutSeconds, nullptr, nullptr);
   DestInfo info(cupsCopyDestInfo(http.get(), dest_));
@@ -221,7 +284,8 @@ int CupsDevice::SendJob(std::FILE* document, const JobSettings& settings) {
   cups_option_t* options = nullptr;
   int count = 0;
   if (!settings.media.empty()) count = cupsAddOption(CUPS_MEDIA, settings.media.c_str(), count, &options);
-  if (settings.manualFeed && manualFeed_) count = cupsAddOption(CUPS_MEDIA_SOURCE, "manual", count, &options);
+  if (manualFeed) count = cupsAddOption(CUPS_MEDIA_SOURCE, "manual", count, &options);
+  if (!pageRanges.empty()) count = cupsAddOption("page-ranges", pageRanges.c_str(), count, &options);
   std::string title = Cp1252ToUtf8(settings.title);
   int job = 0;
   ipp_status_t created = cupsCreateDestJob(http.get(), dest_, info.get(), &job, title.c_str(),

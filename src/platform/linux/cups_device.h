@@ -29,7 +29,7 @@ class CupsDevice : public PrintDevice {
   int16_t DefaultPaperSize() const override { return defaultPaperSize_; }
   // The document is collected in a temporary file and sent as one job when
   // it is complete. A document that cannot be sent is kept as a PDF file in
-  // rescueDirectory, so that nothing printed is lost.
+  // rescueDirectory, so that nothing printed is lost, and TakeNote says so.
   std::unique_ptr<DocumentSink> StartDocument() override;
 
   void SetRescueDirectory(std::string directory) { rescueDirectory_ = std::move(directory); }
@@ -44,6 +44,8 @@ class CupsDevice : public PrintDevice {
   static std::unique_ptr<CupsDevice> Find(const char* name, int timeoutMs);
   void ReadCapabilities(http_t* http, cups_dinfo_t* info);
   int16_t ChooseDefaultPaperSize(http_t* http, cups_dinfo_t* info) const;
+  int SendPages(std::FILE* document, const JobSettings& settings, bool manualFeed,
+                const std::string& pageRanges);
 
   cups_dest_t* dest_;
   int timeoutMs_;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -218,6 +219,17 @@ std::optional<std::string> LinuxFileSystem::FindNoCase(const std::string& dir,
 
 bool LinuxFileSystem::DeleteFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0;
+}
+
+bool LinuxFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system that cannot refuse to replace: a second link is refused
+  // where the name is taken, and the old name then goes.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  if (::unlink(from.c_str()) == 0) return true;
+  ::unlink(to.c_str());
+  return false;
 }
 
 bool LinuxFileSystem::CopyFile(const std::string& from, const std::string& to,

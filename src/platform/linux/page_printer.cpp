@@ -129,10 +129,18 @@ void PagePrinter::PrintText(std::string_view text) {
   // printable area starts a new page rather than being lost.
   if (y_ > 0 && y_ + font.Height() > page_.printableHeight) BreakPage();
 
+  // Text beyond the sheet's right edge cannot show: it is not written, so a
+  // line of any length costs no more than a line across the sheet.
   int64_t x = page_.left + x_;
   int64_t baseline = page_.top + y_ + font.Ascent();
-  document_->ShowText(font, x, baseline, text);
-  int64_t width = font.Width(text);
+  int64_t end = x;
+  std::size_t shown = 0;
+  for (char c : text) {
+    if (end < page_.width) ++shown;
+    end += font.Advance(static_cast<unsigned char>(c));
+  }
+  document_->ShowText(font, x, baseline, text.substr(0, shown));
+  int64_t width = end - x;
   if (underline_) {
     document_->FillRectangle(x, baseline + font.UnderlineOffset(), width,
                              font.UnderlineThickness());
@@ -198,6 +206,7 @@ void PagePrinter::OpenDocumentIfNone() {
   document_ = std::make_unique<PdfDocument>(device_->StartDocument(), dpi_, SheetPoints(true),
                                             SheetPoints(false), title_);
   pageNumber_ = 1;
+  job_.pageManualFeed.clear();
   x_ = y_ = 0;
   TakeSetupForPage();
 }
@@ -213,6 +222,8 @@ void PagePrinter::TakeSetupForPage() {
   pageDrawn_ = false;
   page_ = GeometryOfSetup();
   document_->SetPageSize(SheetPoints(true), SheetPoints(false));
+  job_.pageManualFeed.resize(static_cast<std::size_t>(pageNumber_));
+  job_.pageManualFeed.back() = bin_ == kPaperBinManual;
   if (pageNumber_ == 1) {
     job_.title = title_;
     job_.media = media_.name;

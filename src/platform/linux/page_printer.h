@@ -30,6 +30,7 @@ class PagePrinter : public Printer {
   void SetFontItalic(bool on) override;
   void SetFontUnderline(bool on) override;
   void SetPaperSize(int16_t paperSize) override;
+  int16_t PaperSize() override { return paperSize_; }
   int16_t Orientation() override;
   void SetOrientation(int16_t orientation) override;
   int16_t PaperBin() override;
@@ -42,6 +43,7 @@ class PagePrinter : public Printer {
   void LineEnd() override;
   void NewPage() override;
   void EndDoc() override;
+  std::string TakeDeliveryNote() override { return device_->TakeNote(); }
 
   bool HasOpenDocument() const { return document_ != nullptr; }
 

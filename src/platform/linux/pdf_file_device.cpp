@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -23,17 +24,18 @@ namespace fs = std::filesystem;
 constexpr std::size_t kBufferSize = 1 << 16;
 
 
-// Writes a document into an open file. Until the document is delivered the
-// file is provisional: a document that fails, or is dropped half-way, leaves
-// nothing behind.
+// Writes a document into a file of its own and gives it its name only when
+// it is complete: a document that fails, is dropped half-way, or whose
+// program is killed, never appears as a PDF file.
 class PdfFileSink : public DocumentSink {
  public:
+  // Gives the complete file at writtenPath its final name, which it
+  // returns; false (with errno set) when it cannot.
+  using Publish = std::function<bool(const std::string& writtenPath, std::string& finalPath)>;
   using Done = std::function<void(const std::string&)>;
-  // Writes into fd at writtenPath; on delivery renames it to finalPath
-  // (when not the same) and reports the final path.
-  PdfFileSink(int fd, std::string writtenPath, std::string finalPath, Done done)
-      : fd_(fd), writtenPath_(std::move(writtenPath)), finalPath_(std::move(finalPath)),
-        done_(std::move(done)) {
+  PdfFileSink(int fd, std::string writtenPath, std::string shownName, Publish publish, Done done)
+      : fd_(fd), writtenPath_(std::move(writtenPath)), shownName_(std::move(shownName)),
+        publish_(std::move(publish)), done_(std::move(done)) {
     buffer_.reserve(kBufferSize);
   }
   ~PdfFileSink() override {
@@ -55,17 +57,17 @@ class PdfFileSink : public DocumentSink {
     if (!Flush()) error = errno;
     int fd = fd_;
     fd_ = -1;
+    // On a full disk the last blocks may fail only here.
+    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && writtenPath_ != finalPath_ &&
-        ::rename(writtenPath_.c_str(), finalPath_.c_str()) != 0) {
-      error = errno;
-    }
+    std::string finalPath;
+    if (error == 0 && !publish_(writtenPath_, finalPath)) error = errno;
     if (error != 0) {
       ::unlink(writtenPath_.c_str());
       throw PrinterError(kPrinterErrorDevice,
-                         "cannot write " + finalPath_ + ": " + std::strerror(error));
+                         "cannot write " + shownName_ + ": " + std::strerror(error));
     }
-    done_(finalPath_);
+    done_(finalPath);
   }
 
  private:
@@ -87,7 +89,8 @@ class PdfFileSink : public DocumentSink {
 
   int fd_;
   std::string writtenPath_;
-  std::string finalPath_;
+  std::string shownName_;
+  Publish publish_;
   Done done_;
   std::vector<unsigned char> buffer_;
 };
@@ -128,6 +131,38 @@ int CreateUniquePdfFile(const std::string& directory, const std::string& stem,
   return -1;
 }
 
+int CreatePartialPdfFile(const std::string& directory, std::string& path) {
+  std::error_code ec;
+  fs::create_directories(directory, ec);
+  path = directory + "/.RIZARODE-XXXXXX.part";
+  int fd = ::mkstemps(path.data(), 5);
+  if (fd >= 0) MakeReadableAsUsual(fd);
+  return fd;
+}
+
+bool PublishPdfFile(const std::string& partial, const std::string& directory,
+                    const std::string& stem, std::string& path) {
+  for (int n = 1; n < 100000; ++n) {
+    path = directory + '/' + stem;
+    if (n > 1) path += '-' + std::to_string(n);
+    path += ".pdf";
+    if (::renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+      return true;
+    }
+    if (errno == EINVAL || errno == ENOSYS) {
+      // No renaming that refuses to replace here: a second link is refused
+      // where the name is taken.
+      if (::link(partial.c_str(), path.c_str()) == 0) {
+        ::unlink(partial.c_str());
+        return true;
+      }
+    }
+    if (errno != EEXIST) return false;
+  }
+  errno = EEXIST;
+  return false;
+}
+
 PdfFileDevice::PdfFileDevice(std::string directory)
     : directory_(std::move(directory)), stem_("RIZARODE-" + FileTimestamp()) {}
 
@@ -146,6 +181,10 @@ std::optional<MediaChoice> PdfFileDevice::Media(int16_t paperSize) const {
   MediaChoice media;
   media.paper = paper;
   media.name = paper->pwgName;
+  // The printable area of a common office printer, so that a document
+  // printed on paper later loses nothing at the edges.
+  media.leftMicrons = media.topMicrons = media.rightMicrons = media.bottomMicrons =
+      kSaveAsPdfMarginMicrons;
   return media;
 }
 
@@ -153,23 +192,32 @@ std::unique_ptr<DocumentSink> PdfFileDevice::StartDocument() {
   auto done = [this](const std::string& path) { files_.push_back(path); };
   std::string path;
   int fd;
-  std::string finalPath;
+  PdfFileSink::Publish publish;
+  std::string shownName;
   if (!firstFile_.empty()) {
     // The named file is replaced only by a complete document.
-    finalPath = firstFile_;
+    std::string finalPath = firstFile_;
     path = firstFile_ + ".partXXXXXX";
     fd = ::mkstemp(path.data());
     if (fd >= 0) MakeReadableAsUsual(fd);
     firstFile_.clear();
+    shownName = finalPath;
+    publish = [finalPath](const std::string& written, std::string& published) {
+      published = finalPath;
+      return ::rename(written.c_str(), finalPath.c_str()) == 0;
+    };
   } else {
-    fd = CreateUniquePdfFile(directory_, stem_, path);
-    finalPath = path;
+    fd = CreatePartialPdfFile(directory_, path);
+    shownName = "a PDF file in " + directory_;
+    publish = [dir = directory_, stem = stem_](const std::string& written, std::string& published) {
+      return PublishPdfFile(written, dir, stem, published);
+    };
   }
   if (fd < 0) {
     throw PrinterError(kPrinterErrorDevice,
                        "cannot create a PDF file in " + directory_ + ": " + std::strerror(errno));
   }
-  return std::make_unique<PdfFileSink>(fd, path, finalPath, done);
+  return std::make_unique<PdfFileSink>(fd, path, shownName, publish, done);
 }
 
 std::string FileTimestamp() {

@@ -11,6 +11,8 @@ namespace rizarode {
 
 inline constexpr char kSaveAsPdfName[] = "Save as PDF";
 inline constexpr int kSaveAsPdfResolution = 600;
+// Unprintable border on every side: a quarter inch.
+inline constexpr int32_t kSaveAsPdfMarginMicrons = 6350;
 
 // The directory that documents go to by default: ~/PDF.
 std::string DefaultPdfDirectory();
@@ -24,6 +26,17 @@ std::string FileTimestamp();
 // with errno set) and the file's path.
 int CreateUniquePdfFile(const std::string& directory, const std::string& stem,
                         std::string& path);
+
+// Creates a hidden file in directory (made when missing) for a document
+// that is still being written. Returns the open descriptor (-1 on failure,
+// with errno set) and the file's path.
+int CreatePartialPdfFile(const std::string& directory, std::string& path);
+
+// Gives a complete document written into partial its name in directory:
+// stem.pdf, else stem-2.pdf and so on, never replacing a file. False (with
+// errno set) on failure; path is the name it got.
+bool PublishPdfFile(const std::string& partial, const std::string& directory,
+                    const std::string& stem, std::string& path);
 
 class PdfFileDevice : public PrintDevice {
  public:

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/linux/paper_sizes.h"
 
@@ -21,11 +23,13 @@ struct MediaChoice {
   int32_t leftMicrons = 0, topMicrons = 0, rightMicrons = 0, bottomMicrons = 0;
 };
 
-// How the document's first sheet is to be fed.
+// How the document's sheets are to be fed: the sheet of the first page,
+// and for every page whether it comes from the manual feed.
 struct JobSettings {
   std::string title;
   std::string media;
   bool manualFeed = false;
+  std::vector<bool> pageManualFeed;
 };
 
 // The bytes of one document on their way out.
@@ -48,6 +52,13 @@ class PrintDevice {
   virtual int16_t DefaultPaperSize() const = 0;
   // Throws PrinterError when no document can be started.
   virtual std::unique_ptr<DocumentSink> StartDocument() = 0;
+  // Where the documents delivered since the last call went when that was
+  // not where the user expects them (a refused job kept as a file); else
+  // empty.
+  virtual std::string TakeNote() { return std::exchange(note_, {}); }
+
+ protected:
+  std::string note_;
 };
 
 }  // namespace rizarode
