@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rizarode {
 
@@ -80,6 +81,14 @@ class FileSystem {
   virtual bool SetCurrentDirectory(const std::string& path) = 0;
 
   virtual std::optional<std::string> GetEnv(const std::string& name) = 0;
+
+  // How this system names directories, which the work directory's candidates
+  // follow: the separator between names; the directories it keeps for
+  // temporary files, tried after TEMP and TMP (an unset variable among them
+  // as empty text); and the root, tried last.
+  virtual char Separator() const = 0;
+  virtual std::vector<std::string> TemporaryDirectories() = 0;
+  virtual std::string RootDirectory() const = 0;
 };
 
 }  // namespace rizarode

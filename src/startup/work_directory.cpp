@@ -9,14 +9,13 @@
 namespace rizarode {
 namespace {
 
-constexpr char kSeparator = '/';
 // Longer candidates are refused: the host application is a DOS program and
 // receives the directory on its command line.
 constexpr std::size_t kLongestCandidate = 24;
 constexpr char kCriticalErrorTitle[] = "Critical error";
 
-bool EndsWithSeparator(const std::string& path) {
-  return !path.empty() && path.back() == kSeparator;
+bool EndsWithSeparator(FileSystem& files, const std::string& path) {
+  return !path.empty() && path.back() == files.Separator();
 }
 
 bool HasBlank(const std::string& path) { return path.find(' ') != std::string::npos; }
@@ -26,27 +25,31 @@ bool HasBlank(const std::string& path) { return path.find(' ') != std::string::n
 std::string TextBesideCurrentDirectory(FileSystem& files) {
   std::string here = files.CurrentDirectory();
   if (here.empty()) return {};
-  if (!EndsWithSeparator(here)) here += kSeparator;
+  if (!EndsWithSeparator(files, here)) here += files.Separator();
   return here + "TEXT";
 }
 
-// The variables a user sets on purpose come first, then the user's own
-// runtime directory, and only then the directories that every user shares:
-// there one user's driver file would stand in another's way, and print files
-// would lie open to view.
+// The variables a user sets on purpose come first, then the directories the
+// system keeps for temporary files, the current directory's TEXT and the
+// root.
 std::vector<std::string> Candidates(FileSystem& files) {
-  auto env = [&](const char* name) { return files.GetEnv(name).value_or(""); };
-  return {env("TEMP"), env("TMP"),  env("TMPDIR"), env("XDG_RUNTIME_DIR"),
-          "/var/tmp",  "/tmp",      TextBesideCurrentDirectory(files),
-          "/"};
+  std::vector<std::string> candidates = {files.GetEnv("TEMP").value_or(""),
+                                         files.GetEnv("TMP").value_or("")};
+  for (std::string& directory : files.TemporaryDirectories()) {
+    candidates.push_back(std::move(directory));
+  }
+  candidates.push_back(TextBesideCurrentDirectory(files));
+  candidates.push_back(files.RootDirectory());
+  return candidates;
 }
 
 // The first candidate in which the probe file can be made, as it was given
 // (with a closing separator); empty when none can.
 std::string FirstUsableCandidate(Program& program) {
-  for (std::string candidate : Candidates(program.platform.files)) {
+  FileSystem& files = program.platform.files;
+  for (std::string candidate : Candidates(files)) {
     if (candidate.empty()) continue;
-    if (!EndsWithSeparator(candidate)) candidate += kSeparator;
+    if (!EndsWithSeparator(files, candidate)) candidate += files.Separator();
     if (candidate.size() > kLongestCandidate) continue;
     if (ProbeFilePath(program, candidate + kProbeFileName)) return candidate;
   }
@@ -79,18 +82,19 @@ std::string AsTyped(Program& program, const std::string& argumentText,
 
 // The directory is there, but the program does not write through a link.
 [[noreturn]] void ShowProbeLinkErrorAndEnd(Program& program, const std::string& directory) {
+  ProgramInfo& info = program.platform.info;
   program.platform.desktop.MessageBox(
       std::string("ERROR : directory from /TEMP= not usable: ") + kProbeFileName +
           " there is a symbolic link.\r\r"
-          "commandline = " + program.platform.info.ArgumentText() + "\r"
-          "tempdir = " + directory + "\r",
+          "commandline = " + info.ProgramText(info.ArgumentText()) + "\r"
+          "tempdir = " + info.ProgramText(directory) + "\r",
       kMbOk + kMbIconCritical, kCriticalErrorTitle);
   EndProgram(ExitCode::kNoWorkDirectory);
 }
 
-std::string Joined(const std::string& base, const std::string& path) {
-  if (path.front() == kSeparator || base.empty()) return path;
-  return EndsWithSeparator(base) ? base + path : base + kSeparator + path;
+std::string Joined(FileSystem& files, const std::string& base, const std::string& path) {
+  if (path.front() == files.Separator() || base.empty()) return path;
+  return EndsWithSeparator(files, base) ? base + path : base + files.Separator() + path;
 }
 
 // The directory's full path as the system reports it once the directory is
@@ -98,12 +102,15 @@ std::string Joined(const std::string& base, const std::string& path) {
 // directory cannot be told it could not be restored either, so the path is
 // then only joined, not visited.
 std::string FullPath(FileSystem& files, const std::string& directory) {
-  const std::string target = directory.empty() ? std::string(1, kSeparator) : directory;
+  std::string target = directory.empty() ? files.RootDirectory() : directory;
+  // The root with its closing separator taken off is still the root: "C:"
+  // alone would name the current directory of drive C.
+  if (target + files.Separator() == files.RootDirectory()) target = files.RootDirectory();
   const std::string saved = files.CurrentDirectory();
-  if (saved.empty() || !files.SetCurrentDirectory(target)) return Joined(saved, target);
+  if (saved.empty() || !files.SetCurrentDirectory(target)) return Joined(files, saved, target);
   std::string full = files.CurrentDirectory();
   files.SetCurrentDirectory(saved);
-  return full.empty() ? Joined(saved, target) : full;
+  return full.empty() ? Joined(files, saved, target) : full;
 }
 
 void UseOptionDirectory(Program& program, const std::string& argumentText,
@@ -112,22 +119,22 @@ void UseOptionDirectory(Program& program, const std::string& argumentText,
   std::string directory =
       AsTyped(program, argumentText, valueAt, TakeToken(rest, " "));
   std::string& workDirectory = program.state.workDirectory;
+  FileSystem& files = program.platform.files;
   // Nothing after the option: the root, tested like any other directory, as
   // most users may not write there.
-  if (directory.empty()) directory = std::string(1, kSeparator);
-  if (directory.back() == kSeparator || directory.back() == '\\') directory.pop_back();
-  if (program.platform.files.IsSymbolicLink(directory + kSeparator + kProbeFileName)) {
-    ShowProbeLinkErrorAndEnd(program, directory);
-  }
-  if (!ProbeFilePath(program, directory + kSeparator + kProbeFileName)) {
+  if (directory.empty()) directory = files.RootDirectory();
+  if (directory.back() == files.Separator() || directory.back() == '\\') directory.pop_back();
+  const std::string probe = directory + files.Separator() + kProbeFileName;
+  if (files.IsSymbolicLink(probe)) ShowProbeLinkErrorAndEnd(program, directory);
+  if (!ProbeFilePath(program, probe)) {
     ShowCriticalErrorAndEnd(program, directory);
   }
-  workDirectory = FullPath(program.platform.files, directory);
+  workDirectory = FullPath(files, directory);
   // The host application receives the directory on a command line that is
   // split at blanks: a blank would cut it in two and send its print files
   // astray.
   if (HasBlank(workDirectory)) ShowCriticalErrorAndEnd(program, workDirectory);
-  if (!EndsWithSeparator(workDirectory)) workDirectory += kSeparator;
+  if (!EndsWithSeparator(files, workDirectory)) workDirectory += files.Separator();
 }
 
 }  // namespace

@@ -34,9 +34,10 @@ constexpr float kFirstTestSize = 8;
 constexpr float kSecondTestSize = 10;
 
 std::string FontsDirectory(Program& program) {
+  const char separator = program.platform.files.Separator();
   std::string dir = program.platform.fonts.SystemDirectory();
-  if (dir.empty() || dir.back() != '/') dir += '/';
-  return dir + "fonts/";
+  if (dir.empty() || dir.back() != separator) dir += separator;
+  return dir + "fonts" + separator;
 }
 
 // The font files of the host application's world are found without regard

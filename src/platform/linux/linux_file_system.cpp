@@ -300,4 +300,16 @@ std::optional<std::string> LinuxFileSystem::GetEnv(const std::string& name) {
   return std::string(value);
 }
 
+char LinuxFileSystem::Separator() const { return '/'; }
+
+// The user's own runtime directory comes before the directories that every
+// user shares: there one user's driver file would stand in another's way,
+// and print files would lie open to view.
+std::vector<std::string> LinuxFileSystem::TemporaryDirectories() {
+  return {GetEnv("TMPDIR").value_or(""), GetEnv("XDG_RUNTIME_DIR").value_or(""), "/var/tmp",
+          "/tmp"};
+}
+
+std::string LinuxFileSystem::RootDirectory() const { return "/"; }
+
 }  // namespace rizarode

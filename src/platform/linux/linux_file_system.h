@@ -21,6 +21,9 @@ class LinuxFileSystem : public FileSystem {
   std::string CurrentDirectory() override;
   bool SetCurrentDirectory(const std::string& path) override;
   std::optional<std::string> GetEnv(const std::string& name) override;
+  char Separator() const override;
+  std::vector<std::string> TemporaryDirectories() override;
+  std::string RootDirectory() const override;
 };
 
 }  // namespace rizarode

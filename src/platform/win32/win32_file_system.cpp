@@ -196,4 +196,12 @@ std::optional<std::string> Win32FileSystem::GetEnv(const std::string& name) {
   return std::string(buffer.data(), n);
 }
 
+char Win32FileSystem::Separator() const { return '\\'; }
+
+std::vector<std::string> Win32FileSystem::TemporaryDirectories() {
+  return {"C:\\WINDOWS\\TEMP", "C:\\WINNT\\TEMP", "C:\\TEMP"};
+}
+
+std::string Win32FileSystem::RootDirectory() const { return "C:\\"; }
+
 }  // namespace rizarode
