@@ -41,6 +41,7 @@ class GdiPrinter : public Printer {
   void SetFontItalic(bool on) override;
   void SetFontUnderline(bool on) override;
   void SetPaperSize(int16_t paperSize) override;
+  int16_t PaperSize() override { return paperSize_; }
   int16_t Orientation() override;
   void SetOrientation(int16_t orientation) override;
   int16_t PaperBin() override;

@@ -159,6 +159,13 @@ std::optional<std::string> Win32FileSystem::FindNoCase(const std::string& dir,
 
 bool Win32FileSystem::DeleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
+// Without MOVEFILE_REPLACE_EXISTING the move fails where the new name is
+// taken, and a file another process holds open without sharing delete
+// access stays where it is.
+bool Win32FileSystem::RenameFile(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+}
+
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to,
                                std::string& error) {
   // Never replaces a file at the target: it may be in use.

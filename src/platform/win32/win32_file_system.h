@@ -16,6 +16,7 @@ class Win32FileSystem : public FileSystem {
                                         const std::string& name,
                                         bool wantDirectory) override;
   bool DeleteFile(const std::string& path) override;
+  bool RenameFile(const std::string& from, const std::string& to) override;
   bool CopyFile(const std::string& from, const std::string& to,
                 std::string& error) override;
   std::string CurrentDirectory() override;
