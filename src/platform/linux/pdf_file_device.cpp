@@ -163,8 +163,10 @@ bool PublishPdfFile(const std::string& partial, const std::string& directory,
   return false;
 }
 
-PdfFileDevice::PdfFileDevice(std::string directory)
-    : directory_(std::move(directory)), stem_("RIZARODE-" + FileTimestamp()) {}
+PdfFileDevice::PdfFileDevice(std::string directory, int32_t borderMicrons)
+    : directory_(std::move(directory)),
+      borderMicrons_(borderMicrons),
+      stem_("RIZARODE-" + FileTimestamp()) {}
 
 std::unique_ptr<PdfFileDevice> PdfFileDevice::WritingTo(const std::string& outputFile) {
   fs::path file(outputFile);
@@ -184,7 +186,7 @@ std::optional<MediaChoice> PdfFileDevice::Media(int16_t paperSize) const {
   // The printable area of a common office printer, so that a document
   // printed on paper later loses nothing at the edges.
   media.leftMicrons = media.topMicrons = media.rightMicrons = media.bottomMicrons =
-      kSaveAsPdfMarginMicrons;
+      borderMicrons_;
   return media;
 }
 

@@ -40,8 +40,10 @@ bool PublishPdfFile(const std::string& partial, const std::string& directory,
 
 class PdfFileDevice : public PrintDevice {
  public:
-  // Each document becomes a new file in directory.
-  explicit PdfFileDevice(std::string directory = DefaultPdfDirectory());
+  // Each document becomes a new file in directory. The border is left
+  // unprinted on every side of the sheet.
+  explicit PdfFileDevice(std::string directory = DefaultPdfDirectory(),
+                         int32_t borderMicrons = kSaveAsPdfMarginMicrons);
   // The first document becomes exactly outputFile (replacing it); later
   // ones go beside it under new names.
   static std::unique_ptr<PdfFileDevice> WritingTo(const std::string& outputFile);
@@ -57,6 +59,7 @@ class PdfFileDevice : public PrintDevice {
 
  private:
   std::string directory_;
+  int32_t borderMicrons_;
   std::string stem_;
   std::string firstFile_;
   std::vector<std::string> files_;
