@@ -10,7 +10,7 @@
 #
 # Arguments are passed on to rizarode (for example /WDEBUG=1). The demo
 # host's pace can be set with the VELDRAK_DEMO_* variables that
-# demo/veldrak_demo.cpp describes.
+# demo/host_script.h describes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${RIZARODE_BUILD_DIR:-build}"
