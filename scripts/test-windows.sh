@@ -12,6 +12,11 @@ bash scripts/build-windows.sh "$build" -DRIZARODE_WARNINGS_AS_ERRORS=ON "$@"
 prefix_parent="$(mktemp -d /tmp/rizarode-wine-XXXXXX)"
 export WINEPREFIX="$prefix_parent/prefix"
 export WINEDEBUG=-all
+# Wine also sees the fonts that fontconfig finds in the user's data
+# directory, where the Linux program installs its own: the Windows tests
+# start from a system that has none of them.
+export XDG_DATA_HOME="$prefix_parent/data"
+mkdir -p "$XDG_DATA_HOME"
 # No Mono or Gecko installer dialogs, and no menu entries in the user's
 # desktop for the programs of the prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
