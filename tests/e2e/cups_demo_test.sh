@@ -7,32 +7,8 @@
 . "$(dirname "$0")/e2e_lib.sh"
 
 # The scheduler and its queue, as scripts/services.sh sets them up.
-command -v cupsd >/dev/null || { echo "cupsd is not installed (scripts/install-deps.sh)" >&2; exit 1; }
-if ! lpstat -r 2>/dev/null | grep -q "is running"; then
-  mkdir -p /run/cups
-  cupsd >/dev/null 2>&1 || true
-  for _ in $(seq 1 50); do
-    lpstat -r 2>/dev/null | grep -q "is running" && break
-    sleep 0.2
-  done
-fi
-if ! lpstat -p PDF >/dev/null 2>&1; then
-  lpadmin -p PDF -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -E >/dev/null 2>&1 || true
-  lpadmin -d PDF >/dev/null 2>&1 || true
-fi
-if [ "$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')" != "PDF" ]; then
-  echo "the CUPS default destination is not the cups-pdf queue PDF" >&2
-  lpstat -d -p >&2 || true
-  exit 1
-fi
+e2e_require_pdf_queue
 
-cups_pdf_dir() {
-  local out home
-  out="$(sed -n 's/^Out[[:space:]]\+//p' /etc/cups/cups-pdf.conf 2>/dev/null | tail -1)"
-  home="$(getent passwd "$(id -un)" | cut -d: -f6)"
-  out="${out:-\${HOME\}/PDF}"
-  echo "${out//\$\{HOME\}/$home}"
-}
 PDF_DIR="$(cups_pdf_dir)"
 
 e2e_prepare_host_dir
