@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/linux/device_fonts.h"
-#include "platform/linux/pdf_document.h"
+#include "pdf/pdf_document.h"
 #include "platform/linux/print_device.h"
 #include "platform/printer.h"
 

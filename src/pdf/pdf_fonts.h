@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/linux/device_fonts.h"
-#include "platform/linux/pdf_file.h"
+#include "pdf/pdf_file.h"
 
 namespace rizarode::pdf {
 

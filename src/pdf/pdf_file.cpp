@@ -1,8 +1,8 @@
-#include "platform/linux/pdf_file.h"
+#include "pdf/pdf_file.h"
 
 #include <cstdio>
 
-#include "platform/linux/pdf_syntax.h"
+#include "pdf/pdf_syntax.h"
 #include "platform/printer.h"
 
 namespace rizarode::pdf {

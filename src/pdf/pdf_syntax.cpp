@@ -1,4 +1,4 @@
-#include "platform/linux/pdf_syntax.h"
+#include "pdf/pdf_syntax.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "platform/linux/pdf_document.h"
+#include "pdf/pdf_document.h"
 
 #include <cmath>
 
-#include "platform/linux/pdf_syntax.h"
+#include "pdf/pdf_syntax.h"
 #include "platform/printer.h"
 #include "platform/text_encoding.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/linux/device_fonts.h"
-#include "platform/linux/pdf_file.h"
-#include "platform/linux/pdf_fonts.h"
+#include "pdf/pdf_file.h"
+#include "pdf/pdf_fonts.h"
 #include "platform/linux/print_device.h"
 
 namespace rizarode {

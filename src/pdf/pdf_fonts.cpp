@@ -1,4 +1,4 @@
-#include "platform/linux/pdf_fonts.h"
+#include "pdf/pdf_fonts.h"
 
 #include <hb-subset.h>
 #include <hb.h>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/linux/pdf_syntax.h"
+#include "pdf/pdf_syntax.h"
 #include "platform/printer.h"
 #include "platform/text_encoding.h"
 
