@@ -5,7 +5,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(rizarode_win32 STATIC ${WIN32_SOURCES})
-target_link_libraries(rizarode_win32 PUBLIC rizarode_core
+target_link_libraries(rizarode_win32 PUBLIC rizarode_core rizarode_dos_host
   user32 gdi32 winspool advapi32 shell32 version Threads::Threads)
 # The "A" functions take the program's 8-bit texts as they are; WINVER 0x0601
 # (Windows 7) names everything the platform calls.

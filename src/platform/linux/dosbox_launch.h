@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/linux/dosbox_run.h"
+#include "dos_host/dosbox_run.h"
 
 namespace rizarode {
 

@@ -10,10 +10,10 @@
 #include <filesystem>
 
 #include "platform/linux/dosbox_launch.h"
-#include "platform/linux/dosbox_run.h"
-#include "platform/linux/pif_file.h"
+#include "dos_host/dosbox_run.h"
+#include "dos_host/pif_file.h"
 #include "platform/linux/process_spawn.h"
-#include "platform/linux/program_kind.h"
+#include "dos_host/program_kind.h"
 #include "platform/text_encoding.h"
 
 namespace rizarode {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/dosbox_run.h"
+#include "dos_host/dosbox_run.h"
 #include "platform/process_launcher.h"
 
 namespace rizarode {

@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/linux/dosbox_run.h"
-#include "platform/linux/pif_file.h"
+#include "dos_host/dosbox_run.h"
+#include "dos_host/pif_file.h"
 #include "platform/linux/posix_launcher.h"
-#include "platform/linux/program_kind.h"
+#include "dos_host/program_kind.h"
 #include "support/temp_dir.h"
 
 namespace rizarode {

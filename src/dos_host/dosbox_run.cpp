@@ -1,8 +1,8 @@
-#include "platform/linux/dosbox_run.h"
-
-#include <strings.h>
+#include "dos_host/dosbox_run.h"
 
 #include <sstream>
+
+#include "program/numbers.h"
 
 namespace rizarode {
 namespace {
@@ -30,7 +30,7 @@ std::string WithoutAutoexec(const std::string& configuration) {
   bool inAutoexec = false;
   for (std::string line; std::getline(in, line);) {
     const std::string trimmed = Trimmed(line);
-    if (StartsWith(trimmed, "[")) inAutoexec = ::strcasecmp(trimmed.c_str(), "[autoexec]") == 0;
+    if (StartsWith(trimmed, "[")) inAutoexec = UpperCase(trimmed) == "[AUTOEXEC]";
     if (!inAutoexec) kept += line + "\n";
   }
   return kept;

@@ -1,4 +1,4 @@
-#include "platform/linux/pif_file.h"
+#include "dos_host/pif_file.h"
 
 #include <fstream>
 #include <iterator>

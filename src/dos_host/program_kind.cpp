@@ -1,9 +1,9 @@
-#include "platform/linux/program_kind.h"
-
-#include <strings.h>
+#include "dos_host/program_kind.h"
 
 #include <cstdint>
 #include <fstream>
+
+#include "program/numbers.h"
 
 namespace rizarode {
 namespace {
@@ -16,7 +16,7 @@ bool StartsWith(const std::string& text, const std::string& start) {
 }
 
 bool HasComExtension(const std::string& name) {
-  return name.size() >= 4 && ::strcasecmp(name.c_str() + name.size() - 4, ".COM") == 0;
+  return name.size() >= 4 && UpperCase(std::string_view(name).substr(name.size() - 4)) == ".COM";
 }
 
 bool IsNativeStart(const std::string& head) {
