@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace rizarode {
+
+// A process of the system; 0 is none, or one that is not known.
+using ProcessId = uint32_t;
 
 class ProcessLauncher {
  public:
@@ -14,6 +18,10 @@ class ProcessLauncher {
   // Why the last Start failed, in a sentence for the user (8-bit text), or
   // empty when the start-failure message says enough.
   virtual std::string FailureReason() const { return {}; }
+  // The process that the last successful Start began, whose window is the
+  // host's; 0 when the start went through something that does not tell (a
+  // program information file opened by the shell).
+  virtual ProcessId StartedProcess() const { return 0; }
 };
 
 }  // namespace rizarode

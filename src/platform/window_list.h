@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/process_launcher.h"
+
 namespace rizarode {
 
 using WindowHandle = uint32_t;  // 0 is no window
@@ -20,6 +22,11 @@ class WindowList {
   virtual WindowHandle Next(WindowHandle window) = 0;
   // The window's title as 8-bit text; empty when it has none.
   virtual std::string Title(WindowHandle window) = 0;
+  // The process that owns the window; 0 when the system does not tell.
+  virtual ProcessId ProcessOf(WindowHandle /*window*/) { return 0; }
+  // Whether the window is shown at all: every program with a window also
+  // owns hidden ones that are no window of the user's.
+  virtual bool IsVisible(WindowHandle /*window*/) { return true; }
   // Shows the window in the given state (kShowNormal restores it).
   virtual void Show(WindowHandle window, int showCommand) = 0;
   // Brings the window to the front and gives it the keyboard.

@@ -42,14 +42,18 @@ std::string HostFileName(Program& program) {
 WindowHandle WaitForHostWindow(Program& program) {
   ModuleState& state = program.state;
   Clock& clock = program.platform.clock;
+  const ProcessId started = program.platform.launcher.StartedProcess();
   const double t0 = clock.SecondsSinceMidnight();
   for (;;) {
     program.platform.desktop.DoEvents();
     SnapshotWindows(program.platform.windows, state.windowsAfter.titles,
                     state.windowsAfter.handles);
     WindowHandle host =
-        FindHostWindow(state.windowsBefore.titles, state.windowsBefore.handles,
-                       state.windowsAfter.titles, state.windowsAfter.handles);
+        started != 0
+            ? FindHostWindowOf(program.platform.windows, started, state.windowsBefore,
+                               state.windowsAfter)
+            : FindHostWindow(state.windowsBefore.titles, state.windowsBefore.handles,
+                             state.windowsAfter.titles, state.windowsAfter.handles);
     if (host != 0) return host;
     if (std::fabs(clock.SecondsSinceMidnight() - t0) > kWaitLimitSeconds) return 0;
     std::this_thread::sleep_for(kPassPause);
@@ -98,6 +102,22 @@ void SnapshotWindows(WindowList& windows, std::vector<std::string>& titles,
     titles.push_back(std::move(title));
     handles.push_back(h);
   }
+}
+
+WindowHandle FindHostWindowOf(WindowList& windows, ProcessId process,
+                              const WindowSnapshot& before, const WindowSnapshot& after) {
+  WindowSnapshot unknown;
+  for (std::size_t i = 1; i < after.handles.size(); ++i) {
+    const WindowHandle h = after.handles[i];
+    if (IsIn(h, before.handles) || i >= after.titles.size() || after.titles[i].empty()) continue;
+    const ProcessId owner = windows.ProcessOf(h);
+    if (owner == process && windows.IsVisible(h)) return h;
+    if (owner == 0) {
+      unknown.titles.push_back(after.titles[i]);
+      unknown.handles.push_back(h);
+    }
+  }
+  return FindHostWindow(before.titles, before.handles, unknown.titles, unknown.handles);
 }
 
 WindowHandle FindHostWindow(const std::vector<std::string>& titlesBefore,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/window_list.h"
+#include "program/module_state.h"
 
 namespace rizarode {
 
@@ -24,5 +25,12 @@ WindowHandle FindHostWindow(const std::vector<std::string>& titlesBefore,
                             const std::vector<WindowHandle>& handlesBefore,
                             const std::vector<std::string>& titlesAfter,
                             const std::vector<WindowHandle>& handlesAfter);
+
+// The host window when the launcher knows the process it started: the first
+// new window with a title that the process shows. A window of another
+// program (the host of a second instance, say) is never taken; a window
+// whose process the system does not tell is judged by FindHostWindow.
+WindowHandle FindHostWindowOf(WindowList& windows, ProcessId process,
+                              const WindowSnapshot& before, const WindowSnapshot& after);
 
 }  // namespace rizarode

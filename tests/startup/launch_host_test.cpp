@@ -66,6 +66,28 @@ TEST(FindHostWindowTest, AWindowThatWasThereBeforeIsNeverTheHost) {
   EXPECT_EQ(Find(renamed, {{5, "VELDRAK"}, {9, "Clock"}}), 9u);
 }
 
+// With the started process known, a second instance's host (another
+// process, even one titled VELDRAK) and the hidden windows of the process
+// itself are passed over; windows of no known process keep the title rule.
+TEST(FindHostWindowTest, WithTheProcessKnownOnlyAVisibleWindowOfThatProcessIsTheHost) {
+  testing::EventLog log;
+  testing::ScriptedWindowList windows(log);
+  auto find = [&](std::vector<ScriptedWindow> after) {
+    windows.windows = after;
+    WindowSnapshot was, now;
+    was.titles.push_back("Desktop");
+    was.handles.push_back(1);
+    SnapshotWindows(windows, now.titles, now.handles);
+    return FindHostWindowOf(windows, 42, was, now);
+  };
+  EXPECT_EQ(find({{1, "Desktop"}, {7, "VELDRAK", 41}, {8, "Default IME", 42, false},
+                  {9, "DOSBox 0.74-3", 42}}),
+            9u);
+  EXPECT_EQ(find({{1, "Desktop"}, {7, "VELDRAK", 41}}), 0u);
+  EXPECT_EQ(find({{1, "Desktop"}, {7, "VELDRAK", 41}, {9, "VELDRAK"}}), 9u);
+  EXPECT_EQ(find({{1, "Desktop"}, {8, "Clock"}, {9, "VELDRAK 3.0"}}), 9u);
+}
+
 TEST(SnapshotWindowsTest, ListsEveryWindowFromIndexOneWithTitlesCutTo255Characters) {
   TestPlatform tp;
   tp.windows.windows = {{4, "First"}, {2, ""}, {7, std::string(300, 'x')}};

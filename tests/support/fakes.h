@@ -19,6 +19,8 @@ namespace rizarode::testing {
 struct ScriptedWindow {
   WindowHandle handle;
   std::string title;
+  ProcessId process = 0;
+  bool visible = true;
 };
 
 class ScriptedWindowList : public WindowList {
@@ -38,18 +40,22 @@ class ScriptedWindowList : public WindowList {
     }
     return 0;
   }
-  std::string Title(WindowHandle h) override {
-    for (const auto& w : windows) {
-      if (w.handle == h) return w.title;
-    }
-    return {};
-  }
+  std::string Title(WindowHandle h) override { return Find(h).title; }
+  ProcessId ProcessOf(WindowHandle h) override { return Find(h).process; }
+  bool IsVisible(WindowHandle h) override { return Find(h).visible; }
   void Show(WindowHandle h, int cmd) override {
     log_.Add("windows.show:" + std::to_string(h) + ":" + std::to_string(cmd));
   }
   void SetFocus(WindowHandle h) override { log_.Add("windows.focus:" + std::to_string(h)); }
 
  private:
+  ScriptedWindow Find(WindowHandle h) const {
+    for (const auto& w : windows) {
+      if (w.handle == h) return w;
+    }
+    return {0, {}};
+  }
+
   EventLog& log_;
 };
 
@@ -58,6 +64,7 @@ class RecordingLauncher : public ProcessLauncher {
   explicit RecordingLauncher(EventLog& log) : log_(log) {}
   std::vector<std::string> commandLines;
   bool succeed = true;
+  ProcessId process = 0;  // what StartedProcess tells
   std::function<void(const std::string&)> onStart;
   bool Start(const std::string& commandLine) override {
     commandLines.push_back(commandLine);
@@ -65,6 +72,7 @@ class RecordingLauncher : public ProcessLauncher {
     if (onStart) onStart(commandLine);
     return succeed;
   }
+  ProcessId StartedProcess() const override { return process; }
 
  private:
   EventLog& log_;

@@ -94,6 +94,7 @@ std::optional<std::string> FindProgramFile(const std::string& name) {
 
 bool PosixLauncher::Start(const std::string& commandLine) {
   failure_.clear();
+  started_ = 0;
   std::vector<std::string> words = SplitCommandLine(commandLine);
   if (words.empty()) return false;
   std::optional<std::string> program = FindProgramFile(words.front());
@@ -108,6 +109,7 @@ bool PosixLauncher::StartNative(const std::string& program, const std::vector<st
   std::optional<pid_t> pid = Spawn(SpawnRequest{program, words, {}, -1});
   if (!pid) return false;
   children_.push_back(*pid);
+  started_ = *pid;
   return true;
 }
 
@@ -147,6 +149,7 @@ bool PosixLauncher::RunUnderDosbox(DosRun run, std::string title) {
   DosboxStart started = StartUnderDosbox(run, dummyDisplay_);
   if (!started.emulator) return Fail(started.failure);
   children_.push_back(*started.emulator);
+  started_ = *started.emulator;
   titles_[*started.emulator] = Utf8ToCp1252(title);
   return true;
 }

@@ -31,6 +31,7 @@ class PosixLauncher : public ProcessLauncher {
   // and a ".PIF" that is no native program start under DOSBox.
   bool Start(const std::string& commandLine) override;
   std::string FailureReason() const override { return failure_; }
+  ProcessId StartedProcess() const override { return static_cast<ProcessId>(started_); }
 
   // Without a display, DOSBox is given SDL's dummy drivers.
   void UseDummyDisplay(bool dummy) { dummyDisplay_ = dummy; }
@@ -56,6 +57,7 @@ class PosixLauncher : public ProcessLauncher {
   bool Fail(std::string reason);
 
   std::vector<pid_t> children_;
+  pid_t started_ = 0;
   std::map<pid_t, std::string> titles_;
   std::string failure_;
   bool dummyDisplay_ = false;
