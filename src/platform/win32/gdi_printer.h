@@ -11,7 +11,8 @@
 // A document starts with the first output and a page only with the first
 // text drawn on it, so a form chosen after a form feed but before the page's
 // first text still applies to that page (it reaches the device through
-// ResetDC before StartPage).
+// ResetDC before StartPage). A document whose drawing or ending fails is
+// aborted: nothing of it stays in an open job.
 
 #include <cstdint>
 #include <string>
