@@ -74,6 +74,10 @@ class Printer {
   // Ends the page and the document; the document goes out as one job.
   // Throws when it did not go out: nothing of it reached the printer.
   virtual void EndDoc() = 0;
+  // Drops the open document after a failure: nothing of it goes out, and
+  // the next output starts a new one. A printer whose own failed
+  // operations already drop the document needs nothing more.
+  virtual void AbortDoc() {}
   // Where the documents ended since the last call went, when that is not
   // the printer (a job refused and saved to a file instead); else empty.
   virtual std::string TakeDeliveryNote() { return {}; }

@@ -306,6 +306,16 @@ TEST_F(SaveAsPdfTest, EndDocWithNothingPrintedMakesNoFile) {
   EXPECT_FALSE(std::filesystem::exists(dir / "PDF"));
 }
 
+TEST_F(SaveAsPdfTest, AnAbortedDocumentGoesNowhereAndTheNextIsADocumentOfItsOwn) {
+  printer->PrintText("failed part");
+  printer->AbortDoc();
+  EXPECT_FALSE(printer->HasOpenDocument());
+  printer->PrintText("the retry");
+  std::string text = PdfText(Finish());
+  EXPECT_THAT(text, ::testing::Not(HasSubstr("failed part")));
+  EXPECT_THAT(text, HasSubstr("the retry"));
+}
+
 TEST_F(SaveAsPdfTest, EveryDocumentBecomesANewFileAndAnOpenOneIsSentAtTheEnd) {
   printer->PrintText("first");
   printer->EndDoc();

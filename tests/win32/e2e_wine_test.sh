@@ -119,6 +119,24 @@ if [ -n "$sheet" ]; then
   e2e_check "the sheet names \"Johanna Spaargaren\"" \
     e2e_text_has "$(e2e_pdf_text "$sheet")" "Johanna Spaargaren"
   e2e_check "the sheet has one page" [ "$(e2e_pdf_pages "$sheet")" = 1 ]
+  # The sheet is in the body font, 12 cpi: every word, bold or regular,
+  # starts on a column, 6 pt a column from the left edge of the text; the
+  # year at column 32 of the first child's line also shows the pitch.
+  columns="$(pdftotext -bbox "$sheet" - 2>/dev/null | awk -F'"' '
+    /<word / { t = $9; gsub(/<\/word>|>/, "", t); x[n] = $2; w[n++] = t }
+    END {
+      left = 1e9
+      for (i = 0; i < n; i++) if (x[i] < left) left = x[i]
+      for (i = 0; i < n; i++) {
+        c = (x[i] - left) / 6; d = (c - int(c + 0.5)) * 6
+        if (d < -0.1 || d > 0.1) { off++; if (!first) first = w[i] " at " x[i] - left " pt" }
+        if (w[i] == "1852-1921") pitch = (x[i] - left) / 32
+      }
+      printf "%d words off the columns%s; pitch %.2f pt\n", off, first ? " (first: " first ")" : "", pitch
+    }')"
+  echo "sheet: $columns"
+  e2e_check "every word of the sheet starts on a 6 pt column" \
+    [ "$columns" = "0 words off the columns; pitch 6.00 pt" ]
 fi
 for f in "${pdfs[@]}"; do rm -f "$f"; done
 e2e_finish

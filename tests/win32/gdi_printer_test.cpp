@@ -7,8 +7,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/win32/windows_api.h"
+
+#include <winspool.h>
 
 namespace rizarode {
 namespace {
@@ -73,6 +76,9 @@ TEST_F(GdiPrinterTest, AFaceInstalledWhileRunningIsTakenForTheSameRequest) {
   EXPECT_EQ(printer_->FontName(), face);
   EXPECT_EQ(printer_->TextWidth("0"), 120.0f);
   EXPECT_EQ(printer_->TextWidth("000"), 360.0f);
+  printer_->SetFontBold(true);  // made bold by GDI: the face has no bold of its own
+  EXPECT_EQ(printer_->TextWidth("000"), 360.0f) << "bold advances as regular";
+  printer_->SetFontBold(false);
 
   RemoveFontResourceA(path.c_str());
   printer_.reset();
@@ -101,6 +107,51 @@ TEST_F(GdiPrinterTest, PaperSizesAreThoseOfferedAndTurnWithTheOrientation) {
   p.SetPaperBin(kPaperBinManual);
   EXPECT_EQ(p.PaperBin(), kPaperBinManual);
   EXPECT_THROW(p.SetPaperBin(0), PrinterError);
+}
+
+// The printer's own settings as its user left them: landscape, from the
+// manual feed. They are what the program reads until it sets its own, so
+// that a setting read and set back later leaves them as they were.
+TEST_F(GdiPrinterTest, OrientationAndBinStartAsThePrinterHasThem) {
+  const std::string name = printer_->DeviceName();
+  printer_.reset();
+  PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE handle = nullptr;
+  ASSERT_TRUE(OpenPrinterA(const_cast<char*>(name.c_str()), &handle, &access));
+  DWORD needed = 0;
+  GetPrinterA(handle, 2, nullptr, 0, &needed);
+  std::vector<BYTE> info(needed), original;
+  ASSERT_TRUE(GetPrinterA(handle, 2, info.data(), needed, &needed));
+  auto* info2 = reinterpret_cast<PRINTER_INFO_2A*>(info.data());
+  ASSERT_NE(info2->pDevMode, nullptr);
+  DEVMODEA* dm = info2->pDevMode;
+  const DEVMODEA before = *dm;
+  dm->dmOrientation = DMORIENT_LANDSCAPE;
+  dm->dmDefaultSource = DMBIN_MANUAL;
+  dm->dmFields |= DM_ORIENTATION | DM_DEFAULTSOURCE;
+  ASSERT_TRUE(SetPrinterA(handle, 2, info.data(), 0));
+
+  GdiPrinter p;
+  const int16_t orientation = p.Orientation(), bin = p.PaperBin();
+  *dm = before;
+  SetPrinterA(handle, 2, info.data(), 0);
+  ClosePrinter(handle);
+  EXPECT_EQ(orientation, kOrientationLandscape);
+  EXPECT_EQ(bin, kPaperBinManual);
+}
+
+// A document that failed is dropped whole: what comes next is a document
+// of its own, not more pages of the one that failed.
+TEST_F(GdiPrinterTest, AnAbortedDocumentLeavesNoJobOpen) {
+  GdiPrinter& p = *printer_;
+  p.SetPaperSize(9);
+  p.PrintText("part of a document that failed");
+  ASSERT_TRUE(p.HasOpenDocument());
+  p.AbortDoc();
+  EXPECT_FALSE(p.HasOpenDocument());
+  p.PrintText("the retry");
+  EXPECT_TRUE(p.HasOpenDocument());
+  p.AbortDoc();
 }
 
 TEST(GdiPrinterWithoutDeviceTest, EveryFontQueryFailsAsNoPrinter) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -210,6 +211,31 @@ TEST_F(Win32DesktopTest, TimerTicksRunTheLoopUntilAHandlerEndsTheProgram) {
   EXPECT_EQ(events.ticks, 2);
   // The desktop is usable afterwards.
   EXPECT_NO_THROW(desktop_->DoEvents());
+}
+
+// A tick that runs a message loop of its own, in which the timer's next
+// message is dispatched; the program ends at the second tick that runs.
+struct ReenteredTicks : StatusWindowEvents {
+  void Form_QueryUnload(bool& cancel, int) override { cancel = true; }
+  void Form_Unload() override {}
+  void timClock_Timer() override {
+    ++running;
+    deepest = std::max(deepest, running);
+    if (++ticks == 1) SendMessageA(window, WM_TIMER, 1, 0);
+    --running;
+    if (ticks == 2) throw ProgramEnded{ExitCode::kNormal};
+  }
+  HWND window = nullptr;
+  int running = 0, deepest = 0, ticks = 0;
+};
+
+TEST_F(Win32DesktopTest, ATickDoesNotStartInsideAnother) {
+  ReenteredTicks events;
+  auto view = desktop_->CreateStatusWindow(events);
+  events.window = dynamic_cast<Win32StatusWindowView&>(*view).Window();
+  view->SetTimerEnabled(true);
+  EXPECT_EQ(EndCodeOf([&] { desktop_->RunEventLoop(); }), 0);
+  EXPECT_EQ(events.deepest, 1);
 }
 
 }  // namespace

@@ -172,6 +172,14 @@ void PagePrinter::EndDoc() {
   document->Finish(job_);
 }
 
+// An unfinished document goes nowhere: its sink discards what it holds.
+void PagePrinter::AbortDoc() {
+  document_.reset();
+  x_ = y_ = 0;
+  pageDrawn_ = false;
+  pageNumber_ = 0;
+}
+
 const DeviceFont& PagePrinter::Font() {
   if (!font_) font_ = fonts_.Get(face_, bold_, italic_, em_);
   return *font_;

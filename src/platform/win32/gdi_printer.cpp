@@ -83,38 +83,52 @@ void GdiPrinter::Open(const std::string& printerName) {
   HANDLE printer = nullptr;
   if (!OpenPrinterA(name_.data(), &printer, nullptr)) return;
 
-  // The printer's own settings as its driver keeps them: paper, bin and the
-  // rest start from there; the program changes only what it names.
-  LONG size = DocumentPropertiesA(nullptr, printer, name_.data(), nullptr, nullptr, 0);
-  if (size > 0) {
-    devmode_.assign(static_cast<std::size_t>(size), 0);
-    if (DocumentPropertiesA(nullptr, printer, name_.data(), AsDevmode(devmode_), nullptr,
-                            DM_OUT_BUFFER) != IDOK) {
-      devmode_.clear();
-    }
-  }
+  // The printer's own settings as its user left them (its default DEVMODE),
+  // completed by the driver: paper, orientation, bin and the rest start
+  // from there; the program changes only what it names.
   std::string port;
+  std::vector<BYTE> info;
+  DEVMODEA* stored = nullptr;
   DWORD needed = 0;
   GetPrinterA(printer, 2, nullptr, 0, &needed);
   if (needed > 0) {
-    std::vector<BYTE> info(needed);
+    info.resize(needed);
     if (GetPrinterA(printer, 2, info.data(), needed, &needed)) {
       auto* info2 = reinterpret_cast<PRINTER_INFO_2A*>(info.data());
       if (info2->pPortName) port = info2->pPortName;
+      stored = info2->pDevMode;
+    }
+  }
+  LONG size = DocumentPropertiesA(nullptr, printer, name_.data(), nullptr, nullptr, 0);
+  if (size > 0) {
+    devmode_.assign(static_cast<std::size_t>(size), 0);
+    const DWORD mode = stored ? DM_IN_BUFFER | DM_OUT_BUFFER : DM_OUT_BUFFER;
+    if (DocumentPropertiesA(nullptr, printer, name_.data(), AsDevmode(devmode_), stored, mode) !=
+        IDOK) {
+      devmode_.clear();
     }
   }
   ClosePrinter(printer);
 
+  // The orientation and the bin are the user's until the program sets
+  // them; what is read here can be set back later as it was.
   DEVMODEA* dm = AsDevmode(devmode_);
   if (dm) {
-    dm->dmOrientation = DMORIENT_PORTRAIT;
-    dm->dmFields |= DM_ORIENTATION;
     if (dm->dmFields & DM_PAPERSIZE) paperSize_ = dm->dmPaperSize;
+    if ((dm->dmFields & DM_ORIENTATION) && (dm->dmOrientation == DMORIENT_PORTRAIT ||
+                                            dm->dmOrientation == DMORIENT_LANDSCAPE)) {
+      orientation_ = dm->dmOrientation;
+    }
+    if ((dm->dmFields & DM_DEFAULTSOURCE) && ValidBin(dm->dmDefaultSource)) {
+      bin_ = dm->dmDefaultSource;
+    }
   }
   dc_ = CreateDCA("WINSPOOL", name_.c_str(), nullptr, dm);
   if (!dc_) return;
   int dpi = GetDeviceCaps(dc_, LOGPIXELSY);
   if (dpi > 0) dpi_ = dpi;
+  int dpiX = GetDeviceCaps(dc_, LOGPIXELSX);
+  dpiX_ = dpiX > 0 ? dpiX : dpi_;
 
   const char* portName = port.empty() ? nullptr : port.c_str();
   int count = DeviceCapabilitiesA(name_.c_str(), portName, DC_PAPERS, nullptr, dm);
@@ -157,7 +171,12 @@ void GdiPrinter::SetFontName(const std::string& face) {
   if (dc_) Font();  // resolved now, against the fonts installed now
 }
 
-float GdiPrinter::FontSize() { return static_cast<float>(Font().em * 72.0 / dpi_); }
+// The size of the em asked for, in whole pixels, whatever height the driver
+// gives the glyphs: the advances follow it (see Advances).
+float GdiPrinter::FontSize() {
+  Font();  // only a printer that can be reached has a size
+  return static_cast<float>(em_ * 72.0 / dpi_);
+}
 
 void GdiPrinter::SetFontSize(float points) {
   double pixels = static_cast<double>(points) * dpi_ / 72.0;
@@ -245,65 +264,112 @@ float GdiPrinter::Height() {
   return static_cast<float>(std::lround(tenths * 1440.0 / 254.0));
 }
 
-float GdiPrinter::TextWidth(std::string_view text) {
+float GdiPrinter::TextWidth(std::string_view text) { return Twips(Width(text)); }
+
+int64_t GdiPrinter::Width(std::string_view text) {
   const RealisedFont& font = Font();
-  SelectObject(dc_, font.handle);
-  SIZE size{};
-  if (!text.empty() &&
-      !GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size)) {
-    DeviceFailure("GetTextExtentPoint32A");
-  }
-  return Twips(size.cx);
+  int64_t width = 0;
+  for (char c : text) width += font.advance[static_cast<unsigned char>(c)];
+  return width;
 }
 
 float GdiPrinter::TextHeight(std::string_view) { return Twips(Font().lineHeight); }
 
 void GdiPrinter::PrintText(std::string_view text) {
   if (text.empty()) return;
-  StartPageIfNone();
-  const RealisedFont& font = Font();
-  // Like a Windows printer, a line that would run past the bottom of the
-  // printable area starts a new page rather than being lost.
-  if (y_ > 0 && y_ + font.lineHeight > GetDeviceCaps(dc_, VERTRES)) {
-    const int64_t x = x_;
-    FinishPage();
+  DrawingInDocument([&] {
     StartPageIfNone();
+    const RealisedFont& font = Font();
+    // Like a Windows printer, a line that would run past the bottom of the
+    // printable area starts a new page rather than being lost.
+    if (y_ > 0 && y_ + font.lineHeight > GetDeviceCaps(dc_, VERTRES)) {
+      const int64_t x = x_;
+      FinishPage();
+      StartPageIfNone();
+      x_ = x;
+    }
+    SelectObject(dc_, font.handle);
+    SetBkMode(dc_, TRANSPARENT);
+    // Each character placed where the sum of the advances before it ends,
+    // so that a horizontal resolution of its own does not make them drift.
+    std::vector<INT> dx(text.size());
+    int64_t x = x_;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const int64_t next = x + font.advance[static_cast<unsigned char>(text[i])];
+      dx[i] = DeviceX(next) - DeviceX(x);
+      x = next;
+    }
+    if (!ExtTextOutA(dc_, DeviceX(x_), static_cast<int>(y_), 0, nullptr, text.data(),
+                     static_cast<UINT>(text.size()), dx.data())) {
+      DeviceFailure("ExtTextOutA");
+    }
     x_ = x;
-  }
-  SelectObject(dc_, font.handle);
-  SetBkMode(dc_, TRANSPARENT);
-  const int length = static_cast<int>(text.size());
-  if (!TextOutA(dc_, static_cast<int>(x_), static_cast<int>(y_), text.data(), length)) {
-    DeviceFailure("TextOutA");
-  }
-  SIZE size{};
-  GetTextExtentPoint32A(dc_, text.data(), length, &size);
-  x_ += size.cx;
+  });
 }
 
 void GdiPrinter::LineEnd() {
-  StartDocumentIfNone();
-  x_ = 0;
-  y_ += Font().lineHeight;
+  DrawingInDocument([&] {
+    StartDocumentIfNone();
+    x_ = 0;
+    y_ += Font().lineHeight;
+  });
 }
 
 void GdiPrinter::NewPage() {
-  StartPageIfNone();  // a page with nothing on it is still a page
-  FinishPage();
+  DrawingInDocument([&] {
+    StartPageIfNone();  // a page with nothing on it is still a page
+    FinishPage();
+  });
 }
 
 void GdiPrinter::EndDoc() {
   if (!inDocument_) return;
-  if (inPage_) FinishPage();
-  inDocument_ = false;
-  x_ = y_ = 0;
+  DrawingInDocument([&] {
+    if (inPage_) FinishPage();
+  });
   if (pagesEnded_ == 0) {
     // Nothing was drawn: no empty job for the spooler.
-    AbortDoc(dc_);
+    AbortDoc();
     return;
   }
+  if (::EndDoc(dc_) <= 0) {
+    const std::string why = LastErrorText("EndDoc");
+    AbortDoc();
+    throw PrinterError(kPrinterErrorDevice, why);
+  }
+  inDocument_ = false;
   pagesEnded_ = 0;
-  if (::EndDoc(dc_) <= 0) DeviceFailure("EndDoc");
+  x_ = y_ = 0;
+}
+
+// A document that failed part-way is not left open: whatever comes next,
+// the retry of the same file included, starts a job of its own rather than
+// adding to one that holds a part of the failed document.
+// The device context is made anew: some drivers (Wine's) keep the aborted
+// job on it, and every later StartDocA on it fails.
+void GdiPrinter::AbortDoc() {
+  if (!inDocument_) return;
+  ::AbortDoc(dc_);
+  inDocument_ = false;
+  inPage_ = false;
+  pagesEnded_ = 0;
+  x_ = y_ = 0;
+  HDC fresh = CreateDCA("WINSPOOL", name_.c_str(), nullptr, AsDevmode(devmode_));
+  if (!fresh) return;  // the old one is still better than none
+  ReleaseFont();
+  DeleteDC(dc_);
+  dc_ = fresh;
+  setupPending_ = false;
+}
+
+template <typename Drawing>
+void GdiPrinter::DrawingInDocument(Drawing drawing) {
+  try {
+    drawing();
+  } catch (const PrinterError&) {
+    AbortDoc();
+    throw;
+  }
 }
 
 // GDI keeps the face it found for a LOGFONT and may hand out the same
@@ -315,7 +381,7 @@ void GdiPrinter::EndDoc() {
 const GdiPrinter::RealisedFont& GdiPrinter::Font() {
   if (font_.handle) return font_;
   RequirePrinter();
-  HFONT handle = CreateFontWithQuality(quality_);
+  HFONT handle = CreateFontWithQuality(quality_, em_);
   if (!handle) DeviceFailure("CreateFontA");
   char face[LF_FACESIZE] = {};
   HGDIOBJ previous = SelectObject(dc_, handle);
@@ -323,7 +389,7 @@ const GdiPrinter::RealisedFont& GdiPrinter::Font() {
   if (!SameFace(face, face_) && FaceInstalled(face_)) {
     for (int q = 0; q < kQualityCount; ++q) {
       if (q == quality_) continue;
-      HFONT retry = CreateFontWithQuality(q);
+      HFONT retry = CreateFontWithQuality(q, em_);
       if (!retry) continue;
       SelectObject(dc_, retry);
       char retryFace[LF_FACESIZE] = {};
@@ -342,19 +408,60 @@ const GdiPrinter::RealisedFont& GdiPrinter::Font() {
   SelectObject(dc_, handle);
   TEXTMETRICA metrics{};
   GetTextMetricsA(dc_, &metrics);
-  SelectObject(dc_, previous);
   font_.handle = handle;
   font_.face = face;
-  font_.em = metrics.tmHeight - metrics.tmInternalLeading;
-  if (font_.em <= 0) font_.em = em_;
   font_.lineHeight = metrics.tmHeight;
+  font_.advance = Advances(handle, metrics.tmAveCharWidth);
+  SelectObject(dc_, previous);
   return font_;
 }
 
-HFONT GdiPrinter::CreateFontWithQuality(int quality) const {
-  return CreateFontA(-em_, 0, 0, 0, bold_ ? FW_BOLD : FW_NORMAL, italic_, underline_, FALSE,
+// The face's own advances in its design units, read from the face realised
+// at one pixel a unit, scaled to the em and rounded to whole pixels each.
+// Rounding the advance and not the glyphs' scale is what keeps a fixed-pitch
+// face at its pitch: the drawing follows these and not the driver's glyphs.
+// A face without outlines keeps the widths GDI gives at the size itself.
+std::vector<int32_t> GdiPrinter::Advances(HFONT realised, int32_t averageWidth) {
+  std::vector<int32_t> advance(256, 0);
+  INT widths[256] = {};
+  UINT unitsPerEm = 0;
+  if (UINT size = GetOutlineTextMetricsA(dc_, 0, nullptr); size >= sizeof(OUTLINETEXTMETRICA)) {
+    std::vector<char> buffer(size);
+    auto* outline = reinterpret_cast<OUTLINETEXTMETRICA*>(buffer.data());
+    if (GetOutlineTextMetricsA(dc_, size, outline)) unitsPerEm = outline->otmEMSquare;
+  }
+  HFONT design = unitsPerEm > 0 ? CreateFontWithQuality(quality_, static_cast<int32_t>(unitsPerEm))
+                                : nullptr;
+  if (design) {
+    SelectObject(dc_, design);
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(dc_, LF_FACESIZE, face);
+    const bool measured = SameFace(face, font_.face) && GetCharWidth32A(dc_, 0, 255, widths);
+    SelectObject(dc_, realised);
+    DeleteObject(design);
+    if (measured) {
+      for (int b = 0; b < 256; ++b) {
+        advance[static_cast<std::size_t>(b)] = static_cast<int32_t>(
+            std::llround(static_cast<double>(widths[b]) * em_ / unitsPerEm));
+      }
+      return advance;
+    }
+  }
+  const bool measured = GetCharWidth32A(dc_, 0, 255, widths);
+  for (int b = 0; b < 256; ++b) {
+    advance[static_cast<std::size_t>(b)] = measured ? widths[b] : averageWidth;
+  }
+  return advance;
+}
+
+HFONT GdiPrinter::CreateFontWithQuality(int quality, int32_t height) const {
+  return CreateFontA(-height, 0, 0, 0, bold_ ? FW_BOLD : FW_NORMAL, italic_, underline_, FALSE,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      kQualities[quality], DEFAULT_PITCH | FF_DONTCARE, face_.c_str());
+}
+
+int GdiPrinter::DeviceX(int64_t x) const {
+  return static_cast<int>(std::llround(static_cast<double>(x) * dpiX_ / dpi_));
 }
 
 void GdiPrinter::ReleaseFont() {

@@ -1,12 +1,18 @@
 #pragma once
 // The Windows default printer through GDI: one device context on the
 // default printer, a DEVMODE for paper size, orientation and bin, fonts
-// realised at the device's resolution and text drawn with TextOutA.
+// realised at the device's resolution and text drawn with ExtTextOutA.
+//
+// Every character advances a whole number of device pixels, the face's own
+// advance scaled to the size asked for, bold as regular: TextWidth says
+// exactly where the drawing puts the next character, whatever the driver
+// makes of the glyphs themselves (some scale them from a rounded height).
 //
 // A document starts with the first output and a page only with the first
 // text drawn on it, so a form chosen after a form feed but before the page's
 // first text still applies to that page (it reaches the device through
-// ResetDC before StartPage).
+// ResetDC before StartPage). A document whose drawing or ending fails is
+// aborted: nothing of it stays in an open job.
 
 #include <cstdint>
 #include <string>
@@ -54,6 +60,7 @@ class GdiPrinter : public Printer {
   void LineEnd() override;
   void NewPage() override;
   void EndDoc() override;
+  void AbortDoc() override;
 
   int Resolution() const { return dpi_; }
   bool HasOpenDocument() const { return inDocument_; }
@@ -67,15 +74,21 @@ class GdiPrinter : public Printer {
   struct RealisedFont {
     HFONT__* handle = nullptr;
     std::string face;
-    int32_t em = 0;
     int32_t lineHeight = 0;
+    // Each byte's advance in pixels of the vertical resolution.
+    std::vector<int32_t> advance;
   };
 
   void Open(const std::string& printerName);
   void RequirePrinter() const;
   const Paper* FindPaper(int16_t number) const;
   const RealisedFont& Font();
-  HFONT__* CreateFontWithQuality(int quality) const;
+  HFONT__* CreateFontWithQuality(int quality, int32_t height) const;
+  std::vector<int32_t> Advances(HFONT__* realised, int32_t averageWidth);
+  int64_t Width(std::string_view text);
+  int DeviceX(int64_t x) const;
+  template <typename Drawing>
+  void DrawingInDocument(Drawing drawing);
   void ReleaseFont();
   bool FaceInstalled(const std::string& face) const;
   void SetupChanged();
@@ -92,6 +105,8 @@ class GdiPrinter : public Printer {
   bool setupPending_ = false;
   std::vector<Paper> papers_;
   int dpi_ = 600;
+  // Horizontal resolution; positions are kept in pixels of dpi_.
+  int dpiX_ = 600;
 
   std::string face_ = "Arial";
   int32_t em_ = 0;
@@ -107,7 +122,8 @@ class GdiPrinter : public Printer {
   bool inDocument_ = false;
   bool inPage_ = false;
   int pagesEnded_ = 0;
-  // The position in device pixels from the printable area's top-left.
+  // The position from the printable area's top-left, in device pixels of
+  // the vertical resolution (also across, see DeviceX).
   int64_t x_ = 0, y_ = 0;
 };
 

@@ -294,7 +294,13 @@ LRESULT Win32StatusWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam
   switch (message) {
     case WM_TIMER:
       if (wParam == kClockTimer) {
+        // A tick may run a message loop of its own (a printer driver's
+        // dialog inside StartDocA does): the timer's messages it dispatches
+        // must not start a second tick amid the first.
+        if (inTick_) return 0;
+        inTick_ = true;
         desktop_.RunHandler([this] { events_.timClock_Timer(); });
+        inTick_ = false;
         return 0;
       }
       break;

@@ -118,6 +118,7 @@ class Win32StatusWindowView : public StatusWindowView {
   int dpi_ = 96;
   WindowState state_ = WindowState::kNormal;
   bool timerOn_ = false;
+  bool inTick_ = false;
 };
 
 }  // namespace rizarode
