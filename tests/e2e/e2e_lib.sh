@@ -15,8 +15,10 @@ E2E_HOST_DIR=""
 E2E_WORK=""
 E2E_HOME=""
 E2E_LOG=""
-# rizarode's arguments in e2e_run.
+# rizarode's arguments in e2e_run, and the program itself (the build's
+# unless a test names an installed one).
 E2E_ARGS=()
+E2E_PROGRAM="$E2E_BUILD/rizarode"
 
 e2e_cleanup() {
   # A host left running by a failed run: only the one started from this
@@ -88,7 +90,7 @@ e2e_run() {
       VELDRAK_DEMO_START_DELAY=0.5 VELDRAK_DEMO_WRITE_SECONDS=2.5 VELDRAK_DEMO_GAP=0.3 \
       VELDRAK_DEMO_END_DELAY=1.5 VELDRAK_DEMO_CONSUME_TIMEOUT=60 \
       VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE" \
-      timeout 180 "$E2E_BUILD/rizarode" "${E2E_ARGS[@]}" </dev/null
+      timeout 180 "$E2E_PROGRAM" "${E2E_ARGS[@]}" </dev/null
   ) >"$E2E_LOG" 2>&1
   E2E_STATUS=$?
   set -e
