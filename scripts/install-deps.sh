@@ -19,7 +19,7 @@ packages=(
   dosbox nasm
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest
   wine wine64
-  dpkg-dev fakeroot lintian nsis
+  dpkg-dev lintian nsis
 )
 
 missing=()

@@ -34,8 +34,18 @@ echo "installed in $(elapsed_ms "$t0") ms"
 for file in rizarode.exe VKCOUR.TTF VKCOURBD.TTF; do
   e2e_check "$file is in the host directory" [ -f "$E2E_HOST_DIR/$file" ]
 done
-for file in VKCOUR.TTF VKCOURBD.TTF; do
+# The face as the program's first start checks it: the files in the fonts
+# directory, registered under both keys (this Wine has both).
+reg_value() {
+  wine reg query "HKLM\\$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'
+}
+for entry in "VKCOUR.TTF|RUZeruzaz Ori Standaard (TrueType)" "VKCOURBD.TTF|RUZeruzaz Ori Vet (TrueType)"; do
+  file="${entry%%|*}" name="${entry#*|}"
   e2e_check "$file is in the Windows fonts directory" [ -f "$WINEPREFIX/drive_c/windows/Fonts/$file" ]
+  for key in 'SOFTWARE\Microsoft\Windows\CurrentVersion\Fonts' \
+    'SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts'; do
+    e2e_check "\"$name\" is $file under $key" [ "$(reg_value "$key" "$name")" = "$file" ]
+  done
 done
 
 # Target (LinkInfo's local base path) and working directory (StringData) of
