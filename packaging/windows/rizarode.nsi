@@ -6,7 +6,8 @@
 ; Built by scripts/package-windows.sh (the CMake target "installer"):
 ;   makensis -DBUILD_DIR=<Windows build directory> -DOUT_FILE=<setup.exe> rizarode.nsi
 ; BUILD_DIR holds rizarode.exe, VKCOUR.TTF, VKCOURBD.TTF and
-; generated/rizarode_version.nsh.
+; generated/rizarode_version.nsh. The tests add -DNOTICE_LOG=<file> to read
+; the notices that a silent install shows to no one.
 
 Unicode true
 ; The 32-bit stub does not start under a 64-bit-only Wine; rizarode.exe is a
@@ -91,6 +92,20 @@ LangString FontsNeedAdmin ${LANG_ENGLISH} "Only an administrator can install RIZ
 LangString ShortcutComment ${LANG_DUTCH} "VELDRAK starten en zijn afdrukken verzorgen"
 LangString ShortcutComment ${LANG_GERMAN} "VELDRAK starten und seine Ausdrucke drucken"
 LangString ShortcutComment ${LANG_ENGLISH} "Start VELDRAK and print what it prints"
+
+; A notice in the install's details, and in NOTICE_LOG (by its name) when the
+; tests ask for it.
+!macro Notice NAME
+  DetailPrint "$(${NAME})"
+  !ifdef NOTICE_LOG
+    Push $9
+    FileOpen $9 "${NOTICE_LOG}" a
+    FileSeek $9 0 END
+    FileWrite $9 "${NAME}$\r$\n"
+    FileClose $9
+    Pop $9
+  !endif
+!macroend
 
 ; ---------------------------------------------------------------------------
 ; The host application
@@ -235,9 +250,10 @@ Function .onInit
 FunctionEnd
 
 Section "RIZARODE"
-  IfFileExists "$INSTDIR\VELDRAK.EXE" +3
-  IfFileExists "$INSTDIR\VELDRAK.PIF" +2
-  DetailPrint "$(NoHost)"
+  ${IfNot} ${FileExists} "$INSTDIR\VELDRAK.EXE"
+  ${AndIfNot} ${FileExists} "$INSTDIR\VELDRAK.PIF"
+    !insertmacro Notice NoHost
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "${BUILD_DIR}/${PROGRAM}"
   File "${BUILD_DIR}/${FONT_REGULAR}"
@@ -249,7 +265,7 @@ Section "RIZARODE"
     !insertmacro InstallFont "${FONT_BOLD}" "${FONT_BOLD_NAME}"
     SendMessage ${HWND_BROADCAST} ${WM_FONTCHANGE} 0 0 /TIMEOUT=5000
   ${Else}
-    DetailPrint "$(FontsNeedAdmin)"
+    !insertmacro Notice FontsNeedAdmin
     MessageBox MB_OK|MB_ICONINFORMATION "$(FontsNeedAdmin)" /SD IDOK
   ${EndIf}
 
@@ -277,7 +293,7 @@ Section "RIZARODE"
   ${If} $0 == 1
     Call DosboxFound
     ${If} $0 == 0
-      DetailPrint "$(DosboxNeeded)"
+      !insertmacro Notice DosboxNeeded
       MessageBox MB_OK|MB_ICONINFORMATION "$(DosboxNeeded)" /SD IDOK
     ${EndIf}
   ${EndIf}

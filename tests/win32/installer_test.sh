@@ -127,4 +127,52 @@ wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\RIZAROD
 e2e_check "the Add/Remove Programs entry is gone" [ "$registered" = no ]
 e2e_check "the installed face stays for other programs" \
   [ -f "$WINEPREFIX/drive_c/windows/Fonts/VKCOUR.TTF" ]
+
+# What the installer says about the directory it is given, silently, from
+# a build of the same script that also writes its notices into a file: the
+# host application missing; DOSBox needed for a DOS host (told by contents,
+# as the program tells it) unless it is where the program looks for it.
+NOTICES="$E2E_HOME/notices.txt"
+makensis -V1 -DBUILD_DIR="$E2E_BUILD" -DOUT_FILE="$E2E_HOME/notices-setup.exe" \
+  -DNOTICE_LOG='C:\notices.txt' "$E2E_SRC/packaging/windows/rizarode.nsi"
+dos_mz() { printf 'MZ'; head -c 62 /dev/zero; printf '\xb4\x4c\xcd\x21'; }  # e_lfanew 0: "MZ"
+dos_com() { printf '\xb4\x4c\xcd\x21'; }
+win_ne() { printf 'MZ'; head -c 58 /dev/zero; printf '\x40\0\0\0NE'; head -c 30 /dev/zero; }
+win_pe() { cat "$E2E_BUILD/demo-run/VELDRAK.EXE"; }
+# The App Paths entry as a 32-bit DOSBox installer writes it (this Wine
+# shows the key in both views).
+DOSBOX_APP_PATH='HKLM\SOFTWARE\WOW6432Node\Microsoft\Windows\CurrentVersion\App Paths\DOSBox.exe'
+PROGRAM_FILES_DOSBOX="$WINEPREFIX/drive_c/Program Files/DOSBox-0.74-3"
+# case | VELDRAK.EXE | VELDRAK.PIF | where DOSBox is | expected notices
+while IFS='|' read -r case exe pif dosbox expected; do
+  dir="$WINEPREFIX/drive_c/CASE$case"
+  mkdir -p "$dir"
+  [ -z "$exe" ] || "$exe" >"$dir/VELDRAK.EXE"
+  [ -z "$pif" ] || : >"$dir/VELDRAK.PIF"
+  env=()
+  case "$dosbox" in
+    env) env=(RIZARODE_DOSBOX='C:\DOSBox\dosbox.exe') ;;
+    apppath) wine reg add "$DOSBOX_APP_PATH" /ve /d "C:\CASE$case\VELDRAK.EXE" /f >/dev/null 2>&1 ;;
+    programfiles) mkdir -p "$PROGRAM_FILES_DOSBOX" && : >"$PROGRAM_FILES_DOSBOX/DOSBox.exe" ;;
+  esac
+  rm -f "$WINEPREFIX/drive_c/notices.txt"
+  env "${env[@]}" wine "$E2E_HOME/notices-setup.exe" /S "/D=C:\CASE$case" >/dev/null 2>&1
+  said=""
+  [ ! -f "$WINEPREFIX/drive_c/notices.txt" ] ||
+    said="$(tr -d '\r' <"$WINEPREFIX/drive_c/notices.txt" | paste -sd' ')"
+  e2e_check "case $case (${exe:-no exe}, ${pif:-no pif}, DOSBox: ${dosbox:-none}): notices \"$expected\"" \
+    [ "$said" = "$expected" ]
+  wine reg delete "$DOSBOX_APP_PATH" /f >/dev/null 2>&1 || true
+  rm -rf "$PROGRAM_FILES_DOSBOX"
+done <<'TABLE'
+1||||NoHost
+2|dos_mz|||DosboxNeeded
+3|dos_com|||DosboxNeeded
+4||pif||DosboxNeeded
+5|win_ne|||
+6|win_pe|||
+7|dos_mz||env|
+8|dos_mz||apppath|
+9|dos_mz||programfiles|
+TABLE
 e2e_finish
