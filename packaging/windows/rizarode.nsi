@@ -19,7 +19,6 @@ SetCompressor /SOLID lzma
 !include MUI2.nsh
 !include LogicLib.nsh
 !include WinMessages.nsh
-!include x64.nsh
 
 !define PRODUCT "RIZARODE"
 !define PROGRAM "rizarode.exe"
@@ -111,7 +110,7 @@ LangString ShortcutComment ${LANG_ENGLISH} "Start VELDRAK and print what it prin
 ; The host application
 
 ; The directory page asks before it goes on with a directory that does not
-; hold the host application; a silent install only says so in its log.
+; hold the host application; a silent install only says so in its details.
 Function CheckHostDirectory
   IfFileExists "$INSTDIR\VELDRAK.EXE" found
   IfFileExists "$INSTDIR\VELDRAK.PIF" found
@@ -303,8 +302,9 @@ SectionEnd
 ; The uninstaller removes what the installer put into the host directory,
 ; the shortcuts and its registration. The host application's files and the
 ; print jobs (in the work directory) are not the installer's. Nor is the face
-; in the Windows fonts directory: other programs and documents may use it
-; once it is installed, and the program installs it again at its next start.
+; in the Windows fonts directory with its registration: once installed, other
+; programs and their documents may use it, as after the program's own first
+; start, which leaves it there too.
 
 Function un.onInit
   SetRegView 64
