@@ -32,8 +32,9 @@ bash "$E2E_SRC/scripts/package-deb.sh" "$OUT" "$E2E_BUILD" >"$OUT/build.log" 2>&
   exit 1
 }
 DEB="$(echo "$OUT"/rizarode_*_amd64.deb)"
-e2e_check "the package is named after the program's version" \
-  [ "$(basename "$DEB")" = "rizarode_$(dpkg-deb -f "$DEB" Version)_amd64.deb" ]
+VERSION="$(sed -n 's/^project(rizarode VERSION \([0-9.]*\).*/\1/p' "$E2E_SRC/CMakeLists.txt")"
+e2e_check "the package is rizarode_${VERSION}_amd64.deb, of version $VERSION" \
+  [ -f "$OUT/rizarode_${VERSION}_amd64.deb" -a "$(dpkg-deb -f "$DEB" Version)" = "$VERSION" ]
 # Lintian's informational tags (fonts in a program's package, Dutch and
 # German words in the binary) are no fault.
 lintian_status=0

@@ -110,6 +110,10 @@ done
 uninstall="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\RIZARODE' \
   /v UninstallString 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *"\(.*\)"$/\1/p')"
 e2e_check "the uninstaller is registered (\"$uninstall\")" [ "$uninstall" = 'C:\VELDRAK\rizarode-uninstall.exe' ]
+VERSION="$(sed -n 's/^project(rizarode VERSION \([0-9.]*\).*/\1/p' "$E2E_SRC/CMakeLists.txt")"
+e2e_check "the installer and its entry carry the program's version $VERSION" \
+  [ "$(basename "$INSTALLER")" = "RIZARODE-$VERSION-setup.exe" -a \
+  "$(reg_value 'Software\Microsoft\Windows\CurrentVersion\Uninstall\RIZARODE' DisplayVersion)" = "$VERSION" ]
 t0=$(date +%s%N)
 wine "$uninstall" /S
 for _ in $(seq 1 120); do
