@@ -23,3 +23,21 @@ add_subdirectory(fonts)
 if(EXISTS ${CMAKE_SOURCE_DIR}/demo/win32/CMakeLists.txt)
   add_subdirectory(demo/win32)
 endif()
+
+# The installer (scripts/package-windows.sh): made with Debian's makensis
+# when it is there, not part of the default build.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/rizarode_version.nsh
+  CONTENT "!define RIZARODE_VERSION \"@PROJECT_VERSION@\"\n" @ONLY)
+find_program(RIZARODE_MAKENSIS makensis)
+if(RIZARODE_MAKENSIS)
+  set(RIZARODE_INSTALLER ${CMAKE_BINARY_DIR}/RIZARODE-${PROJECT_VERSION}-setup.exe)
+  set(script ${CMAKE_SOURCE_DIR}/packaging/windows/rizarode.nsi)
+  add_custom_command(OUTPUT ${RIZARODE_INSTALLER}
+    COMMAND ${RIZARODE_MAKENSIS} -V2 -DBUILD_DIR=${CMAKE_BINARY_DIR}
+      -DOUT_FILE=${RIZARODE_INSTALLER} ${script}
+    DEPENDS ${script} rizarode ${CMAKE_BINARY_DIR}/generated/rizarode_version.nsh
+    COMMENT "Making the installer RIZARODE-${PROJECT_VERSION}-setup.exe"
+    VERBATIM)
+  add_custom_target(installer DEPENDS ${RIZARODE_INSTALLER})
+  add_dependencies(installer private_fonts)
+endif()

@@ -19,6 +19,7 @@ packages=(
   dosbox nasm
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest dpkg-dev
   wine wine64
+  dpkg-dev lintian nsis
 )
 
 missing=()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows program and runs its tests under Wine, in a Wine prefix
+# Builds the Windows program and its installer and runs their tests under Wine, in a Wine prefix
 # of their own that is made fresh for this run and removed afterwards.
 # Usage: scripts/test-windows.sh [BUILD_DIR] [extra cmake args]
 set -euo pipefail
@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 build="${1:-build-windows}"
 shift || true
 bash scripts/build-windows.sh "$build" -DRIZARODE_WARNINGS_AS_ERRORS=ON "$@"
+# The installer, which tests/win32/installer_test.sh installs and removes.
+cmake --build "$build" --target installer
 . scripts/services.sh
 
 prefix_parent="$(mktemp -d /tmp/rizarode-wine-XXXXXX)"

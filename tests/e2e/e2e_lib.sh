@@ -15,8 +15,10 @@ E2E_HOST_DIR=""
 E2E_WORK=""
 E2E_HOME=""
 E2E_LOG=""
-# rizarode's arguments in e2e_run.
+# rizarode's arguments in e2e_run, and the program itself (the build's
+# unless a test names an installed one).
 E2E_ARGS=()
+E2E_PROGRAM="$E2E_BUILD/rizarode"
 
 e2e_cleanup() {
   # A host left running by a failed run: only the one started from this
@@ -88,7 +90,7 @@ e2e_run() {
       VELDRAK_DEMO_START_DELAY=0.5 VELDRAK_DEMO_WRITE_SECONDS=2.5 VELDRAK_DEMO_GAP=0.3 \
       VELDRAK_DEMO_END_DELAY=1.5 VELDRAK_DEMO_CONSUME_TIMEOUT=60 \
       VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE" \
-      timeout 180 "$E2E_BUILD/rizarode" "${E2E_ARGS[@]}" </dev/null
+      timeout 180 "$E2E_PROGRAM" "${E2E_ARGS[@]}" </dev/null
   ) >"$E2E_LOG" 2>&1
   E2E_STATUS=$?
   set -e
@@ -218,4 +220,47 @@ cups_pdf_dir() {
   home="$(getent passwd "$(id -un)" | cut -d: -f6)"
   out="${out:-\${HOME\}/PDF}"
   echo "${out//\$\{HOME\}/$home}"
+}
+
+# The tests under Wine. Wine's windows need an X display; the window walk
+# sees only the windows of the run's own prefix, so a shared display will do.
+# Without one the test starts again under xvfb-run: call with the test's
+# arguments.
+e2e_wine_require_display() {
+  command -v wine >/dev/null || { echo "wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+  if [ -z "${RIZARODE_E2E_OWN_DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then
+    command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
+    RIZARODE_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+      bash "$0" "$@"
+  fi
+}
+
+# A fresh Wine prefix in a home of the run's own (whose XDG_DATA_HOME is
+# empty, since Wine also sees fontconfig's fonts), ended and removed with
+# the run.
+e2e_wine_prefix() {
+  E2E_HOME="$(mktemp -d /tmp/rzwhome.XXXXXX)"
+  export WINEPREFIX="$E2E_HOME/prefix" WINEDEBUG=-all HOME="$E2E_HOME" XDG_DATA_HOME="$E2E_HOME/share"
+  # No Mono or Gecko installers, no menu entries in the desktop's menus.
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
+  trap e2e_wine_cleanup EXIT
+  local t0
+  t0=$(date +%s%N)
+  wineboot -i >/dev/null 2>&1
+  echo "fresh prefix made in $((($(date +%s%N) - t0) / 1000000)) ms"
+}
+
+e2e_wine_cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  e2e_cleanup
+}
+
+# Waits until the scheduler, which prints on its own time, has put COUNT of
+# this run's PDF files into DIR (a minute at most).
+e2e_wait_for_own_pdfs() {
+  local dir="$1" count="$2"
+  for _ in $(seq 1 120); do
+    [ "$(e2e_own_pdfs "$dir" | wc -l)" -ge "$count" ] && return 0
+    sleep 0.5
+  done
 }

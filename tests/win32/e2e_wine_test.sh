@@ -8,14 +8,7 @@
 # checked as the PDF files it writes; the program ends by itself with 0.
 . "$(dirname "$0")/../e2e/e2e_lib.sh"
 
-command -v wine >/dev/null || { echo "wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
-# Wine's windows need an X display; the window walk sees only the windows of
-# this run's own prefix, so a shared display will do.
-if [ -z "${RIZARODE_E2E_OWN_DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then
-  command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
-  RIZARODE_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    bash "$0" "$@"
-fi
+e2e_wine_require_display "$@"
 
 # The scheduler and its queue, as scripts/services.sh sets them up; Wine's
 # default printer is the CUPS default destination.
@@ -27,20 +20,9 @@ PDF_DIR="$(cups_pdf_dir)"
   exit 1
 }
 E2E_HOST_DIR="$(mktemp -d /tmp/rzwh.XXXXXX)"
-E2E_HOME="$(mktemp -d /tmp/rzwhome.XXXXXX)"
 E2E_LOG="$E2E_HOST_DIR.log"
 cp -r "$E2E_BUILD/demo-run/." "$E2E_HOST_DIR/"
-export WINEPREFIX="$E2E_HOME/prefix" WINEDEBUG=-all HOME="$E2E_HOME" XDG_DATA_HOME="$E2E_HOME/share"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"  # no Mono or Gecko installers
-wine_cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  e2e_cleanup
-}
-trap wine_cleanup EXIT
-
-t0=$(date +%s%N)
-wineboot -i >/dev/null 2>&1
-echo "fresh prefix made in $((($(date +%s%N) - t0) / 1000000)) ms"
+e2e_wine_prefix
 FONTS_DIR="$WINEPREFIX/drive_c/windows/Fonts"
 e2e_check "the fresh prefix lacks the private face" \
   [ -z "$(find "$FONTS_DIR" -maxdepth 1 -iname 'VKCOUR*.TTF' -print -quit)" ]
@@ -71,11 +53,7 @@ if [ -n "$WORK_DIR" ]; then
     [ -z "$(find "$WORK_DIR" -maxdepth 1 -name 'VK*.TMP' -print -quit)" ]
 fi
 
-# The scheduler prints on its own time: wait until both jobs have come out.
-for _ in $(seq 1 120); do
-  [ "$(e2e_own_pdfs "$PDF_DIR" | wc -l)" -ge 2 ] && break
-  sleep 0.5
-done
+e2e_wait_for_own_pdfs "$PDF_DIR" 2
 mapfile -t pdfs < <(e2e_own_pdfs "$PDF_DIR")
 e2e_check "two PDF files were printed (found ${#pdfs[@]} in $PDF_DIR)" [ "${#pdfs[@]}" -eq 2 ]
 report="" sheet=""
