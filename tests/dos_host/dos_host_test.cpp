@@ -171,5 +171,16 @@ TEST(DosStartTest, APifsProgramIsFoundInTheHostDirectoryOrTheStartFails) {
   }
 }
 
+TEST(DosStartTest, TextTheDosShellWouldActOnIsRefused) {
+  TempDir dir;
+  const std::string program = dir.Write("VELDRAK.EXE", MzWith(""));
+  for (const char* argument : {"/A>OUT.TXT", "/A<IN.TXT", "/A|MORE", "/P=%PATH%"}) {
+    std::string failure;
+    EXPECT_FALSE(ComposeDosStart(program, {"VELDRAK.EXE", "/TEMP=" + dir.path(), argument}, failure))
+        << argument;
+    EXPECT_NE(failure.find("command shell would act on"), std::string::npos) << failure;
+  }
+}
+
 }  // namespace
 }  // namespace rizarode

@@ -3,8 +3,9 @@
 # started by rizarode from a host directory whose path holds a blank:
 # without a display (SDL's dummy drivers, the user's processes as windows)
 # and on an X display; described by PIFs; and with DOSBox missing or ending
-# at once, or a PIF naming a program that is not there, which must be a
-# failed start, never a silent success.
+# at once, a PIF naming a program that is not there, or arguments that the
+# DOS shell would act on, which must be a failed start, never a silent
+# success.
 . "$(dirname "$0")/e2e_lib.sh"
 
 DOS_HOST="$E2E_BUILD/dos/DOSHOST.EXE"
@@ -134,6 +135,18 @@ PY
       [ -z "$(find "$E2E_WORK" -maxdepth 1 -name 'RZ*' -print -quit)" ]
   fi
   rm -rf "$E2E_HOST_DIR/VELDRAK.PIF" "$E2E_HOST_DIR/PROG"
+done
+
+# Arguments that DOSBox's shell would act on: a redirection would create a
+# file in the host's directory, a variable would be put in.
+for argument in '/A>OUT.TXT' '/P=%PATH%'; do
+  find "$E2E_HOST_DIR" -iname 'OUT.TXT' -delete
+  dos_run -u DISPLAY -u WAYLAND_DISPLAY -- "$argument"
+  e2e_check "argument $argument: exit code 7" [ "$E2E_STATUS" -eq 7 ]
+  e2e_check "argument $argument: the message says why" \
+    grep -q "DOSBox's command shell would act on" "$E2E_LOG"
+  e2e_check "argument $argument: no file was made in the host directory" \
+    [ -z "$(find "$E2E_HOST_DIR" -iname 'OUT.TXT' -print -quit)" ]
 done
 
 # DOSBox missing, and a DOSBox that says it cannot start and ends at once
