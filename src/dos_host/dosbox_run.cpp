@@ -52,9 +52,12 @@ std::string DosArguments(const std::vector<std::string>& words) {
   for (std::size_t i = 1; i < words.size(); ++i) {
     std::string word = words[i];
     if (IsTempOption(word)) word = word.substr(0, 6) + kDosWorkDirectory;
-    if (!arguments.empty()) arguments += ' ';
+    if (i > 1) arguments += ' ';
     arguments += word;
   }
+  // The shell trims the line it runs, so blanks at the end never arrive;
+  // counted against DOS's limit, they would refuse a tail that fits.
+  arguments.erase(arguments.find_last_not_of(' ') + 1);
   return arguments;
 }
 

@@ -141,7 +141,7 @@ TEST(DosStartTest, APifsProgramIsFoundInTheHostDirectoryOrTheStartFails) {
   dir.Write("Veldrak.Exe", MzWith(""));
   dir.Write("PROG/DOSHOST.EXE", MzWith(""));
   const std::vector<std::string> words = {"VELDRAK.PIF", "/WIN=VK00A0FF.TMP", "/TEMP=" + dir.path(),
-                                          "/X"};
+                                          "/X", ""};
   struct Case {
     const char* program;
     const char* directory;
