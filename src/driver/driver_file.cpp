@@ -76,6 +76,11 @@ std::string NewFilePath(const ModuleState& state, const std::string& path) {
   return path + "." + (own.empty() ? std::string("NEW") : own);
 }
 
+std::string WhyNot(FileSystem& files) {
+  std::string why = files.LastFailure();
+  return why.empty() ? "the system gave no reason" : why;
+}
+
 // Written under a name of its own and put in place whole, and only when it
 // lists forms and fonts: the host application and other runs that read the
 // driver file meanwhile see the old file or the new one, never a part, and
@@ -86,8 +91,7 @@ void WriteNewDriverFile(Program& program, const std::string& path,
   const std::string newPath = NewFilePath(program.state, path);
   int16_t fileNumber = program.files.OpenFileByMode(newPath, "O", "W", "RW", 0);
   if (fileNumber == 0) {
-    program.state.driverFileFailure = files.LastFailure();
-    if (program.state.driverFileFailure.empty()) program.state.driverFileFailure = "the system gave no reason";
+    program.state.driverFileFailure = WhyNot(files);
     return;
   }
   DriverWriter writer(program.files, fileNumber);
@@ -100,17 +104,20 @@ void WriteNewDriverFile(Program& program, const std::string& path,
   int16_t forms = RunFormPhase(program, writer);
   int16_t fonts = RunFontPhase(program, writer);
   Restore(printer, before);
-  // A file that did not reach the disk whole must not be handed to the host
-  // application as if it had.
-  if (!writer.Close()) {
-    program.state.driverFileFailure = "not all of it could be written (is the disk full?)";
-  } else if (forms != 0 && fonts != 0 && !files.ReplaceFile(newPath, path)) {
-    program.state.driverFileFailure = files.LastFailure();
-  } else if (forms != 0 && fonts != 0) {
+  const bool whole = writer.Close();
+  const bool usable = forms != 0 && fonts != 0;
+  if (whole && usable && files.ReplaceFile(newPath, path)) {
     program.state.driverFileWritten = true;
     formsCount = forms;
     fontsCount = fonts;
     return;
+  }
+  // A file that did not reach the disk whole must not be handed to the host
+  // application as if it had.
+  if (!whole) {
+    program.state.driverFileFailure = "not all of it could be written (is the disk full?)";
+  } else if (usable) {
+    program.state.driverFileFailure = WhyNot(files);
   }
   files.DeleteFile(newPath);
 }

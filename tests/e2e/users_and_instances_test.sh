@@ -59,6 +59,7 @@ run_as() {
   (
     cd "$E2E_HOST_DIR"
     exec "${as[@]}" env -i PATH="$PATH" "${display[@]}" \
+      ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
       HOME="$home" RIZARODE_REGISTRY_ROOT="$home/registry" \
       XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache" \
       XDG_CONFIG_HOME="$home/.config" CUPS_SERVER=/nonexistent/rizarode-e2e.sock \
