@@ -21,7 +21,8 @@ while [ ! -e stop ] && [ ! -e write ]; do sleep 0.1; done
 [ -e write ] || exit 0
 printf '#JOBstart#\r\nWritten after Ctrl-C\r\n#form#\r\n#JOBend#\r\n' >"$dir$job"
 i=0
-while [ -e "$dir$job" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
+while [ -e "$dir$job" ] && [ $i -lt 150 ]; do sleep 0.1; i=$((i + 1)); done
+[ -e "$dir$job" ] || touch taken
 HOST
 chmod +x "$E2E_HOST_DIR/VELDRAK.EXE"
 
@@ -68,14 +69,16 @@ print("host after Ctrl-C:", "running" if alive else "ended")
 # The refusal is not answered: the host writes a job meanwhile, and ends
 # once the job is taken.
 open(os.path.join(host_dir, "write"), "w").close()
-read_for(30, lambda: not os.path.exists("/proc/%d" % host))
+read_for(20, lambda: os.path.exists(os.path.join(host_dir, "taken")))
+print("job taken while the refusal waited:",
+      "yes" if os.path.exists(os.path.join(host_dir, "taken")) else "no")
 ended = []
 def has_ended():
     if not ended:
         done, status = os.waitpid(pid, os.WNOHANG)
         if done: ended.append(status)
     return bool(ended)
-read_for(30, has_ended)
+read_for(20, has_ended)
 print(seen.decode("utf-8", "replace"))
 print("rizarode exit code:", os.waitstatus_to_exitcode(ended[0]) if has_ended() else "still running")
 PY
@@ -85,6 +88,8 @@ e2e_check "the check itself ran" [ "$status" -eq 0 ]
 e2e_check "the close request was refused with the message" grep -q "Press Enter" "$E2E_LOG"
 e2e_check "the host did not receive the interrupt" grep -q "host after Ctrl-C: running" "$E2E_LOG"
 e2e_check "rizarode ended with its host, exit code 0" grep -q "rizarode exit code: 0" "$E2E_LOG"
+e2e_check "the job written meanwhile was taken" \
+  grep -q "job taken while the refusal waited: yes" "$E2E_LOG"
 printed_after_ctrl_c() {
   local f
   for f in "$E2E_HOME"/PDF/*.pdf; do
