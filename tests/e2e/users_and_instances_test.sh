@@ -132,8 +132,9 @@ fi
 # --- Two runs in one host and one work directory ---------------------------
 # Run A's host opens its window late (a wrapper that starts the demo program
 # as its child once run B's host is there): meanwhile the only new windows
-# are run B's. Each run must keep to its own host's window, and print its
-# own two jobs.
+# are run B's. It also takes its time between its jobs, so it outlives run
+# B's host with a job still to write. Each run must keep to its own host's
+# window, and print its own two jobs.
 mv "$E2E_HOST_DIR/VELDRAK.EXE" "$E2E_HOST_DIR/VELDRAK.BIN"
 cat >"$E2E_HOST_DIR/VELDRAK.EXE" <<'HOST'
 #!/bin/sh
@@ -152,7 +153,7 @@ WORK="${E2E_WORK%/}"
 HOME_A="$(new_home)"
 HOME_B="$(new_home)"
 OTHER_HOME="$OTHER_HOME $HOME_A $HOME_B"
-run_as "" "$HOME_A" "$E2E_LOG.a" RUN=A VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE-A" \
+run_as "" "$HOME_A" "$E2E_LOG.a" RUN=A VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE-A" VELDRAK_DEMO_GAP=5 \
   -- "/TEMP=$WORK" &
 run_a=$!
 for _ in $(seq 1 300); do [ -e "$E2E_HOST_DIR/a-launched" ] && break; sleep 0.1; done
