@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -54,6 +55,11 @@ std::unique_ptr<HostWindow> HostWindow::Open(const std::string& title) {
                     XInternAtom(d, "UTF8_STRING", False), 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(title.data()),
                     static_cast<int>(title.size()));
+    // As toolkits do: the process behind the window, which tells this host's
+    // window from another copy's.
+    unsigned long pid = static_cast<unsigned long>(::getpid());
+    XChangeProperty(d, x->window, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
     XClassHint hint{const_cast<char*>("veldrak"), const_cast<char*>("Veldrak")};
     XSetClassHint(d, x->window, &hint);
     x->deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);

@@ -66,10 +66,34 @@ void Restore(Printer& printer, const PrinterSetup& setup) {
   if (setup.size > 0) IgnoringFailure([&] { printer.SetFontSize(setup.size); });
 }
 
+// The name under which this run writes a new driver file before it puts it
+// in place: its own, after its print file, so that two runs never write
+// into one file.
+std::string NewFilePath(const ModuleState& state, const std::string& path) {
+  const std::string& printFile = state.printFilePath;
+  std::string own = printFile.substr(printFile.find_last_of("/\\") + 1);
+  own = own.substr(0, own.find('.'));
+  return path + "." + (own.empty() ? std::string("NEW") : own);
+}
+
+std::string WhyNot(FileSystem& files) {
+  std::string why = files.LastFailure();
+  return why.empty() ? "the system gave no reason" : why;
+}
+
+// Written under a name of its own and put in place whole, and only when it
+// lists forms and fonts: the host application and other runs that read the
+// driver file meanwhile see the old file or the new one, never a part, and
+// a file that start-up refuses never replaces one that others may use.
 void WriteNewDriverFile(Program& program, const std::string& path,
                         int16_t& formsCount, int16_t& fontsCount) {
-  int16_t fileNumber = program.files.OpenFileByMode(path, "O", "W", "RW", 0);
-  if (fileNumber == 0) return;
+  FileSystem& files = program.platform.files;
+  const std::string newPath = NewFilePath(program.state, path);
+  int16_t fileNumber = program.files.OpenFileByMode(newPath, "O", "W", "RW", 0);
+  if (fileNumber == 0) {
+    program.state.driverFileFailure = WhyNot(files);
+    return;
+  }
   DriverWriter writer(program.files, fileNumber);
   ShowStatus(program, "Starting driver generation.", "", 0);
   Printer& printer = program.platform.printer;
@@ -80,11 +104,22 @@ void WriteNewDriverFile(Program& program, const std::string& path,
   int16_t forms = RunFormPhase(program, writer);
   int16_t fonts = RunFontPhase(program, writer);
   Restore(printer, before);
+  const bool whole = writer.Close();
+  const bool usable = forms != 0 && fonts != 0;
+  if (whole && usable && files.ReplaceFile(newPath, path)) {
+    program.state.driverFileWritten = true;
+    formsCount = forms;
+    fontsCount = fonts;
+    return;
+  }
   // A file that did not reach the disk whole must not be handed to the host
-  // application as if it had: start-up refuses it and deletes it.
-  if (!writer.Close()) return;
-  formsCount = forms;
-  fontsCount = fonts;
+  // application as if it had.
+  if (!whole) {
+    program.state.driverFileFailure = "not all of it could be written (is the disk full?)";
+  } else if (usable) {
+    program.state.driverFileFailure = WhyNot(files);
+  }
+  files.DeleteFile(newPath);
 }
 
 }  // namespace

@@ -73,6 +73,13 @@ class FileSystem {
   // Gives a file a new name in the same directory. Never replaces a file
   // that has the new name already; a symbolic link is moved as the link.
   virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+  // Puts the file from at the name to in one step, replacing what is there
+  // (a symbolic link as the link): a reader of to sees the old file or the
+  // new one, never a part of either.
+  virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+  // Why the last Open or ReplaceFile that failed did, in words for the user
+  // (8-bit text); empty when the system did not say.
+  virtual std::string LastFailure() const { return {}; }
   // Copies a file; on failure says why in error.
   virtual bool CopyFile(const std::string& from, const std::string& to,
                         std::string& error) = 0;
@@ -89,6 +96,14 @@ class FileSystem {
   virtual char Separator() const = 0;
   virtual std::vector<std::string> TemporaryDirectories() = 0;
   virtual std::string RootDirectory() const = 0;
+
+  // A directory that other users may write in too is no place for one
+  // user's files, which the others could read, replace or block. For such a
+  // directory, the user's own directory inside it, made when missing, and
+  // only when it is a directory (not a link) that the user owns and nobody
+  // else may enter; empty when that cannot be had. Any other directory comes
+  // back as it was given.
+  virtual std::string OwnDirectoryIn(const std::string& directory) = 0;
 };
 
 }  // namespace rizarode

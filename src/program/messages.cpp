@@ -136,6 +136,19 @@ std::string DriverLinkMessage(const std::string& code, const std::string& path) 
          " is a symbolic link.\r\rRemove the link and start again.\r";
 }
 
+std::string DriverWriteFailureMessage(const std::string& code, const std::string& path,
+                                      const std::string& cause) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "Het driverbestand " + path + " kan niet worden geschreven:\r" + cause + "\r";
+    case Language::kGerman:
+      return "Die Treiberdatei " + path + " kann nicht geschrieben werden:\r" + cause + "\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "The driver file " + path + " cannot be written:\r" + cause + "\r";
+}
+
 std::string SavedJobMessage(const std::string& code, const std::string& note) {
   switch (MessageLanguage1(code)) {
     case Language::kDutch:

@@ -25,6 +25,9 @@ std::string DriverRefusalReport(const std::string& code);
 // The driver file's name is a symbolic link, which the program does not
 // write through.
 std::string DriverLinkMessage(const std::string& code, const std::string& path);
+// The driver file cannot be written: its path and why, as the system says.
+std::string DriverWriteFailureMessage(const std::string& code, const std::string& path,
+                                      const std::string& cause);
 std::string StartFailureMessage(const std::string& code);
 // Close refusal of the status window; nothing before the language is known.
 std::optional<std::string> CloseRefusalMessage(const std::string& code);

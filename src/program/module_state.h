@@ -52,6 +52,12 @@ struct ModuleState {
   std::string languageCode;
   std::string fontFaceName;
   std::string printFilePath;
+  // This run put the driver file in place; only then may it take it away
+  // again, as another run's host may be reading a file that was there.
+  bool driverFileWritten = false;
+  // Why a new driver file could not be written (8-bit text); empty when it
+  // could, or none was needed.
+  std::string driverFileFailure;
   WindowHandle hostWindow = 0;
   WindowSnapshot windowsBefore;
   WindowSnapshot windowsAfter;

@@ -32,7 +32,10 @@ std::string HostFileName(Program& program) {
   if (!reason.empty()) message += "\r" + reason;
   program.platform.desktop.MessageBox(message, kMbOk + kMbIconCritical,
                                       program.platform.info.ExecutableName());
-  program.platform.files.DeleteFile(program.state.DriverFilePath());
+  // A file that another run put there may be in use by that run's host.
+  if (program.state.driverFileWritten) {
+    program.platform.files.DeleteFile(program.state.DriverFilePath());
+  }
   EndProgram(ExitCode::kHostNotStarted);
 }
 

@@ -52,10 +52,19 @@ void WriteDriverFileOrEnd(Program& program) {
   int16_t fontsCount = 0;
   GenerateDriverFile(program, formsCount, fontsCount);
   if (formsCount != 0 && fontsCount != 0) return;
-  program.platform.desktop.MessageBox(
-      DriverRefusalReport(program.state.languageCode), kMbOk,
-      program.platform.info.ExecutableName());
-  program.platform.files.DeleteFile(program.state.DriverFilePath());
+  ProgramInfo& info = program.platform.info;
+  if (!program.state.driverFileFailure.empty()) {
+    // Not the printer's fault, nor the font's: the message says what it is.
+    program.platform.desktop.MessageBox(
+        DriverWriteFailureMessage(program.state.languageCode, info.ProgramText(path),
+                                  program.state.driverFileFailure),
+        kMbOk + kMbIconCritical, info.ExecutableName());
+    EndProgram(ExitCode::kDriverRefused);
+  }
+  program.platform.desktop.MessageBox(DriverRefusalReport(program.state.languageCode), kMbOk,
+                                      info.ExecutableName());
+  // A file that another run put there may be in use by that run's host.
+  if (program.state.driverFileWritten) program.platform.files.DeleteFile(path);
   EndProgram(ExitCode::kDriverRefused);
 }
 

@@ -43,6 +43,17 @@ std::vector<std::string> Candidates(FileSystem& files) {
   return candidates;
 }
 
+// A directory that all users share stands for the user's own directory
+// inside it: there one user's driver file would stand in another's way, and
+// print files would lie open to others. The user's directory is held to the
+// same length limit.
+std::string OwnCandidate(FileSystem& files, const std::string& candidate) {
+  std::string own = files.OwnDirectoryIn(candidate);
+  if (own.empty() || own == candidate) return own;
+  if (!EndsWithSeparator(files, own)) own += files.Separator();
+  return own.size() > kLongestCandidate ? std::string() : own;
+}
+
 // The first candidate in which the probe file can be made, as it was given
 // (with a closing separator); empty when none can.
 std::string FirstUsableCandidate(Program& program) {
@@ -51,6 +62,8 @@ std::string FirstUsableCandidate(Program& program) {
     if (candidate.empty()) continue;
     if (!EndsWithSeparator(files, candidate)) candidate += files.Separator();
     if (candidate.size() > kLongestCandidate) continue;
+    candidate = OwnCandidate(files, candidate);
+    if (candidate.empty()) continue;
     if (ProbeFilePath(program, candidate + kProbeFileName)) return candidate;
   }
   return {};
@@ -162,7 +175,9 @@ bool ProbeFilePath(Program& program, const std::string& path) {
   // or behind when it can be helped.
   bool written = program.files.Put(number, 1, kProductName);
   bool closed = program.files.Close(number);
-  bool deleted = files.DeleteFile(path);
+  // Another run that probes the same directory at the same moment may have
+  // deleted the file first: it is gone all the same.
+  bool deleted = files.DeleteFile(path) || !files.FileExists(path);
   return written && closed && deleted;
 }
 

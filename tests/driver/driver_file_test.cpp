@@ -103,17 +103,27 @@ TEST(DriverFileTest, GenerationGivesThePrinterBackItsPaperOrientationAndFont) {
   EXPECT_EQ(printer.FontSize(), 12.0f);
 }
 
-TEST(DriverFileTest, APrinterThatRefusesEverythingGetsHeaderAndFieldBlocksOnly) {
+// A file without forms or fonts is refused by start-up: it never takes the
+// place of the file there, which another run's host may be reading, and
+// leaves nothing behind.
+TEST(DriverFileTest, AFileThatListsNoFormOrFontNeverReplacesTheOneThere) {
   DriverFixture f;
   f.t.printer.papers.clear();
   f.t.printer.faces = {"Arial"};
+  const std::string old = "01 2.9 : Windows printer (Test Printer)\r\n";
+  f.dir.Write("RIZARODE.TMP", old);
   auto counts = f.Generate();
   EXPECT_EQ(counts.forms, 0);
   EXPECT_EQ(counts.fonts, 0);
-  std::vector<std::string> expected = DriverFixture::SplitCrLf(ExpectedFile("expected_idealized.txt"));
-  expected.resize(kFixedLines);
-  EXPECT_EQ(f.Lines(), expected);
-  EXPECT_EQ(f.Lines().back(), "52 : ");
+  EXPECT_EQ(f.File(), old);
+  EXPECT_FALSE(f.program->state.driverFileWritten);
+  EXPECT_TRUE(f.program->state.driverFileFailure.empty());
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(f.dir.path())) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, 1u);
 }
 
 TEST(DriverFileTest, OnlyA4AndEveryPaperCodeShapeTheFormList) {

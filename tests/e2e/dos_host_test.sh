@@ -155,6 +155,9 @@ done
 no_dosbox_left() {
   ! pgrep -f -- "$E2E_HOST_DIR" >/dev/null
 }
+# The run writes the driver file anew, so it is the run's own to delete (one
+# that an earlier run wrote might be in use).
+rm -f "${E2E_WORK}RIZARODE.TMP"
 dos_run -u DISPLAY -u WAYLAND_DISPLAY RIZARODE_DOSBOX=/nonexistent/dosbox --
 e2e_check "DOSBox missing: exit code 7" [ "$E2E_STATUS" -eq 7 ]
 e2e_check "DOSBox missing: the start-failure message says why" \

@@ -115,6 +115,7 @@ class LaunchHostTest : public ::testing::Test {
     program->state.workDirectory = work.path() + "/";
     program->state.languageCode = "NL";
     work.Write("RIZARODE.TMP", "01 3.0b : Windows printer (X)\r\n");
+    program->state.driverFileWritten = true;  // by this run
     tp.windows.windows = {{1, "Desktop"}};
     tp.clock.step = 0.5;
   }

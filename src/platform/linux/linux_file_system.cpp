@@ -163,6 +163,14 @@ std::string Why(const std::string& path, int error) {
 
 std::unique_ptr<FileHandle> LinuxFileSystem::Open(const std::string& path,
                                                   const OpenRequest& request) {
+  errno = 0;
+  std::unique_ptr<FileHandle> file = OpenFile(path, request);
+  if (!file) lastFailure_ = errno != 0 ? std::strerror(errno) : "in use by another program";
+  return file;
+}
+
+std::unique_ptr<FileHandle> LinuxFileSystem::OpenFile(const std::string& path,
+                                                      const OpenRequest& request) {
   // The sharing claim lives on a read-only descriptor opened first: the
   // kernel's read lease (no writers anywhere) can only be asked before this
   // open itself writes. O_NONBLOCK keeps a FIFO planted at the name from
@@ -174,8 +182,15 @@ std::unique_ptr<FileHandle> LinuxFileSystem::Open(const std::string& path,
   UniqueFd guard(::open(path.c_str(), flags, 0666));
   if (!guard) return nullptr;
   struct stat file {};
-  if (::fstat(guard.get(), &file) != 0 || !S_ISREG(file.st_mode)) return nullptr;
-  if (!ClaimShare(guard.get(), ClaimFor(request))) return nullptr;
+  if (::fstat(guard.get(), &file) != 0) return nullptr;
+  if (!S_ISREG(file.st_mode)) {
+    errno = S_ISDIR(file.st_mode) ? EISDIR : EINVAL;
+    return nullptr;
+  }
+  if (!ClaimShare(guard.get(), ClaimFor(request))) {
+    errno = 0;
+    return nullptr;
+  }
 
   if (!request.write) {
     if (!ClearNonBlocking(guard.get())) return nullptr;
@@ -229,6 +244,12 @@ bool LinuxFileSystem::RenameFile(const std::string& from, const std::string& to)
   if (::link(from.c_str(), to.c_str()) != 0) return false;
   if (::unlink(from.c_str()) == 0) return true;
   ::unlink(to.c_str());
+  return false;
+}
+
+bool LinuxFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  lastFailure_ = std::strerror(errno);
   return false;
 }
 
@@ -311,5 +332,27 @@ std::vector<std::string> LinuxFileSystem::TemporaryDirectories() {
 }
 
 std::string LinuxFileSystem::RootDirectory() const { return "/"; }
+
+// Made 0700 and checked through a descriptor opened without following a
+// link, so that nothing another user planted at the name (a link, a
+// directory of theirs, one left open to others) is ever used.
+std::string LinuxFileSystem::OwnDirectoryIn(const std::string& directory) {
+  struct stat shared {};
+  if (::stat(directory.c_str(), &shared) != 0 || !S_ISDIR(shared.st_mode)) return directory;
+  if ((shared.st_mode & (S_ISVTX | S_IWOTH)) == 0) return directory;
+  std::string own = directory;
+  if (own.empty() || own.back() != '/') own += '/';
+  own += "rz-" + std::to_string(::geteuid());
+  if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  UniqueFd fd(::open(own.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st {};
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+    return {};
+  }
+  // The user's own, yet opened up: closed again, as a directory of this
+  // program's naming holds nothing meant for others.
+  if ((st.st_mode & 077) != 0 && ::fchmod(fd.get(), 0700) != 0) return {};
+  return own;
+}
 
 }  // namespace rizarode

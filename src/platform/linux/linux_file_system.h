@@ -16,6 +16,8 @@ class LinuxFileSystem : public FileSystem {
                                         bool wantDirectory) override;
   bool DeleteFile(const std::string& path) override;
   bool RenameFile(const std::string& from, const std::string& to) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  std::string LastFailure() const override { return lastFailure_; }
   bool CopyFile(const std::string& from, const std::string& to,
                 std::string& error) override;
   std::string CurrentDirectory() override;
@@ -24,6 +26,13 @@ class LinuxFileSystem : public FileSystem {
   char Separator() const override;
   std::vector<std::string> TemporaryDirectories() override;
   std::string RootDirectory() const override;
+  // In a directory with the sticky bit, or one that all may write: the
+  // directory "rz-" + the user's id inside it ("/var/tmp/rz-1000").
+  std::string OwnDirectoryIn(const std::string& directory) override;
+
+ private:
+  std::unique_ptr<FileHandle> OpenFile(const std::string& path, const OpenRequest& request);
+  std::string lastFailure_;
 };
 
 }  // namespace rizarode

@@ -26,7 +26,10 @@ std::unique_ptr<Desktop> MakeDesktop(ProgramInfo& info) {
 // The windows of the display when one opens; else the user's processes,
 // among which the host's ends the moment it exits.
 std::unique_ptr<WindowList> MakeWindowList(PosixLauncher& launcher) {
-  if (auto x11 = X11WindowList::Open()) return x11;
+  if (auto x11 = X11WindowList::Open()) {
+    x11->FollowStartedProcess([&launcher] { return launcher.StartedProcess(); });
+    return x11;
+  }
   launcher.UseDummyDisplay(true);
   return std::make_unique<ProcessWindowList>(
       [&launcher] { launcher.ReapEndedChildren(); }, "/proc",

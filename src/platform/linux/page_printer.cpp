@@ -1,5 +1,6 @@
 #include "platform/linux/page_printer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -141,8 +142,12 @@ void PagePrinter::PrintText(std::string_view text) {
   }
   document_->ShowText(font, x, baseline, text.substr(0, shown));
   int64_t width = end - x;
-  if (underline_) {
-    document_->FillRectangle(x, baseline + font.UnderlineOffset(), width,
+  // The underline is cut at the same edge as the text: runs beyond it would
+  // each add a rectangle that nobody sees, and a long line of them would
+  // grow the page without bound.
+  int64_t underlined = std::min(end, static_cast<int64_t>(page_.width)) - x;
+  if (underline_ && underlined > 0) {
+    document_->FillRectangle(x, baseline + font.UnderlineOffset(), underlined,
                              font.UnderlineThickness());
   }
   x_ += width;

@@ -141,6 +141,7 @@ WindowHandle ProcessWindowList::First() {
   std::map<pid_t, KnownProcess> current;
   std::vector<WindowHandle> listed;
   titles_.clear();
+  pids_.clear();
   for (pid_t pid : ProcessIds()) {
     auto old = known_.find(pid);
     std::optional<ProcessEntry> entry = ReadProcessStat(procRoot_, pid);
@@ -166,6 +167,7 @@ WindowHandle ProcessWindowList::First() {
     if (process.ours) {
       listed.push_back(process.handle);
       titles_[process.handle] = process.title;
+      pids_[process.handle] = pid;
     }
     current[pid] = std::move(process);
   }
@@ -181,6 +183,11 @@ WindowHandle ProcessWindowList::Next(WindowHandle window) { return walk_.Next(wi
 std::string ProcessWindowList::Title(WindowHandle window) {
   auto it = titles_.find(window);
   return it == titles_.end() ? std::string() : it->second;
+}
+
+ProcessId ProcessWindowList::ProcessOf(WindowHandle window) {
+  auto it = pids_.find(window);
+  return it == pids_.end() ? 0 : static_cast<ProcessId>(it->second);
 }
 
 }  // namespace rizarode

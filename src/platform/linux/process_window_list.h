@@ -53,6 +53,8 @@ class ProcessWindowList : public WindowList {
   WindowHandle First() override;
   WindowHandle Next(WindowHandle window) override;
   std::string Title(WindowHandle window) override;
+  // The process itself, as of the last walk; 0 for one that was not in it.
+  ProcessId ProcessOf(WindowHandle window) override;
   // Processes have no window to bring forward.
   void Show(WindowHandle, int) override {}
   void SetFocus(WindowHandle) override {}
@@ -78,6 +80,7 @@ class ProcessWindowList : public WindowList {
   std::map<pid_t, KnownProcess> known_;
   WindowHandle nextHandle_ = 1;
   std::map<WindowHandle, std::string> titles_;  // of the windows listed
+  std::map<WindowHandle, pid_t> pids_;          // of the windows listed
   WindowWalk walk_;
 };
 

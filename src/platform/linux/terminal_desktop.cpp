@@ -228,13 +228,12 @@ int TerminalDesktop::AskTerminal(bool yesNo, int defaultAnswer) {
   for (;;) {
     std::fputs(yesNo ? "Yes or No? " : "Press Enter. ", err_);
     std::fflush(err_);
-    char answer[64];
-    if (std::fgets(answer, sizeof answer, in_) == nullptr) {
+    std::string answer;
+    if (!ReadAnswer(answer)) {
       // Ctrl-C at the prompt: the close request waits for the next round of
       // events and the question is asked again. The end of the session does
       // not wait for an answer.
-      if (std::ferror(in_) && errno == EINTR && pendingSessionEnd.load() == 0) {
-        std::clearerr(in_);
+      if (errno == EINTR && pendingSessionEnd.load() == 0) {
         std::fputc('\n', err_);
         continue;
       }
@@ -244,6 +243,29 @@ int TerminalDesktop::AskTerminal(bool yesNo, int defaultAnswer) {
     char first = static_cast<char>(std::toupper(static_cast<unsigned char>(answer[0])));
     if (first == 'Y' || first == 'J') return kIdYes;
     if (first == 'N') return kIdNo;
+  }
+}
+
+// Straight from the descriptor rather than through the stream's buffer, so
+// that waiting for the line is a poll that the timer can interrupt. A
+// terminal hands over a whole line at a time.
+bool TerminalDesktop::ReadAnswer(std::string& answer) {
+  const int fd = fileno(in_);
+  answer.clear();
+  for (;;) {
+    pollfd wanted{fd, POLLIN, 0};
+    int ready = poll(&wanted, 1, RunDueTick());
+    if (ready < 0) return false;
+    if (ready == 0) continue;
+    char buffer[256];
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = 0;
+      return !answer.empty();
+    }
+    answer.append(buffer, static_cast<std::size_t>(n));
+    if (answer.find('\n') != std::string::npos) return true;
   }
 }
 
@@ -277,21 +299,34 @@ std::unique_ptr<StatusWindowView> TerminalDesktop::CreateStatusWindow(
 }
 
 void TerminalDesktop::RunEventLoop() {
-  double nextTick = MonotonicSeconds() + 1.0;
+  nextTick_ = MonotonicSeconds() + 1.0;
   for (;;) {
     DeliverSignals();
-    double now = MonotonicSeconds();
-    if (now < nextTick) {
-      int wait = static_cast<int>((nextTick - now) * 1000) + 1;
-      poll(nullptr, 0, wait);  // a signal cuts the wait short
-      continue;
+    poll(nullptr, 0, RunDueTick());  // a signal cuts the wait short
+  }
+}
+
+// A tick does not run inside a message box that a tick showed: the polling
+// cycle is not run within itself.
+int TerminalDesktop::RunDueTick() {
+  if (nextTick_ == 0 || inTick_) return -1;
+  double now = MonotonicSeconds();
+  if (now >= nextTick_) {
+    if (view_ && view_->TimerEnabled() && events_) {
+      inTick_ = true;
+      struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+      } done{inTick_};
+      events_->timClock_Timer();
     }
-    if (view_ && view_->TimerEnabled() && events_) events_->timClock_Timer();
     // Counted from the end of the tick: a tick that printed for a long time
     // is not followed by a burst of late ones.
     int interval = view_ ? view_->TimerInterval() : 1000;
-    nextTick = MonotonicSeconds() + interval / 1000.0;
+    now = MonotonicSeconds();
+    nextTick_ = now + interval / 1000.0;
   }
+  return static_cast<int>((nextTick_ - now) * 1000) + 1;
 }
 
 }  // namespace rizarode

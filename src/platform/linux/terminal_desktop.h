@@ -2,7 +2,9 @@
 // The desktop without a display: message boxes and the status line on
 // standard error, answers from the terminal, the timer as a sleep between
 // ticks, Ctrl-C as the user's close request and SIGTERM or SIGHUP as the end
-// of the session.
+// of the session. While a message box waits for its answer the timer goes on
+// ticking, as it does under a window system, unless the box was shown by a
+// tick itself.
 
 #include <signal.h>
 
@@ -36,6 +38,12 @@ class TerminalDesktop : public Desktop {
   class View;
   void DeliverSignals();
   int AskTerminal(bool yesNo, int defaultAnswer);
+  // Reads one line of the answer; ticks run meanwhile. False at the end of
+  // the input or on a failure, with errno telling which.
+  bool ReadAnswer(std::string& answer);
+  // Runs the timer's tick when it is due and may run; the milliseconds until
+  // the next one is due (-1: none is).
+  int RunDueTick();
   void InstallSignalHandlers();
   void RestoreSignalHandlers();
 
@@ -47,6 +55,8 @@ class TerminalDesktop : public Desktop {
   struct sigaction savedTerm_ {};
   struct sigaction savedHup_ {};
   bool handlersInstalled_ = false;
+  double nextTick_ = 0;  // monotonic seconds; 0 until the event loop runs
+  bool inTick_ = false;
 };
 
 // The text of a message box as the terminal shows it: title, text with each

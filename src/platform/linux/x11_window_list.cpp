@@ -10,6 +10,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/linux/process_window_list.h"
 #include "platform/text_encoding.h"
 
 namespace rizarode {
@@ -26,6 +27,19 @@ int IgnoreErrorsOnOwnDisplay(Display* display, XErrorEvent* event) {
   return previousHandler(display, event);
 }
 
+// A process tree is not deep; the walk up it stops in any case.
+constexpr int kDeepestDescendant = 64;
+
+bool IsDescendantOf(pid_t pid, pid_t ancestor) {
+  for (int depth = 0; depth < kDeepestDescendant && pid > 1; ++depth) {
+    if (pid == ancestor) return true;
+    std::optional<ProcessEntry> entry = ReadProcessStat("/proc", pid);
+    if (!entry) return false;
+    pid = entry->parent;
+  }
+  return false;
+}
+
 }  // namespace
 
 struct X11WindowList::Connection {
@@ -35,6 +49,7 @@ struct X11WindowList::Connection {
     utf8String = XInternAtom(display, "UTF8_STRING", False);
     netActiveWindow = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
     wmState = XInternAtom(display, "WM_STATE", False);
+    netWmPid = XInternAtom(display, "_NET_WM_PID", False);
   }
   ~Connection() {
     if (ownDisplay == display) ownDisplay = nullptr;
@@ -125,9 +140,25 @@ struct X11WindowList::Connection {
     XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
   }
 
+  // _NET_WM_PID, a CARDINAL that Xlib hands over as a long.
+  ProcessId PidOf(Window window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ProcessId pid = 0;
+    if (XGetWindowProperty(display, window, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && count == 1 && data) {
+      pid = static_cast<ProcessId>(*reinterpret_cast<unsigned long*>(data));
+    }
+    if (data) XFree(data);
+    return pid;
+  }
+
   Display* display;
   Window root;
-  Atom netWmName, utf8String, netActiveWindow, wmState;
+  Atom netWmName, utf8String, netActiveWindow, wmState, netWmPid;
 };
 
 std::unique_ptr<X11WindowList> X11WindowList::Open(const char* displayName) {
@@ -170,6 +201,19 @@ std::string X11WindowList::Title(WindowHandle window) {
   std::string name = x_->Utf8Name(window);
   if (!name.empty()) return Utf8ToCp1252(name);
   return x_->LegacyName(window);
+}
+
+ProcessId X11WindowList::ProcessOf(WindowHandle window) {
+  const ProcessId pid = x_->PidOf(window);
+  const ProcessId started = started_ ? started_() : 0;
+  if (pid == 0 || started == 0 || pid == started) return pid;
+  return IsDescendantOf(static_cast<pid_t>(pid), static_cast<pid_t>(started)) ? started : pid;
+}
+
+bool X11WindowList::IsVisible(WindowHandle window) {
+  XWindowAttributes attributes{};
+  if (!XGetWindowAttributes(x_->display, window, &attributes)) return false;
+  return attributes.map_state != IsUnmapped || x_->HasProperty(window, x_->wmState);
 }
 
 // Restores an iconified window too: mapping it asks the window manager for

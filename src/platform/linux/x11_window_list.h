@@ -4,11 +4,11 @@
 // set. Bringing a window to the front maps and raises it and asks the window
 // manager to activate it (EWMH).
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/linux/window_walk.h"
 #include "platform/linux/window_walk.h"
 #include "platform/window_list.h"
 
@@ -26,7 +26,18 @@ class X11WindowList : public WindowList {
   WindowHandle Next(WindowHandle window) override;
   // _NET_WM_NAME (UTF-8), else WM_NAME, as 8-bit text.
   std::string Title(WindowHandle window) override;
+  // The process its client names in _NET_WM_PID (0 without one). A process
+  // that the started process began (a script's program, say) counts as the
+  // started process itself.
+  ProcessId ProcessOf(WindowHandle window) override;
+  // Mapped, or iconified by the window manager: not withdrawn.
+  bool IsVisible(WindowHandle window) override;
   void Show(WindowHandle window, int showCommand) override;
+
+  // Tells which process was started, for ProcessOf; asked anew each time.
+  void FollowStartedProcess(std::function<ProcessId()> started) {
+    started_ = std::move(started);
+  }
   void SetFocus(WindowHandle window) override;
 
  private:
@@ -35,6 +46,7 @@ class X11WindowList : public WindowList {
 
   std::unique_ptr<Connection> x_;
   WindowWalk walk_;
+  std::function<ProcessId()> started_;
 };
 
 }  // namespace rizarode

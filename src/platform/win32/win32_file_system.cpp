@@ -120,7 +120,10 @@ std::unique_ptr<FileHandle> Win32FileSystem::Open(const std::string& path,
   HANDLE handle = CreateFileA(path.c_str(), AccessFor(request), ShareModeFor(request.lock),
                               nullptr, request.create ? OPEN_ALWAYS : OPEN_EXISTING, flags,
                               nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (handle == INVALID_HANDLE_VALUE) {
+    lastFailure_ = SystemErrorText(GetLastError());
+    return nullptr;
+  }
   auto file = std::make_unique<Win32FileHandle>(handle);
   if (!IsRegularFile(handle)) return nullptr;
   // Emptied only now that the share mode has been granted.
@@ -164,6 +167,14 @@ bool Win32FileSystem::DeleteFile(const std::string& path) { return DeleteFileA(p
 // access stays where it is.
 bool Win32FileSystem::RenameFile(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+}
+
+bool Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  lastFailure_ = SystemErrorText(GetLastError());
+  return false;
 }
 
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to,

@@ -17,6 +17,8 @@ class Win32FileSystem : public FileSystem {
                                         bool wantDirectory) override;
   bool DeleteFile(const std::string& path) override;
   bool RenameFile(const std::string& from, const std::string& to) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  std::string LastFailure() const override { return lastFailure_; }
   bool CopyFile(const std::string& from, const std::string& to,
                 std::string& error) override;
   std::string CurrentDirectory() override;
@@ -25,6 +27,12 @@ class Win32FileSystem : public FileSystem {
   char Separator() const override;
   std::vector<std::string> TemporaryDirectories() override;
   std::string RootDirectory() const override;
+  // TEMP and TMP name the user's own directory already; the rest is the
+  // user's choice or the system's.
+  std::string OwnDirectoryIn(const std::string& directory) override { return directory; }
+
+ private:
+  std::string lastFailure_;
 };
 
 // The system's text for an error number, for messages.

@@ -10,4 +10,5 @@
 #undef CopyFile
 #undef DeleteFile
 #undef MessageBox
+#undef ReplaceFile
 #undef SetCurrentDirectory
