@@ -17,7 +17,7 @@ packages=(
   locales procps
   clang libclang-rt-14-dev
   dosbox nasm
-  g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest
+  g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest dpkg-dev
   wine wine64
 )
 
