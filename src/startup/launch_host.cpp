@@ -27,13 +27,27 @@ std::string HostFileName(Program& program) {
   return "VELDRAK.EXE";
 }
 
-[[noreturn]] void ReportStartFailureAndEnd(Program& program, const std::string& reason = {}) {
-  std::string message = StartFailureMessage(program.state.languageCode);
-  if (!reason.empty()) message += "\r" + reason;
+[[noreturn]] void ReportAndEnd(Program& program, const std::string& message) {
   program.platform.desktop.MessageBox(message, kMbOk + kMbIconCritical,
                                       program.platform.info.ExecutableName());
   program.platform.files.DeleteFile(program.state.DriverFilePath());
   EndProgram(ExitCode::kHostNotStarted);
+}
+
+[[noreturn]] void ReportStartFailureAndEnd(Program& program, const std::string& reason = {}) {
+  std::string message = StartFailureMessage(program.state.languageCode);
+  if (!reason.empty()) message += "\r" + reason;
+  ReportAndEnd(program, message);
+}
+
+// The host is there but cannot run on this system without an emulator: the
+// start-failure text would send the user looking for a file that exists.
+[[noreturn]] void ReportFailedLaunchAndEnd(Program& program, const ProcessLauncher& launcher) {
+  if (launcher.FailureKind() == StartFailure::kNoDosEmulator) {
+    ReportAndEnd(program,
+                 DosEmulatorMissingMessage(program.state.languageCode, launcher.FailureReason()));
+  }
+  ReportStartFailureAndEnd(program, launcher.FailureReason());
 }
 
 // Waits up to the limit on the time of day for the host window. A start just
@@ -86,7 +100,7 @@ void LaunchHost(Program& program, const std::string& argumentText,
   // A host file that cannot be started at all will not open a window either:
   // say so at once rather than after five seconds of waiting.
   ProcessLauncher& launcher = program.platform.launcher;
-  if (!launcher.Start(commandLine)) ReportStartFailureAndEnd(program, launcher.FailureReason());
+  if (!launcher.Start(commandLine)) ReportFailedLaunchAndEnd(program, launcher);
   program.state.hostWindow = WaitForHostWindow(program);
   if (program.state.hostWindow == 0) ReportStartFailureAndEnd(program);
 }
