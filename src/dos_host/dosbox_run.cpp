@@ -1,5 +1,8 @@
 #include "dos_host/dosbox_run.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "program/numbers.h"
@@ -76,7 +79,25 @@ std::optional<std::string> DosRunProblem(const DosRun& run) {
   return std::nullopt;
 }
 
-std::string DosboxConfiguration(const std::string& userConfiguration) {
+DosboxFiles DosboxFilesFor(const DosRun& run) {
+  const std::filesystem::path work = run.workDirectory;
+  const std::string stem = "RZ" + run.runTag;
+  return DosboxFiles{(work / (stem + ".CNF")).string(), (work / (stem + ".LOG")).string()};
+}
+
+std::string UserDosboxConfiguration(const std::string& hostDirectory) {
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(hostDirectory, error), end; !error && it != end;
+       it.increment(error)) {
+    if (UpperCase(it->path().filename().string()) != "DOSBOX.CONF") continue;
+    if (!it->is_regular_file(error)) continue;
+    std::ifstream in(it->path(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return {};
+}
+
+std::string DosboxConfiguration(const DosRun& run, const std::string& userConfiguration) {
   std::string configuration =
       "# Written by RIZARODE for one run of the host under DOSBox.\n"
       "[sdl]\nfullscreen=false\n"
@@ -91,29 +112,31 @@ std::string DosboxConfiguration(const std::string& userConfiguration) {
   if (!userConfiguration.empty()) {
     configuration += "# From the dosbox.conf in the host's directory:\n" +
                      WithoutAutoexec(userConfiguration);
+    if (configuration.back() != '\n') configuration += '\n';
   }
+  configuration += "[autoexec]\n" + Mount('c', run.hostDirectory) + "\n" +
+                   Mount('d', run.workDirectory) + "\nc:\ncd \\\n";
+  if (!run.startDirectory.empty()) {
+    if (run.startDirectory.size() >= 2 && run.startDirectory[1] == ':') {
+      configuration += run.startDirectory.substr(0, 2) + "\n";
+    }
+    configuration += "cd " + run.startDirectory + "\n";
+  }
+  configuration += (run.tail.empty() ? run.program : run.program + " " + run.tail) + "\n";
+  configuration += "exit\n";
   return configuration;
 }
 
-std::vector<std::string> DosboxArguments(const DosRun& run, const std::string& configurationPath) {
-  std::vector<std::string> arguments = {"-conf", configurationPath};
-  auto command = [&arguments](const std::string& text) {
-    arguments.push_back("-c");
-    arguments.push_back(text);
-  };
-  command(Mount('c', run.hostDirectory));
-  command(Mount('d', run.workDirectory));
-  command("c:");
-  command("cd \\");
-  if (!run.startDirectory.empty()) {
-    if (run.startDirectory.size() >= 2 && run.startDirectory[1] == ':') {
-      command(run.startDirectory.substr(0, 2));
-    }
-    command("cd " + run.startDirectory);
-  }
-  command(run.tail.empty() ? run.program : run.program + " " + run.tail);
-  command("exit");
-  return arguments;
+std::vector<std::string> DosboxArguments(const std::string& configurationPath) {
+  return {"-conf", configurationPath};
+}
+
+std::string DosboxErrorFromLog(const std::string& logText) {
+  const std::size_t at = logText.find("Exit to error:");
+  if (at == std::string::npos) return {};
+  std::string line = logText.substr(at, logText.find('\n', at) - at);
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+  return line;
 }
 
 }  // namespace rizarode

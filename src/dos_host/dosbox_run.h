@@ -10,6 +10,9 @@
 
 namespace rizarode {
 
+// Names the emulator to use: a path, or a name the system looks up.
+inline constexpr const char* kDosboxVariable = "RIZARODE_DOSBOX";
+
 // DOS passes at most this many characters after a program's name.
 inline constexpr std::size_t kMaxDosCommandTail = 126;
 
@@ -21,6 +24,9 @@ struct DosRun {
   // Drive and directory to make current before the start (a PIF's), or
   // empty for C:\ (the host's directory).
   std::string startDirectory;
+  // What makes the names of the run's own files its own: the six digits of
+  // its print file name.
+  std::string runTag = "DOSBOX";
 };
 
 // The host's command line words after its own name, for DOS: the work
@@ -36,15 +42,35 @@ std::string WorkDirectoryIn(const std::vector<std::string>& words);
 // nothing when it can.
 std::optional<std::string> DosRunProblem(const DosRun& run);
 
+// The run's own files in the work directory. Their 8.3 names (the host sees
+// them on D:) hold the digits of the run's print file name, so two runs in
+// one work directory never share them, and never begin with the print
+// files' "VK", so they are never taken for one.
+struct DosboxFiles {
+  std::string configuration;  // RZxxxxxx.CNF
+  std::string log;            // RZxxxxxx.LOG
+};
+DosboxFiles DosboxFilesFor(const DosRun& run);
+
+// The text of the dosbox.conf kept in the host's directory (found without
+// regard to case), or empty.
+std::string UserDosboxConfiguration(const std::string& hostDirectory);
+
 // The configuration for the run: no sound, no joystick or serial ports,
 // cycles that leave the processor alone while the host waits for a key.
 // userConfiguration (a dosbox.conf kept in the host's directory) follows,
 // so that its settings win; its [autoexec] section is left out, because
-// the start is this run's own.
-std::string DosboxConfiguration(const std::string& userConfiguration);
+// the start is this run's own: the run's [autoexec] comes last and holds
+// every command, from mounting the drives to the final "exit" that ends the
+// emulator when the host ends. No command goes through "-c", which DOSBox
+// for Windows rewrites (every ' becomes ").
+std::string DosboxConfiguration(const DosRun& run, const std::string& userConfiguration);
 
-// The emulator's arguments after its own name. The final "exit" ends the
-// emulator when the host ends.
-std::vector<std::string> DosboxArguments(const DosRun& run, const std::string& configurationPath);
+// The emulator's arguments after its own name.
+std::vector<std::string> DosboxArguments(const std::string& configurationPath);
+
+// The emulator's own word on why it stopped ("Exit to error: ..."), from
+// the text of its log; empty when it gave none.
+std::string DosboxErrorFromLog(const std::string& logText);
 
 }  // namespace rizarode

@@ -42,6 +42,7 @@ dos_run() {
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do env_args+=("$1"); shift; done
   shift
   rm -rf "$E2E_HOME/PDF"
+  rm -f "$E2E_WORK"RZ*
   set +e
   (
     cd "$E2E_HOST_DIR"
@@ -64,7 +65,7 @@ check_dos_job() {
   e2e_check "$how: no print file is left" \
     [ -z "$(find "$E2E_WORK" -maxdepth 1 -name 'VK*.TMP' -print -quit)" ]
   e2e_check "$how: DOSBox wrote its log into the work directory" \
-    grep -q "DOSBox version" "${E2E_WORK}RZDOSBOX.LOG"
+    grep -q "DOSBox version" "${E2E_WORK}"RZ??????.LOG
   mapfile -t pdfs < <(find "$E2E_HOME/PDF" -name '*.pdf' 2>/dev/null)
   e2e_check "$how: one PDF file was printed (found ${#pdfs[@]})" [ "${#pdfs[@]}" -eq 1 ]
   [ "${#pdfs[@]}" -eq 1 ] || return 0

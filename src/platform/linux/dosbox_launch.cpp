@@ -11,7 +11,6 @@
 #include <iterator>
 #include <thread>
 
-#include "platform/linux/linux_file_system.h"
 #include "platform/linux/process_spawn.h"
 
 namespace rizarode {
@@ -44,11 +43,6 @@ std::optional<std::string> OnPath(const std::string& name) {
   }
 }
 
-std::string InDirectory(const std::string& dir, const std::string& name) {
-  if (dir.empty() || dir.back() == '/') return dir + name;
-  return dir + "/" + name;
-}
-
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -68,18 +62,10 @@ bool WriteFresh(const std::string& path, const std::string& text) {
   return ::close(fd) == 0 && ok;
 }
 
-std::string UserConfiguration(const std::string& hostDirectory) {
-  LinuxFileSystem files;
-  std::optional<std::string> found = files.FindNoCase(hostDirectory, "dosbox.conf", false);
-  return found ? ReadText(*found) : std::string();
-}
-
 // The emulator's own word on why it stopped, from its log.
 std::string ErrorFromLog(const std::string& logPath) {
-  const std::string log = ReadText(logPath);
-  const std::size_t at = log.find("Exit to error:");
-  if (at == std::string::npos) return {};
-  return " (" + log.substr(at, log.find('\n', at) - at) + ")";
+  const std::string error = DosboxErrorFromLog(ReadText(logPath));
+  return error.empty() ? error : " (" + error + ")";
 }
 
 // True when the emulator is still running once it has had the time to fail.
@@ -107,24 +93,25 @@ std::optional<std::string> FindDosbox() {
 }
 
 DosboxStart StartUnderDosbox(const DosRun& run, bool dummyDisplay) {
-  if (std::optional<std::string> problem = DosRunProblem(run)) return Failure(*problem);
   std::optional<std::string> dosbox = FindDosbox();
   if (!dosbox) {
     return Failure(std::string("VELDRAK is a DOS program and needs DOSBox, which was not found: "
                                "install it, or name it in ") + kDosboxVariable + ".");
   }
-  const std::string configurationPath = InDirectory(run.workDirectory, kDosboxConfigurationName);
-  if (!WriteFresh(configurationPath, DosboxConfiguration(UserConfiguration(run.hostDirectory)))) {
-    return Failure("The DOSBox configuration " + configurationPath + " cannot be written.");
+  const DosboxFiles files = DosboxFilesFor(run);
+  const std::string configuration =
+      DosboxConfiguration(run, UserDosboxConfiguration(run.hostDirectory));
+  if (!WriteFresh(files.configuration, configuration)) {
+    return Failure("The DOSBox configuration " + files.configuration + " cannot be written.");
   }
-  const std::string logPath = InDirectory(run.workDirectory, kDosboxLogName);
+  const std::string& logPath = files.log;
   const int log = CreateFresh(logPath);
   if (log < 0) return Failure("The DOSBox log " + logPath + " cannot be written.");
 
   SpawnRequest request;
   request.program = *dosbox;
   request.arguments.push_back(*dosbox);
-  for (std::string& argument : DosboxArguments(run, configurationPath)) {
+  for (std::string& argument : DosboxArguments(files.configuration)) {
     request.arguments.push_back(std::move(argument));
   }
   if (dummyDisplay) request.environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};

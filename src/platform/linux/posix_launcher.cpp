@@ -7,13 +7,10 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <filesystem>
 
+#include "dos_host/dos_start.h"
 #include "platform/linux/dosbox_launch.h"
-#include "dos_host/dosbox_run.h"
-#include "dos_host/pif_file.h"
 #include "platform/linux/process_spawn.h"
-#include "dos_host/program_kind.h"
 #include "platform/text_encoding.h"
 
 namespace rizarode {
@@ -22,37 +19,6 @@ namespace {
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool HasPifExtension(const std::string& name) {
-  return name.size() >= 4 && ::strcasecmp(name.c_str() + name.size() - 4, ".PIF") == 0;
-}
-
-// The directory a program file lies in, as a full path.
-std::string DirectoryOf(const std::string& path) {
-  return std::filesystem::absolute(path).lexically_normal().parent_path().string();
-}
-
-// The work directory the host is told about, as a full path; the current
-// directory when the program has none.
-std::string FullWorkDirectory(const std::vector<std::string>& words) {
-  std::filesystem::path dir = WorkDirectoryIn(words);
-  if (dir.empty()) dir = ".";
-  std::string full = std::filesystem::absolute(dir).lexically_normal().string();
-  if (full.size() > 1 && full.back() == '/') full.pop_back();
-  return full;
-}
-
-// "VELDRAK.EXE" and "C:\\VK\\VELDRAK.EXE" are titled "VELDRAK".
-std::string DosProgramTitle(const std::string& program) {
-  std::string name = program.substr(program.find_last_of("\\/:") + 1);
-  return name.substr(0, name.rfind('.'));
-}
-
-std::string Joined(const std::string& first, const std::string& second) {
-  if (first.empty()) return second;
-  if (second.empty()) return first;
-  return first + " " + second;
 }
 
 }  // namespace
@@ -99,9 +65,7 @@ bool PosixLauncher::Start(const std::string& commandLine) {
   if (words.empty()) return false;
   std::optional<std::string> program = FindProgramFile(words.front());
   if (!program) return false;
-  if (HasNativeStart(*program)) return StartNative(*program, words);
-  if (HasPifExtension(*program)) return StartPif(*program, words);
-  if (KindOfProgram(*program) == ProgramKind::kDos) return StartDos(*program, words);
+  if (RunsUnderDos(*program)) return StartDos(*program, words);
   return StartNative(*program, words);
 }
 
@@ -114,38 +78,13 @@ bool PosixLauncher::StartNative(const std::string& program, const std::vector<st
 }
 
 bool PosixLauncher::StartDos(const std::string& program, const std::vector<std::string>& words) {
-  DosRun run;
-  run.hostDirectory = DirectoryOf(program);
-  run.workDirectory = FullWorkDirectory(words);
-  run.program = std::filesystem::path(program).filename().string();
-  run.tail = DosArguments(words);
-  std::string title = DosProgramTitle(run.program);
-  return RunUnderDosbox(std::move(run), std::move(title));
+  std::string failure;
+  std::optional<DosStart> start = ComposeDosStart(program, words, failure);
+  if (!start) return Fail(failure);
+  return RunUnderDosbox(start->run, start->title);
 }
 
-// The PIF's parameters come first, then what every host is told, so that
-// "/WIN=" and "/TEMP=" reach the program whatever the PIF adds. Its flag
-// for keeping the window open is not followed: the emulator always ends
-// with the program, since the program's end is the host's end.
-bool PosixLauncher::StartPif(const std::string& pifPath, const std::vector<std::string>& words) {
-  std::optional<PifStart> pif = ReadPif(pifPath);
-  if (!pif) {
-    return Fail("The program information file " + pifPath +
-                " cannot be read, or names no program.");
-  }
-  DosRun run;
-  run.hostDirectory = DirectoryOf(pifPath);
-  run.workDirectory = FullWorkDirectory(words);
-  run.program = pif->programFile;
-  run.startDirectory = pif->startDirectory;
-  run.tail = Joined(pif->parameters, DosArguments(words));
-  // On the desktop it was made for, the program's window carries the PIF's
-  // title.
-  std::string title = pif->title.empty() ? DosProgramTitle(run.program) : pif->title;
-  return RunUnderDosbox(std::move(run), std::move(title));
-}
-
-bool PosixLauncher::RunUnderDosbox(DosRun run, std::string title) {
+bool PosixLauncher::RunUnderDosbox(const DosRun& run, const std::string& title) {
   DosboxStart started = StartUnderDosbox(run, dummyDisplay_);
   if (!started.emulator) return Fail(started.failure);
   children_.push_back(*started.emulator);

@@ -52,8 +52,7 @@ class PosixLauncher : public ProcessLauncher {
  private:
   bool StartNative(const std::string& program, const std::vector<std::string>& words);
   bool StartDos(const std::string& program, const std::vector<std::string>& words);
-  bool StartPif(const std::string& pif, const std::vector<std::string>& words);
-  bool RunUnderDosbox(DosRun run, std::string title);
+  bool RunUnderDosbox(const DosRun& run, const std::string& title);
   bool Fail(std::string reason);
 
   std::vector<pid_t> children_;

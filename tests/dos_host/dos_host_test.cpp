@@ -2,24 +2,19 @@
 // and started under DOSBox with the command line and configuration made
 // for the run.
 
-#include <signal.h>
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "dos_host/dos_start.h"
 #include "dos_host/dosbox_run.h"
 #include "dos_host/pif_file.h"
-#include "platform/linux/posix_launcher.h"
 #include "dos_host/program_kind.h"
 #include "support/temp_dir.h"
 
 namespace rizarode {
 namespace {
 
-using testing::CurrentDirectoryGuard;
 using testing::TempDir;
 
 // An MZ header whose word at 3Ch points at "magic", 64 bytes further on.
@@ -86,7 +81,7 @@ TEST(PifFileTest, TheStandardSectionIsRead) {
 
 TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
   // The program's own "/TEMP=" and the ones passed on from its command line
-  // name Linux directories; DOS sees that directory as D:\.
+  // name this system's directories; DOS sees that directory as D:\.
   const std::vector<std::string> words = {"VELDRAK.EXE", "/WIN=VK0000FF.TMP",
                                           "/TEMP=/var/tmp/rz/", "/WDEBUG=1",
                                           "/TEMP=/VAR/TMP/RZ", "/TEMP:SUB"};
@@ -94,20 +89,18 @@ TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
   EXPECT_EQ(DosArguments(words),
             "/WIN=VK0000FF.TMP /TEMP=D:\\ /WDEBUG=1 /TEMP=D:\\ /TEMP:D:\\");
 
-  DosRun run{"/home/an/my host", "/var/tmp/rz", "VELDRAK.EXE", DosArguments(words), ""};
-  EXPECT_EQ(DosboxArguments(run, "/var/tmp/rz/RZDOSBOX.CNF"),
-            (std::vector<std::string>{
-                "-conf", "/var/tmp/rz/RZDOSBOX.CNF",
-                "-c", "mount c \"/home/an/my host\"", "-c", "mount d \"/var/tmp/rz\"",
-                "-c", "c:", "-c", "cd \\",
-                "-c", "VELDRAK.EXE /WIN=VK0000FF.TMP /TEMP=D:\\ /WDEBUG=1 /TEMP=D:\\ /TEMP:D:\\",
-                "-c", "exit"}));
+  DosRun run{"/home/an/my host", "/var/tmp/rz", "VELDRAK.EXE", DosArguments(words), "", "0000FF"};
+  EXPECT_EQ(DosboxArguments("/var/tmp/rz/RZ0000FF.CNF"),
+            (std::vector<std::string>{"-conf", "/var/tmp/rz/RZ0000FF.CNF"}));
+  const std::string configuration = DosboxConfiguration(run, "");
+  EXPECT_EQ(configuration.substr(configuration.find("[autoexec]")),
+            "[autoexec]\nmount c \"/home/an/my host\"\nmount d \"/var/tmp/rz\"\nc:\ncd \\\n"
+            "VELDRAK.EXE /WIN=VK0000FF.TMP /TEMP=D:\\ /WDEBUG=1 /TEMP=D:\\ /TEMP:D:\\\nexit\n");
   EXPECT_FALSE(DosRunProblem(run));
 
   run.startDirectory = "C:\\PROG";
-  std::vector<std::string> arguments = DosboxArguments(run, "x.cnf");
-  EXPECT_EQ(std::vector<std::string>(arguments.end() - 8, arguments.end() - 4),
-            (std::vector<std::string>{"-c", "C:", "-c", "cd C:\\PROG"}));
+  EXPECT_NE(DosboxConfiguration(run, "").find("cd \\\nC:\ncd C:\\PROG\nVELDRAK.EXE"),
+            std::string::npos);
 
   // DOS passes 126 characters after the name, counting the blank before them.
   run.tail = std::string(125, 'A');
@@ -121,63 +114,23 @@ TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
 }
 
 TEST(DosboxRunTest, TheUsersSettingsComeAfterTheRunsOwnButNotTheirStart) {
+  const DosRun run{"/vk", "/tmp", "VELDRAK.EXE", "", "", "0000FF"};
   const std::string configuration = DosboxConfiguration(
-      "[cpu]\ncycles=max\n[AutoExec]\nmount c ~/vk\nVELDRAK\n[dos]\nkeyboardlayout=nl\n");
+      run, "[cpu]\ncycles=max\n[AutoExec]\nmount c ~/vk\nVELDRAK /X\n[dos]\nkeyboardlayout=nl");
   for (const char* setting : {"nosound=true", "joysticktype=none", "serial1=disabled",
                               "cycles=auto", "keyboardlayout=nl"}) {
     EXPECT_NE(configuration.find(setting), std::string::npos) << setting;
   }
   EXPECT_LT(configuration.find("cycles=auto"), configuration.find("cycles=max"));
-  EXPECT_EQ(configuration.find("VELDRAK"), std::string::npos);
-  EXPECT_EQ(configuration.find("mount"), std::string::npos);
+  EXPECT_LT(configuration.find("keyboardlayout=nl"), configuration.find("[autoexec]"));
+  EXPECT_EQ(configuration.find("VELDRAK /X"), std::string::npos);
+  EXPECT_EQ(configuration.find("~/vk"), std::string::npos);
 }
 
-// The emulator named in the environment for one test.
-class DosboxVariable {
- public:
-  explicit DosboxVariable(const std::string& value) {
-    if (const char* old = std::getenv("RIZARODE_DOSBOX")) saved_ = old;
-    ::setenv("RIZARODE_DOSBOX", value.c_str(), 1);
-  }
-  ~DosboxVariable() {
-    if (saved_) ::setenv("RIZARODE_DOSBOX", saved_->c_str(), 1);
-    else ::unsetenv("RIZARODE_DOSBOX");
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
-
-TEST(PosixLauncherDosTest, AnEmulatorThatIsMissingOrEndsAtOnceIsAFailedStart) {
-  TempDir dir;
-  CurrentDirectoryGuard in(dir.path());
-  dir.Write("VELDRAK.EXE", MzWith(""));
-  const std::string line = "VELDRAK.EXE /WIN=VK0000FF.TMP /TEMP=" + dir.path() + "/ ";
-  PosixLauncher launcher;
-
-  {
-    DosboxVariable missing(dir / "no-dosbox");
-    EXPECT_FALSE(launcher.Start(line));
-    EXPECT_NE(launcher.FailureReason().find("DOSBox"), std::string::npos);
-  }
-  {
-    // What DOSBox does without a screen it can use: says so, and ends with 0.
-    std::string quitter = dir.Write("dosbox-quits",
-                                    "#!/bin/sh\necho \"Exit to error: Can't init SDL\"\n");
-    ::chmod(quitter.c_str(), 0755);
-    DosboxVariable quits(quitter);
-    EXPECT_FALSE(launcher.Start(line));
-    EXPECT_NE(launcher.FailureReason().find("Exit to error: Can't init SDL"), std::string::npos)
-        << launcher.FailureReason();
-  }
-  {
-    std::string too_long = line + std::string(100, 'X');
-    EXPECT_FALSE(launcher.Start(too_long));
-    EXPECT_NE(launcher.FailureReason().find("DOS allows 126"), std::string::npos);
-  }
-  dir.Write("VELDRAK.PIF", "not a PIF");
-  EXPECT_FALSE(launcher.Start("VELDRAK.PIF /WIN=VK0000FF.TMP /TEMP=" + dir.path() + "/"));
-  EXPECT_NE(launcher.FailureReason().find("VELDRAK.PIF"), std::string::npos);
+TEST(DosboxRunTest, TheEmulatorsOwnErrorIsTakenFromItsLog) {
+  EXPECT_EQ(DosboxErrorFromLog("DOSBox version 0.74-3\nExit to error: Can't init SDL\r\nmore"),
+            "Exit to error: Can't init SDL");
+  EXPECT_EQ(DosboxErrorFromLog("DOSBox version 0.74-3\n"), "");
 }
 
 }  // namespace
