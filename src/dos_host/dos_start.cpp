@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "dos_host/dos_path.h"
 #include "dos_host/pif_file.h"
 #include "dos_host/program_kind.h"
 #include "program/numbers.h"
@@ -93,8 +94,23 @@ std::optional<DosStart> ComposePifStart(const std::string& pifFile,
     return std::nullopt;
   }
   DosStart start{RunFor(pifFile, words), {}};
-  start.run.program = pif->programFile;
-  start.run.startDirectory = pif->startDirectory;
+  // The PIF names its paths as the machine it was made on had them; the
+  // program must be found here before the emulator starts, since an
+  // emulator whose shell finds no program ends by itself, like a host that
+  // ran and closed.
+  const std::string& host = start.run.hostDirectory;
+  if (!pif->startDirectory.empty()) {
+    start.run.startDirectory =
+        FindDosPath(host, pif->startDirectory, DosPathKind::kDirectory).value_or("");
+  }
+  std::optional<std::string> program =
+      FindDosPath(host, pif->programFile, DosPathKind::kFile, start.run.startDirectory);
+  if (!program) {
+    failure = "The program information file " + pifFile + " names the program " +
+              pif->programFile + ", which is not in the directory " + host + ".";
+    return std::nullopt;
+  }
+  start.run.program = *program;
   start.run.tail = Joined(pif->parameters, start.run.tail);
   // On the desktop it was made for, the program's window carries the PIF's
   // title.

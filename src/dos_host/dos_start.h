@@ -27,7 +27,9 @@ bool RunsUnderDos(const std::string& programFile);
 // words[0] the name as given, the rest joined with single blanks give the
 // command line after it. Nothing, with a sentence for the user in failure,
 // when the host cannot start as composed: a PIF that cannot be read, a
-// command tail longer than DOS takes, characters the DOS shell would act on.
+// program the PIF names that is not in the host's directory (see
+// FindDosPath), a command tail longer than DOS takes, characters the DOS
+// shell would act on.
 std::optional<DosStart> ComposeDosStart(const std::string& programFile,
                                         const std::vector<std::string>& words,
                                         std::string& failure);

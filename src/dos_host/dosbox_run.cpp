@@ -11,6 +11,7 @@ namespace rizarode {
 namespace {
 
 constexpr const char* kDosWorkDirectory = "D:\\";
+constexpr const char* kShellCharacters = "<>|%";
 
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
@@ -51,9 +52,12 @@ std::string DosArguments(const std::vector<std::string>& words) {
   for (std::size_t i = 1; i < words.size(); ++i) {
     std::string word = words[i];
     if (IsTempOption(word)) word = word.substr(0, 6) + kDosWorkDirectory;
-    if (!arguments.empty()) arguments += ' ';
+    if (i > 1) arguments += ' ';
     arguments += word;
   }
+  // The shell trims the line it runs, so blanks at the end never arrive;
+  // counted against DOS's limit, they would refuse a tail that fits.
+  arguments.erase(arguments.find_last_not_of(' ') + 1);
   return arguments;
 }
 
@@ -71,9 +75,19 @@ std::optional<std::string> DosRunProblem(const DosRun& run) {
     return "The command line for the DOS program is " + std::to_string(tailLength) +
            " characters long; DOS allows " + std::to_string(kMaxDosCommandTail) + ".";
   }
+  // DOSBox's shell reads its commands as a batch file does: it redirects
+  // at < and >, pipes at |, and puts variables in for %...%, quoted or not,
+  // and nothing tells it to leave them alone.
+  const std::string command = run.program + " " + run.tail + " " + run.startDirectory;
+  const std::size_t at = command.find_first_of(kShellCharacters);
+  if (at != std::string::npos) {
+    return std::string("The command line for the DOS program holds ") + command[at] +
+           ", which DOSBox's command shell would act on (redirection, pipe or variable) " +
+           "instead of passing it on: " + run.program + " " + run.tail;
+  }
   for (const std::string* path : {&run.hostDirectory, &run.workDirectory}) {
-    if (path->find('"') != std::string::npos) {
-      return "DOSBox cannot mount a directory whose name holds a quote: " + *path;
+    if (path->find_first_of(std::string("\"") + kShellCharacters) != std::string::npos) {
+      return "DOSBox cannot mount a directory whose name holds a quote, <, >, | or %: " + *path;
     }
   }
   return std::nullopt;

@@ -33,6 +33,8 @@ struct DosRun {
 // directory in "/TEMP=" becomes "D:\", and so does the directory of every
 // "/TEMP=" or "/TEMP:" option passed on from the program's own command line,
 // which names that same work directory by a path that means nothing in DOS.
+// The words are joined with single blanks, so blanks between them arrive as
+// they were; blanks at the end do not, since the shell trims its lines.
 std::string DosArguments(const std::vector<std::string>& words);
 
 // The work directory that the words name in their first "/TEMP=", or empty.

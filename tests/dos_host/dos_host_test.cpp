@@ -133,5 +133,54 @@ TEST(DosboxRunTest, TheEmulatorsOwnErrorIsTakenFromItsLog) {
   EXPECT_EQ(DosboxErrorFromLog("DOSBox version 0.74-3\n"), "");
 }
 
+// A PIF names its program as the machine it was made on had it; here the
+// host's directory is C:, and the program must be found in it before any
+// emulator starts.
+TEST(DosStartTest, APifsProgramIsFoundInTheHostDirectoryOrTheStartFails) {
+  TempDir dir;
+  dir.Write("Veldrak.Exe", MzWith(""));
+  dir.Write("PROG/DOSHOST.EXE", MzWith(""));
+  const std::vector<std::string> words = {"VELDRAK.PIF", "/WIN=VK00A0FF.TMP", "/TEMP=" + dir.path(),
+                                          "/X", ""};
+  struct Case {
+    const char* program;
+    const char* directory;
+    const char* found;  // nullptr: a failed start
+    const char* current;
+  };
+  for (const Case& c : {Case{"C:\\VELDRAK\\VELDRAK.EXE", "C:\\VELDRAK", "C:\\VELDRAK.EXE", ""},
+                        Case{"DOSHOST.EXE", "C:\\VK\\PROG", "C:\\PROG\\DOSHOST.EXE", "C:\\PROG"},
+                        Case{"D:\\PROG\\doshost.exe", "", "C:\\PROG\\doshost.exe", ""},
+                        Case{"C:\\..\\..\\VELDRAK.EXE", "", "C:\\VELDRAK.EXE", ""},
+                        Case{"C:\\VELDRAK\\MISSING.EXE", "C:\\VELDRAK", nullptr, ""},
+                        Case{"C:\\VELDRAK\\PROG", "", nullptr, ""}}) {
+    const std::string pif = dir.Write("VELDRAK.PIF", Pif("", c.program, 0, c.directory, ""));
+    std::string failure;
+    std::optional<DosStart> start = ComposeDosStart(pif, words, failure);
+    if (!c.found) {
+      EXPECT_FALSE(start) << c.program;
+      EXPECT_NE(failure.find(std::string(c.program) + ", which is not in"), std::string::npos)
+          << failure;
+      continue;
+    }
+    ASSERT_TRUE(start) << c.program << ": " << failure;
+    EXPECT_EQ(start->run.program, c.found);
+    EXPECT_EQ(start->run.startDirectory, *c.current ? c.current : (*c.directory ? "C:\\" : ""));
+    EXPECT_EQ(start->run.tail, "/WIN=VK00A0FF.TMP /TEMP=D:\\ /X");
+    EXPECT_EQ(start->run.runTag, "00A0FF");
+  }
+}
+
+TEST(DosStartTest, TextTheDosShellWouldActOnIsRefused) {
+  TempDir dir;
+  const std::string program = dir.Write("VELDRAK.EXE", MzWith(""));
+  for (const char* argument : {"/A>OUT.TXT", "/A<IN.TXT", "/A|MORE", "/P=%PATH%"}) {
+    std::string failure;
+    EXPECT_FALSE(ComposeDosStart(program, {"VELDRAK.EXE", "/TEMP=" + dir.path(), argument}, failure))
+        << argument;
+    EXPECT_NE(failure.find("command shell would act on"), std::string::npos) << failure;
+  }
+}
+
 }  // namespace
 }  // namespace rizarode

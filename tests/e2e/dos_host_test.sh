@@ -2,8 +2,10 @@
 # The host as a real DOS program (tests/dos/dos_test_host.asm) under DOSBox,
 # started by rizarode from a host directory whose path holds a blank:
 # without a display (SDL's dummy drivers, the user's processes as windows)
-# and on an X display; described by a PIF; and with DOSBox missing or
-# ending at once, which must be a failed start, never a silent success.
+# and on an X display; described by PIFs; and with DOSBox missing or ending
+# at once, a PIF naming a program that is not there, or arguments that the
+# DOS shell would act on, which must be a failed start, never a silent
+# success.
 . "$(dirname "$0")/e2e_lib.sh"
 
 DOS_HOST="$E2E_BUILD/dos/DOSHOST.EXE"
@@ -42,7 +44,6 @@ dos_run() {
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do env_args+=("$1"); shift; done
   shift
   rm -rf "$E2E_HOME/PDF"
-  rm -f "$E2E_WORK"RZ*
   set +e
   (
     cd "$E2E_HOST_DIR"
@@ -58,14 +59,14 @@ dos_run() {
 }
 
 # The one job the DOS host writes, printed: its text, its two pages, and
-# the command tail that reached the host.
+# the command tail that reached the host. DOSBox's files carry the digits of
+# the run's print file name, which the host prints with its tail.
+DOS_TAGS=()
 check_dos_job() {
-  local how="$1" tail="$2" pdfs text
+  local how="$1" tail="$2" pdfs text tag
   e2e_check "$how: rizarode ended by the host's end with exit code 0" [ "$E2E_STATUS" -eq 0 ]
   e2e_check "$how: no print file is left" \
     [ -z "$(find "$E2E_WORK" -maxdepth 1 -name 'VK*.TMP' -print -quit)" ]
-  e2e_check "$how: DOSBox wrote its log into the work directory" \
-    grep -q "DOSBox version" "${E2E_WORK}"RZ??????.LOG
   mapfile -t pdfs < <(find "$E2E_HOME/PDF" -name '*.pdf' 2>/dev/null)
   e2e_check "$how: one PDF file was printed (found ${#pdfs[@]})" [ "${#pdfs[@]}" -eq 1 ]
   [ "${#pdfs[@]}" -eq 1 ] || return 0
@@ -74,6 +75,11 @@ check_dos_job() {
   e2e_check "$how: its second page too" e2e_text_has "$text" "Page two of the DOS job"
   e2e_check "$how: the job has two pages" [ "$(e2e_pdf_pages "${pdfs[0]}")" = 2 ]
   e2e_check "$how: the host was told \"$tail\"" e2e_text_has "$text" "$tail"
+  tag="$(grep -o 'WIN=VK[0-9A-F]\{6\}' <<<"$text" | head -n 1 | cut -c 7-)"
+  DOS_TAGS+=("$tag")
+  e2e_check "$how: DOSBox wrote its log RZ$tag.LOG into the work directory" \
+    grep -q "DOSBox version" "${E2E_WORK}RZ$tag.LOG"
+  e2e_check "$how: and read its configuration RZ$tag.CNF there" [ -f "${E2E_WORK}RZ$tag.CNF" ]
 }
 
 # Without a display. The "/TEMP=" passed on names the work directory by its
@@ -86,25 +92,62 @@ e2e_check "the status line showed \"VELDRAK found\"" grep -qF "VELDRAK found" "$
 dos_run --
 check_dos_job "on a display" "/WIN=VK"
 
-# A PIF that names the program in a directory of its own, with parameters.
-mkdir "$E2E_HOST_DIR/PROG"
-mv "$E2E_HOST_DIR/VELDRAK.EXE" "$E2E_HOST_DIR/PROG/DOSHOST.EXE"
-python3 - "$E2E_HOST_DIR/VELDRAK.PIF" <<'PY'
+# Two runs in one work directory: each has DOSBox files of its own.
+e2e_check "two runs' DOSBox files are their own (${DOS_TAGS[*]})" \
+  [ "${#DOS_TAGS[@]}" -eq 2 -a "${DOS_TAGS[0]}" != "${DOS_TAGS[1]}" -a \
+    -f "${E2E_WORK}RZ${DOS_TAGS[0]}.LOG" -a -f "${E2E_WORK}RZ${DOS_TAGS[1]}.LOG" ]
+
+# PIFs as users have them, naming the program by a path of the machine they
+# were made on (whose C: directory is the host's directory here), or by a
+# name in the start directory, with parameters of their own.
+#   what | program in the PIF | start directory | the program's copy | outcome
+pif_cases=(
+  "a name in its start directory|DOSHOST.EXE|C:\\PROG|PROG/DOSHOST.EXE|prints"
+  "an absolute DOS path|C:\\VELDRAK\\VELDRAK.EXE|C:\\VELDRAK||prints"
+  "a program that is not there|C:\\VELDRAK\\MISSING.EXE|C:\\VELDRAK||refused"
+)
+for pif_case in "${pif_cases[@]}"; do
+  IFS='|' read -r what program directory copy outcome <<<"$pif_case"
+  if [ -n "$copy" ]; then
+    mkdir -p "$(dirname "$E2E_HOST_DIR/$copy")"
+    cp "$DOS_HOST" "$E2E_HOST_DIR/$copy"
+  fi
+  python3 - "$E2E_HOST_DIR/VELDRAK.PIF" "$program" "$directory" <<'PY'
 import sys
 pif = bytearray(0x171)
 def put(at, size, text, pad=b"\0"):
     pif[at:at + size] = text.ljust(size, pad)[:size]
 put(0x02, 30, b"VELDRAK by PIF", b" ")
-put(0x24, 63, b"DOSHOST.EXE")
-put(0x65, 64, b"C:\\PROG")
+put(0x24, 63, sys.argv[2].encode())
+put(0x65, 64, sys.argv[3].encode())
 put(0xA5, 64, b"/FROM=PIF", b" ")
 pif[0x63] = 0x00  # asks to keep the window open; the emulator ends all the same
 open(sys.argv[1], "wb").write(pif)
 PY
-dos_run -u DISPLAY -u WAYLAND_DISPLAY --
-check_dos_job "from the PIF" "/FROM=PIF /WIN=VK"
-rm -f "$E2E_HOST_DIR/VELDRAK.PIF"
-mv "$E2E_HOST_DIR/PROG/DOSHOST.EXE" "$E2E_HOST_DIR/VELDRAK.EXE"
+  rm -f "$E2E_WORK"RZ*
+  dos_run -u DISPLAY -u WAYLAND_DISPLAY --
+  if [ "$outcome" = prints ]; then
+    check_dos_job "a PIF naming $what" "/FROM=PIF /WIN=VK"
+  else
+    e2e_check "a PIF naming $what: exit code 7" [ "$E2E_STATUS" -eq 7 ]
+    e2e_check "a PIF naming $what: the message says so" grep -qF "$program, which is not in" "$E2E_LOG"
+    e2e_check "a PIF naming $what: DOSBox was not started" \
+      [ -z "$(find "$E2E_WORK" -maxdepth 1 -name 'RZ*' -print -quit)" ]
+  fi
+  rm -rf "$E2E_HOST_DIR/VELDRAK.PIF" "$E2E_HOST_DIR/PROG"
+done
+
+# Arguments that DOSBox's shell would act on: a redirection would create a
+# file in the host's directory, a variable would be put in.
+for argument in '/A>OUT.TXT' '/P=%PATH%'; do
+  find "$E2E_HOST_DIR" -iname 'OUT.TXT' -delete
+  dos_run -u DISPLAY -u WAYLAND_DISPLAY -- "$argument"
+  e2e_check "argument $argument: exit code 7" [ "$E2E_STATUS" -eq 7 ]
+  e2e_check "argument $argument: the message says why" \
+    grep -q "DOSBox's command shell would act on" "$E2E_LOG"
+  e2e_check "argument $argument: no file was made in the host directory" \
+    [ -z "$(find "$E2E_HOST_DIR" -iname 'OUT.TXT' -print -quit)" ]
+done
 
 # DOSBox missing, and a DOSBox that says it cannot start and ends at once
 # (with exit status 0, as DOSBox does): the start-failure message and exit

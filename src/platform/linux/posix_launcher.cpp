@@ -24,17 +24,14 @@ bool IsRegularFile(const std::string& path) {
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
-  std::vector<std::string> words;
-  std::string word;
+  std::vector<std::string> words(1);
   for (char c : commandLine) {
-    if (c != ' ') {
-      word += c;
-    } else if (!word.empty()) {
-      words.push_back(word);
-      word.clear();
+    if (c == ' ') {
+      words.emplace_back();
+    } else {
+      words.back() += c;
     }
   }
-  if (!word.empty()) words.push_back(word);
   return words;
 }
 
