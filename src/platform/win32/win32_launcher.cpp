@@ -67,16 +67,18 @@ std::string FullPath(const std::string& path) {
   return n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
 }
 
-// The words of a command line: the pieces between blanks, empty ones left out.
+// The words of a command line: the pieces between single blanks, empty ones
+// kept, so that the words after the first, joined with single blanks, give
+// the argument text back as it was, blanks and all.
 std::vector<std::string> Words(const std::string& commandLine) {
   std::vector<std::string> words;
   std::size_t at = 0;
-  while ((at = commandLine.find_first_not_of(' ', at)) != std::string::npos) {
-    std::size_t end = commandLine.find(' ', at);
-    words.push_back(commandLine.substr(at, end - at));
-    at = end;
+  for (;;) {
+    const std::size_t end = commandLine.find(' ', at);
+    words.push_back(commandLine.substr(at, end == std::string::npos ? end : end - at));
+    if (end == std::string::npos) return words;
+    at = end + 1;
   }
-  return words;
 }
 
 std::string Lines(const std::vector<std::string>& lines) {
