@@ -126,7 +126,10 @@ WindowHandle FindHostWindowOf(WindowList& windows, ProcessId process,
     if (IsIn(h, before.handles) || i >= after.titles.size() || after.titles[i].empty()) continue;
     const ProcessId owner = windows.ProcessOf(h);
     if (owner == process && windows.IsVisible(h)) return h;
-    if (owner == 0) {
+    // A window that closed since the snapshot has no owner any more, nor is
+    // it shown: such a passing window of the emulator's start must not be
+    // taken for the host's by the title rule.
+    if (owner == 0 && windows.IsVisible(h)) {
       unknown.titles.push_back(after.titles[i]);
       unknown.handles.push_back(h);
     }
