@@ -22,8 +22,9 @@ struct DosboxStart {
 // PATH; nothing when it is not an executable file.
 std::optional<std::string> FindDosbox();
 
-// Starts the run, as composed (see ComposeDosStart). With dummyDisplay the emulator draws and plays into
-// SDL's dummy drivers, for a machine without a display.
+// Starts the run as composed (ComposeDosStart). With dummyDisplay the
+// emulator draws and plays into SDL's dummy drivers, for a machine without
+// a display.
 DosboxStart StartUnderDosbox(const DosRun& run, bool dummyDisplay);
 
 }  // namespace rizarode
