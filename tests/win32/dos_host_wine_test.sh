@@ -4,9 +4,11 @@
 # it runs in DOSBox for Windows (scripts/build-dosbox-windows.sh), found once
 # through RIZARODE_DOSBOX and once through DOSBox's App Paths registry entry
 # (in the 32-bit view, where DOSBox's own installer writes it), the second
-# time described by a PIF that names it by an absolute DOS path. Each run
+# time described by a PIF that names it by an absolute DOS path; both from
+# directories whose names hold blanks. Each run
 # prints the host's job through GDI to the CUPS default queue and ends with
-# the host. Without DOSBox: exit code 7 and a message that says why.
+# the host. Without DOSBox, or with one that ends at once: exit code 7 and a
+# message that says why.
 . "$(dirname "$0")/../e2e/e2e_lib.sh"
 
 command -v wine >/dev/null || { echo "wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
@@ -28,7 +30,10 @@ DOSBOX_EXE="$(bash "$E2E_SRC/scripts/build-dosbox-windows.sh" | tail -n 1)"
 [ -f "$DOSBOX_EXE" ] || { echo "no DOSBox.exe from scripts/build-dosbox-windows.sh" >&2; exit 1; }
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
+# Blanks in the host's directory and in DOSBox's, as in "Program Files".
 E2E_HOST_DIR="$(mktemp -d /tmp/rzdh.XXXXXX)"
+mv "$E2E_HOST_DIR" "$E2E_HOST_DIR with blank"
+E2E_HOST_DIR="$E2E_HOST_DIR with blank"
 E2E_HOME="$(mktemp -d /tmp/rzdhome.XXXXXX)"
 E2E_LOG="$E2E_HOST_DIR.log"
 cp "$E2E_BUILD/demo-run/rizarode.exe" "$E2E_BUILD/demo-run/VKCOUR.TTF" \
@@ -107,7 +112,10 @@ put(0x24, 63, b"C:\\VELDRAK\\VELDRAK.EXE")
 put(0x65, 64, b"C:\\VELDRAK")
 open(sys.argv[1], "wb").write(pif)
 PY
-wine reg add "$APP_PATHS" /ve /d "$(windows_path "$DOSBOX_EXE")" /f /reg:32 >/dev/null 2>&1
+INSTALLED="$E2E_HOME/Program Files/DOSBox-0.74-3"
+mkdir -p "$INSTALLED"
+cp "$DOSBOX_EXE" "$INSTALLED/DOSBox.exe"
+wine reg add "$APP_PATHS" /ve /d "$(windows_path "$INSTALLED/DOSBox.exe")" /f /reg:32 >/dev/null 2>&1
 before="$(host_listing)"
 run_rizarode
 check_dos_job "from a PIF, DOSBox from App Paths" "$before"
@@ -130,4 +138,16 @@ e2e_check "without DOSBox: the box says the host is a DOS program that needs DOS
   grep -q "VELDRAK is een DOS-programma.*heeft daarom DOSBox nodig" "$BOX"
 e2e_check "without DOSBox: the box names where it looked" \
   grep -qF '|%RIZARODE_DOSBOX%|HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\DOSBox.exe|C:\Program Files (x86)\DOSBox-0.74-3\DOSBox.exe|C:\Program Files\DOSBox-0.74-3\DOSBox.exe|' "$BOX"
+
+# 4. A DOSBox that ends at once (a program that does nothing) is a failed
+#    start with the start-failure message, never a host that ran and ended.
+wine "$E2E_BUILD/tests/answer_message_box.exe" 120 >"$BOX" 2>/dev/null &
+answerer=$!
+run_rizarode RIZARODE_DOSBOX="$(windows_path "$E2E_BUILD/tests/record_start.exe")"
+wait "$answerer" || true
+sed -i 's/\r$//' "$BOX"
+e2e_check "DOSBox ending at once: exit code 7" [ "$E2E_STATUS" -eq 7 ]
+# Whether it is seen ending within the launcher's look or only by the wait
+# for a window that never comes depends on the machine's speed.
+e2e_check "DOSBox ending at once: the start-failure message" grep -q "kan niet worden gevonden" "$BOX"
 e2e_finish
