@@ -18,6 +18,7 @@ packages=(
   clang libclang-rt-14-dev
   dosbox nasm
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest dpkg-dev
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64
   dpkg-dev lintian nsis
 )

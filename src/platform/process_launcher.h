@@ -8,6 +8,12 @@ namespace rizarode {
 // A process of the system; 0 is none, or one that is not known.
 using ProcessId = uint32_t;
 
+// Why a start failed, as far as the message the user sees depends on it.
+enum class StartFailure {
+  kNotStarted,     // the program could not be started
+  kNoDosEmulator,  // a DOS program, on a system that needs an emulator for it and has none
+};
+
 class ProcessLauncher {
  public:
   virtual ~ProcessLauncher() = default;
@@ -17,7 +23,10 @@ class ProcessLauncher {
   virtual bool Start(const std::string& commandLine) = 0;
   // Why the last Start failed, in a sentence for the user (8-bit text), or
   // empty when the start-failure message says enough.
+  // For kNoDosEmulator: where the emulator was looked for, one place a line
+  // ("\r" between them).
   virtual std::string FailureReason() const { return {}; }
+  virtual StartFailure FailureKind() const { return StartFailure::kNotStarted; }
   // The process that the last successful Start began, whose window is the
   // host's; 0 when the start went through something that does not tell (a
   // program information file opened by the shell).

@@ -81,6 +81,30 @@ std::string StartFailureMessage(const std::string& code) {
          "The VELDRAK application can not be found.";
 }
 
+std::string DosEmulatorMissingMessage(const std::string& code, const std::string& places) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "VELDRAK is een DOS-programma. Deze versie van Windows kan geen DOS-programma's "
+             "uitvoeren; VELDRAK heeft daarom DOSBox nodig, maar DOSBox is niet gevonden.\r\r"
+             "Gezocht in:\r" + places + "\r\r"
+             "Installeer DOSBox, of geef het pad van DOSBox.exe op in de omgevingsvariabele "
+             "RIZARODE_DOSBOX.\r";
+    case Language::kGerman:
+      return "VELDRAK ist ein DOS-Programm. Diese Version von Windows kann keine DOS-Programme "
+             "ausf\xFChren; VELDRAK braucht deshalb DOSBox, aber DOSBox wurde nicht gefunden.\r\r"
+             "Gesucht in:\r" + places + "\r\r"
+             "Installieren Sie DOSBox, oder geben Sie den Pfad von DOSBox.exe in der "
+             "Umgebungsvariablen RIZARODE_DOSBOX an.\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "VELDRAK is a DOS program. This version of Windows cannot run DOS programs; "
+         "VELDRAK therefore needs DOSBox, but DOSBox was not found.\r\r"
+         "Looked for in:\r" + places + "\r\r"
+         "Install DOSBox, or give the path of DOSBox.exe in the environment variable "
+         "RIZARODE_DOSBOX.\r";
+}
+
 std::optional<std::string> CloseRefusalMessage(const std::string& code) {
   auto language = MessageLanguage2(code);
   if (!language) return std::nullopt;

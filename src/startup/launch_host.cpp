@@ -27,9 +27,7 @@ std::string HostFileName(Program& program) {
   return "VELDRAK.EXE";
 }
 
-[[noreturn]] void ReportStartFailureAndEnd(Program& program, const std::string& reason = {}) {
-  std::string message = StartFailureMessage(program.state.languageCode);
-  if (!reason.empty()) message += "\r" + reason;
+[[noreturn]] void ReportAndEnd(Program& program, const std::string& message) {
   program.platform.desktop.MessageBox(message, kMbOk + kMbIconCritical,
                                       program.platform.info.ExecutableName());
   // A file that another run put there may be in use by that run's host.
@@ -37,6 +35,22 @@ std::string HostFileName(Program& program) {
     program.platform.files.DeleteFile(program.state.DriverFilePath());
   }
   EndProgram(ExitCode::kHostNotStarted);
+}
+
+[[noreturn]] void ReportStartFailureAndEnd(Program& program, const std::string& reason = {}) {
+  std::string message = StartFailureMessage(program.state.languageCode);
+  if (!reason.empty()) message += "\r" + reason;
+  ReportAndEnd(program, message);
+}
+
+// The host is there but cannot run on this system without an emulator: the
+// start-failure text would send the user looking for a file that exists.
+[[noreturn]] void ReportFailedLaunchAndEnd(Program& program, const ProcessLauncher& launcher) {
+  if (launcher.FailureKind() == StartFailure::kNoDosEmulator) {
+    ReportAndEnd(program,
+                 DosEmulatorMissingMessage(program.state.languageCode, launcher.FailureReason()));
+  }
+  ReportStartFailureAndEnd(program, launcher.FailureReason());
 }
 
 // Waits up to the limit on the time of day for the host window. A start just
@@ -89,7 +103,7 @@ void LaunchHost(Program& program, const std::string& argumentText,
   // A host file that cannot be started at all will not open a window either:
   // say so at once rather than after five seconds of waiting.
   ProcessLauncher& launcher = program.platform.launcher;
-  if (!launcher.Start(commandLine)) ReportStartFailureAndEnd(program, launcher.FailureReason());
+  if (!launcher.Start(commandLine)) ReportFailedLaunchAndEnd(program, launcher);
   program.state.hostWindow = WaitForHostWindow(program);
   if (program.state.hostWindow == 0) ReportStartFailureAndEnd(program);
 }
@@ -115,7 +129,10 @@ WindowHandle FindHostWindowOf(WindowList& windows, ProcessId process,
     if (IsIn(h, before.handles) || i >= after.titles.size() || after.titles[i].empty()) continue;
     const ProcessId owner = windows.ProcessOf(h);
     if (owner == process && windows.IsVisible(h)) return h;
-    if (owner == 0) {
+    // A window that closed since the snapshot has no owner any more, nor is
+    // it shown: such a passing window of the emulator's start must not be
+    // taken for the host's by the title rule.
+    if (owner == 0 && windows.IsVisible(h)) {
       unknown.titles.push_back(after.titles[i]);
       unknown.handles.push_back(h);
     }

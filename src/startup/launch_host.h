@@ -28,8 +28,9 @@ WindowHandle FindHostWindow(const std::vector<std::string>& titlesBefore,
 
 // The host window when the launcher knows the process it started: the first
 // new window with a title that the process shows. A window of another
-// program (the host of a second instance, say) is never taken; a window
-// whose process the system does not tell is judged by FindHostWindow.
+// program (the host of a second instance, say) is never taken; a shown
+// window whose process the system does not tell is judged by
+// FindHostWindow.
 WindowHandle FindHostWindowOf(WindowList& windows, ProcessId process,
                               const WindowSnapshot& before, const WindowSnapshot& after);
 

@@ -68,7 +68,8 @@ TEST(FindHostWindowTest, AWindowThatWasThereBeforeIsNeverTheHost) {
 
 // With the started process known, a second instance's host (another
 // process, even one titled VELDRAK) and the hidden windows of the process
-// itself are passed over; windows of no known process keep the title rule.
+// itself are passed over; shown windows of no known process keep the title
+// rule.
 TEST(FindHostWindowTest, WithTheProcessKnownOnlyAVisibleWindowOfThatProcessIsTheHost) {
   testing::EventLog log;
   testing::ScriptedWindowList windows(log);
@@ -86,6 +87,9 @@ TEST(FindHostWindowTest, WithTheProcessKnownOnlyAVisibleWindowOfThatProcessIsThe
   EXPECT_EQ(find({{1, "Desktop"}, {7, "VELDRAK", 41}}), 0u);
   EXPECT_EQ(find({{1, "Desktop"}, {7, "VELDRAK", 41}, {9, "VELDRAK"}}), 9u);
   EXPECT_EQ(find({{1, "Desktop"}, {8, "Clock"}, {9, "VELDRAK 3.0"}}), 9u);
+  // A window that closed after the snapshot tells neither its process nor
+  // that it is shown: DOSBox's start opens and closes several.
+  EXPECT_EQ(find({{1, "Desktop"}, {6, "WineD3D fake window", 0, false}}), 0u);
 }
 
 TEST(SnapshotWindowsTest, ListsEveryWindowFromIndexOneWithTitlesCutTo255Characters) {

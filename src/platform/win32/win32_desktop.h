@@ -101,8 +101,13 @@ class Win32StatusWindowView : public StatusWindowView {
   int Pixels(int twips) const;
   int Twips(int pixels) const;
 
-  // The window procedure's share of the work.
+  // The window procedure's share of the work, in the types of WPARAM, LPARAM
+  // and LRESULT on 64- and 32-bit Windows.
+#ifdef _WIN64
   long long Handle(unsigned message, unsigned long long wParam, long long lParam);
+#else
+  long Handle(unsigned message, unsigned wParam, long lParam);
+#endif
 
  private:
   void BuildLabels();

@@ -3,7 +3,8 @@
 #include "platform/win32/windows_api.h"
 #include <shellapi.h>
 
-#include <vector>
+#include "dos_host/dos_start.h"
+#include "platform/win32/win32_dosbox.h"
 
 namespace rizarode {
 namespace {
@@ -18,6 +19,17 @@ bool EndsWithNoCase(const std::string& text, const std::string& end) {
   return true;
 }
 
+// Only 32-bit Windows runs DOS programs itself; a 32-bit program under
+// 64-bit Windows (WOW64) is on a system that cannot.
+bool SystemRunsDosPrograms() {
+#ifdef _WIN64
+  return false;
+#else
+  BOOL wow64 = FALSE;
+  return !(IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+#endif
+}
+
 bool StartThroughShell(const CommandParts& parts) {
   SHELLEXECUTEINFOA info{};
   info.cbSize = sizeof info;
@@ -29,24 +41,50 @@ bool StartThroughShell(const CommandParts& parts) {
   return ShellExecuteExA(&info) != 0;
 }
 
-bool StartProcess(const CommandParts& parts, const std::string& commandLine) {
+// The process started, or 0 when it could not be.
+ProcessId StartProcess(const CommandParts& parts, const std::string& commandLine) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
   // CreateProcessA may write into the command line it is given.
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
+  std::string line = commandLine;
   // The program file is named, not searched for: a relative name is the
   // file in the current directory, never one elsewhere on the search path.
   if (!CreateProcessA(parts.program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
-    return false;
+    return 0;
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return true;
+  return static_cast<ProcessId>(process.dwProcessId);
+}
+
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
+}
+
+// The words of a command line: the pieces between single blanks, empty ones
+// kept, so that the words after the first, joined with single blanks, give
+// the argument text back as it was, blanks and all.
+std::vector<std::string> Words(const std::string& commandLine) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t end = commandLine.find(' ', at);
+    words.push_back(commandLine.substr(at, end == std::string::npos ? end : end - at));
+    if (end == std::string::npos) return words;
+    at = end + 1;
+  }
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\r") + line;
+  return text;
 }
 
 }  // namespace
@@ -60,10 +98,44 @@ CommandParts SplitProgramName(const std::string& commandLine) {
 }
 
 bool Win32Launcher::Start(const std::string& commandLine) {
+  started_ = 0;
+  failure_.clear();
+  failureKind_ = StartFailure::kNotStarted;
   CommandParts parts = SplitProgramName(commandLine);
   if (parts.program.empty()) return false;
-  if (EndsWithNoCase(parts.program, ".PIF")) return StartThroughShell(parts);
-  return StartProcess(parts, commandLine);
+  if (!RunsUnderDos(parts.program)) return StartProgram(parts, commandLine);
+  const bool isPif = EndsWithNoCase(parts.program, ".PIF");
+  // Where Windows runs DOS programs it starts the host itself. The window
+  // it opens belongs to the system's console, not to the process started,
+  // so the host's window is told by its title, as for a PIF.
+  if (SystemRunsDosPrograms() &&
+      (isPif ? StartThroughShell(parts) : StartProcess(parts, commandLine) != 0)) {
+    return true;
+  }
+  return StartDos(FullPath(parts.program), commandLine);
+}
+
+bool Win32Launcher::StartProgram(const CommandParts& parts, const std::string& commandLine) {
+  started_ = StartProcess(parts, commandLine);
+  return started_ != 0;
+}
+
+bool Win32Launcher::StartDos(const std::string& programFile, const std::string& commandLine) {
+  std::string why;
+  std::optional<DosStart> start = ComposeDosStart(programFile, Words(commandLine), why);
+  if (!start) return Fail(StartFailure::kNotStarted, why);
+  DosboxSearch search = FindDosboxExe();
+  if (!search.found) return Fail(StartFailure::kNoDosEmulator, Lines(search.places));
+  DosboxStarted started = StartDosbox(*search.found, start->run);
+  if (started.emulator == 0) return Fail(StartFailure::kNotStarted, started.failure);
+  started_ = started.emulator;
+  return true;
+}
+
+bool Win32Launcher::Fail(StartFailure kind, std::string reason) {
+  failureKind_ = kind;
+  failure_ = std::move(reason);
+  return false;
 }
 
 }  // namespace rizarode

@@ -1,9 +1,12 @@
 #pragma once
 // Starting the host program: an .EXE through CreateProcessA, a .PIF (which
 // only the shell knows how to run) through ShellExecuteExA. Both with a
-// normal, activated window; no handle to the new process is kept.
+// normal, activated window; no handle to the new process is kept. A DOS
+// host (told by its contents), or a PIF, on a Windows that cannot run DOS
+// programs (every 64-bit one) runs in DOSBox for Windows instead.
 
 #include <string>
+#include <vector>
 
 #include "platform/process_launcher.h"
 
@@ -19,6 +22,18 @@ CommandParts SplitProgramName(const std::string& commandLine);
 class Win32Launcher : public ProcessLauncher {
  public:
   bool Start(const std::string& commandLine) override;
+  std::string FailureReason() const override { return failure_; }
+  StartFailure FailureKind() const override { return failureKind_; }
+  ProcessId StartedProcess() const override { return started_; }
+
+ private:
+  bool StartProgram(const CommandParts& parts, const std::string& commandLine);
+  bool StartDos(const std::string& programFile, const std::string& commandLine);
+  bool Fail(StartFailure kind, std::string reason);
+
+  ProcessId started_ = 0;
+  std::string failure_;
+  StartFailure failureKind_ = StartFailure::kNotStarted;
 };
 
 }  // namespace rizarode

@@ -25,6 +25,17 @@ std::string Win32WindowList::Title(WindowHandle window) {
   return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
+ProcessId Win32WindowList::ProcessOf(WindowHandle window) {
+  DWORD process = 0;
+  // A window that is gone by now has no thread, and the process stays 0.
+  if (GetWindowThreadProcessId(ToHwnd(window), &process) == 0) return 0;
+  return static_cast<ProcessId>(process);
+}
+
+bool Win32WindowList::IsVisible(WindowHandle window) {
+  return IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
 void Win32WindowList::Show(WindowHandle window, int showCommand) {
   ShowWindow(ToHwnd(window), showCommand);
 }

@@ -17,6 +17,8 @@ class Win32WindowList : public WindowList {
   WindowHandle First() override;
   WindowHandle Next(WindowHandle window) override;
   std::string Title(WindowHandle window) override;
+  ProcessId ProcessOf(WindowHandle window) override;
+  bool IsVisible(WindowHandle window) override;
   void Show(WindowHandle window, int showCommand) override;
   void SetFocus(WindowHandle window) override;
 };
