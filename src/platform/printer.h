@@ -74,6 +74,9 @@ class Printer {
   // Ends the page and the document; the document goes out as one job.
   // Throws when it did not go out: nothing of it reached the printer.
   virtual void EndDoc() = 0;
+  // The document failed: drop what of it is open, the next output starts a
+  // new document.
+  virtual void AbortDoc() {}
   // Where the documents ended since the last call went, when that is not
   // the printer (a job refused and saved to a file instead); else empty.
   virtual std::string TakeDeliveryNote() { return {}; }

@@ -149,6 +149,40 @@ std::string SavedJobMessage(const std::string& code, const std::string& note) {
   return "A print job could not go to the printer and was saved as a file.\r\r" + note + "\r";
 }
 
+std::string KeptJobsMessage(const std::string& code, int count, const std::string& directory) {
+  const std::string n = std::to_string(count);
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return (count == 1 ? "Een afdruk is" : n + " afdrukken zijn") +
+             " niet afgedrukt. Ze blijven bewaard in\r\r" + directory +
+             "\r\ren worden afgedrukt zodra het programma weer start.\r";
+    case Language::kGerman:
+      return (count == 1 ? "Ein Druckauftrag wurde" : n + " Druckauftr\xE4ge wurden") +
+             " nicht gedruckt. Sie bleiben aufbewahrt in\r\r" + directory +
+             "\r\rund werden gedruckt, sobald das Programm wieder startet.\r";
+    case Language::kEnglish:
+      break;
+  }
+  return (count == 1 ? "A print job was" : n + " print jobs were") +
+         " not printed. They are kept in\r\r" + directory +
+         "\r\rand are printed when the program starts again.\r";
+}
+
+std::string CutJobMessage(const std::string& code, const std::string& keptAs) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "VELDRAK is gestopt voordat een afdruk klaar was. De onvolledige afdruk is niet "
+             "afgedrukt en bewaard als\r\r" + keptAs + "\r";
+    case Language::kGerman:
+      return "VELDRAK wurde beendet, bevor ein Druckauftrag fertig war. Der unvollst\xE4ndige "
+             "Auftrag wurde nicht gedruckt und ist aufbewahrt als\r\r" + keptAs + "\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "VELDRAK ended before a print job was complete. The incomplete job was not printed "
+         "and is kept as\r\r" + keptAs + "\r";
+}
+
 std::string RestartTitle(const std::string& code) {
   switch (MessageLanguage1(code)) {
     case Language::kDutch: return "Systeeminstellingen wijzigen";

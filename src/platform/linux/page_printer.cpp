@@ -172,6 +172,14 @@ void PagePrinter::EndDoc() {
   document->Finish(job_);
 }
 
+void PagePrinter::AbortDoc() {
+  // The document's sink removes what it wrote.
+  document_.reset();
+  x_ = y_ = 0;
+  pageDrawn_ = false;
+  pageNumber_ = 0;
+}
+
 const DeviceFont& PagePrinter::Font() {
   if (!font_) font_ = fonts_.Get(face_, bold_, italic_, em_);
   return *font_;

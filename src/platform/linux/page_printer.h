@@ -43,6 +43,7 @@ class PagePrinter : public Printer {
   void LineEnd() override;
   void NewPage() override;
   void EndDoc() override;
+  void AbortDoc() override;
   std::string TakeDeliveryNote() override { return device_->TakeNote(); }
 
   bool HasOpenDocument() const { return document_ != nullptr; }
