@@ -210,6 +210,16 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
     job.inOpenDocument = outcome.wroteIntoOpenDocument ||
                          (outcome.documentsSent == 0 && i > 0 && jobs[i - 1].inOpenDocument);
   }
+  // The files of a document that ended in a later file go now.
+  if (printed) {
+    for (std::size_t i = 0; i < jobs.size();) {
+      if (jobs[i].printed && !jobs[i].inOpenDocument && Gone(program, jobs[i].path)) {
+        jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
+      } else {
+        ++i;
+      }
+    }
+  }
   if (undeleted && !printed) ShowStatus(program, kNotDeletedText, "", 1);
   return printed || undeleted;
 }

@@ -311,6 +311,24 @@ TEST_F(PollingCycleTest, ADocumentThatWentOutIsNotPrintedAgainWhenALaterOneFails
   EXPECT_TRUE(WorkFiles().empty());
 }
 
+// A file without a closing form feed leaves its document open: the file
+// stays until the document has gone out, and when the document fails at
+// its end in the next file, it prints again from its first file.
+TEST_F(PollingCycleTest, AFailedDocumentPrintsAgainFromItsFirstFile) {
+  WriteJob("one\r\n");
+  Tick();
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
+  WriteJob("two\r\n#form##JOBend#");
+  tp.printer.failing = {"EndDoc"};
+  Tick();
+  tp.printer.failing.clear();
+  for (int i = 0; i < 5; ++i) Tick();
+  EXPECT_EQ(Status(), "Printing ended");
+  EXPECT_EQ(tp.printer.Printed(), "one\ntwo\n<ED>one\ntwo\n<ED>");
+  EXPECT_EQ(std::count(tp.printer.calls.begin(), tp.printer.calls.end(), "abortdoc"), 1);
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
 // A read that fails is no end of the file: the job is not taken for printed.
 TEST_F(PollingCycleTest, AReadErrorKeepsTheJob) {
   WriteJob("Whole job\r\n#form##JOBend#\r\n");
