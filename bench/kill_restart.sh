@@ -46,7 +46,10 @@ sleep 1.5
 # has taken the one before.
 write_job() {
   local i
-  for ((i = 0; i < 200 && -e "$job"; i++)); do sleep 0.1; done
+  for ((i = 0; i < 200; i++)); do
+    [ -e "$job" ] || break
+    sleep 0.1
+  done
   exec 3>"$job"
   printf '%s first line\r\n' "$1" >&3
   sleep 0.5

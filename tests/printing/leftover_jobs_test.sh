@@ -13,6 +13,7 @@
 #   kept      a whole job, then ends
 #   hangup    a whole job, then tells its program to end (SIGTERM) at once
 #   cut       half a job, then dies while writing it
+#   frozen    a whole job a few seconds later, then waits for FAULT_DONE
 #   idle      no job; ends after a while
 write_host() {
   cat >"$E2E_HOST_DIR/VELDRAK.EXE" <<'HOST'
@@ -28,6 +29,7 @@ sleep 3
 case "$FAULT_CASE" in
   open) printf 'text of an open document\r\n#form#\r\n#JOBend#\r\n' >"$job" ;;
   kept) printf 'text of a kept job\r\n#form##JOBend#\r\n' >"$job" ;;
+  frozen) sleep 3; printf 'text for a frozen scheduler\r\n#form##JOBend#\r\n' >"$job" ;;
   hangup)
     printf 'text before the hangup\r\n#form##JOBend#\r\n' >"$job"
     kill -TERM "$PPID"
@@ -60,7 +62,7 @@ start_rizarode() {
     exec env -u TMP -u PRINTER -u LPDEST -u DISPLAY -u WAYLAND_DISPLAY "$@" \
       HOME="$E2E_HOME" TEMP="$E2E_WORK" RIZARODE_REGISTRY_ROOT="$E2E_HOME/registry" \
       XDG_DATA_HOME="$E2E_HOME/.local/share" XDG_CACHE_HOME="$E2E_HOME/.cache" \
-      XDG_CONFIG_HOME="$E2E_HOME/.config" CUPS_SERVER=/nonexistent/rizarode-leftover.sock \
+      XDG_CONFIG_HOME="$E2E_HOME/.config" CUPS_SERVER="${CUPS_SERVER_FOR_RUN:-/nonexistent/rizarode-leftover.sock}" \
       FAULT_CASE="$case" timeout 300 "$E2E_BUILD/rizarode" /WDEBUG=1 </dev/null
   ) >>"$E2E_LOG" 2>&1 &
   RIZARODE_PID=$!
@@ -161,5 +163,39 @@ restart
 e2e_check "cut: not printed by the next start" [ "$(times_printed "job cut short")" -eq 0 ]
 e2e_check "cut: kept under a name that says so" grep -q -- '-CUT\.TXT$' <(work_left)
 e2e_check "cut: nothing else is left" [ "$(work_left | grep -vc -- '-CUT\.TXT$')" -eq 0 ]
+
+# A scheduler that stops answering while a job goes to it: after the
+# transfer's time-out the job is saved as unsent, and the reason says that
+# the scheduler did not answer.
+if [ "$(id -u)" -eq 0 ] && command -v cupsd >/dev/null 2>&1; then
+  new_run
+  sched="$(mktemp -d /tmp/rzcups.XXXXXX)"
+  mkdir -p "$sched"/{spool,cache,state,log,tmp}
+  chmod 1777 "$sched/tmp"
+  printf 'Listen %s/cups.sock\nLogLevel warn\nBrowsing No\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n' \
+    "$sched" >"$sched/cupsd.conf"
+  printf 'ServerRoot %s\nRequestRoot %s/spool\nCacheDir %s/cache\nStateDir %s/state\nTempDir %s/tmp\nErrorLog %s/log/error_log\nAccessLog %s/log/access_log\nPageLog %s/log/page_log\nFileDevice Yes\n' \
+    "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" >"$sched/cups-files.conf"
+  cupsd -f -c "$sched/cupsd.conf" -s "$sched/cups-files.conf" >/dev/null 2>&1 &
+  sched_pid=$!
+  for ((i = 0; i < 100; i++)); do [ -S "$sched/cups.sock" ] && break; sleep 0.1; done
+  lpadmin -h "$sched/cups.sock" -p RizaRodeFrozen -v file:///dev/null -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd >/dev/null 2>&1 &&
+    lpadmin -h "$sched/cups.sock" -d RizaRodeFrozen >/dev/null 2>&1
+  CUPS_SERVER_FOR_RUN="$sched/cups.sock" start_rizarode frozen FAULT_DONE="$E2E_HOME/done"
+  wait_for_log 60 "VELDRAK found" || true
+  kill -STOP "$sched_pid"
+  wait_for_log 150 "saved as" || true
+  kill -CONT "$sched_pid"
+  touch "$E2E_HOME/done"
+  finish_rizarode
+  e2e_check "frozen scheduler: the job is saved as unsent" grep -q RIZARODE-unsent <(ls "$E2E_HOME/PDF")
+  e2e_check "frozen scheduler: the reason says the scheduler did not answer" \
+    grep -qF "the scheduler did not answer within 60 s" "$E2E_LOG"
+  kill "$sched_pid" 2>/dev/null || true
+  wait "$sched_pid" 2>/dev/null || true
+  rm -rf "$sched"
+else
+  echo "skipped: the frozen scheduler case needs root and cupsd"
+fi
 
 e2e_finish
