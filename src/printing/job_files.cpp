@@ -65,7 +65,10 @@ std::string KeepCutFile(Program& program, const std::string& path) {
   FileSystem& files = program.platform.files;
   for (int n = 1; n < 1000; ++n) {
     std::string kept = path;
-    if (n > 1) kept += "-" + std::to_string(n);
+    if (n > 1) {
+      kept += '-';
+      kept += std::to_string(n);
+    }
     kept += kCutSuffix;
     if (files.RenameFile(path, kept)) return kept;
     if (!files.FileExists(kept) && !files.IsSymbolicLink(kept)) break;

@@ -299,7 +299,7 @@ void GdiPrinter::EndDoc() {
   x_ = y_ = 0;
   if (pagesEnded_ == 0) {
     // Nothing was drawn: no empty job for the spooler.
-    AbortDoc(dc_);
+    ::AbortDoc(dc_);
     return;
   }
   pagesEnded_ = 0;
