@@ -149,6 +149,13 @@ std::size_t DocumentFailed(Program& program, std::size_t failed, int32_t retryTi
 // when this is the last chance. A job that went out but could not be
 // deleted holds back nothing. True when the status line has been set.
 bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
+  // A message box lets events run; an end of the session among them must
+  // not start on the queue while this pass holds a place in it.
+  struct Busy {
+    explicit Busy(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Busy() { flag_ = false; }
+    bool& flag_;
+  } busy(program.state.printingJobs);
   std::vector<PrintJob>& jobs = program.state.printJobs;
   bool printed = false;
   bool undeleted = false;
@@ -316,7 +323,9 @@ void RunPollingTick(Program& program) {
 void EndRunForSession(Program& program) {
   ModuleState& state = program.state;
   state.sessionEnding = true;
-  if (state.printFilePath.empty() || !program.HasStatusWindow()) return;
+  // Ending in the middle of printing (from a message box): what is not
+  // done stays for the next start.
+  if (state.printingJobs || state.printFilePath.empty() || !program.HasStatusWindow()) return;
   PrintWhatIsLeft(program, StatusWindow(program).TickCounter(), false);
 }
 

@@ -75,6 +75,8 @@ struct ModuleState {
   bool toldOfCutJob = false;
   // The session ends: nothing may wait for the user any more.
   bool sessionEnding = false;
+  // The queue of jobs is being worked through.
+  bool printingJobs = false;
   // This run's lock (see program/run_lock.h), held from the naming of the
   // print file to the end.
   std::unique_ptr<FileHandle> runLock;
