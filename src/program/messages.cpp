@@ -151,21 +151,24 @@ std::string SavedJobMessage(const std::string& code, const std::string& note) {
 
 std::string KeptJobsMessage(const std::string& code, int count, const std::string& directory) {
   const std::string n = std::to_string(count);
+  const bool one = count == 1;
   switch (MessageLanguage1(code)) {
     case Language::kDutch:
-      return (count == 1 ? "Een afdruk is" : n + " afdrukken zijn") +
-             " niet afgedrukt. Ze blijven bewaard in\r\r" + directory +
-             "\r\ren worden afgedrukt zodra het programma weer start.\r";
+      return (one ? "Een afdruk is niet afgedrukt. Deze blijft" :
+                    n + " afdrukken zijn niet afgedrukt. Deze blijven") +
+             " bewaard in\r\r" + directory + "\r\ren " + (one ? "wordt" : "worden") +
+             " afgedrukt zodra het programma weer start.\r";
     case Language::kGerman:
-      return (count == 1 ? "Ein Druckauftrag wurde" : n + " Druckauftr\xE4ge wurden") +
-             " nicht gedruckt. Sie bleiben aufbewahrt in\r\r" + directory +
-             "\r\rund werden gedruckt, sobald das Programm wieder startet.\r";
+      return (one ? "Ein Druckauftrag wurde nicht gedruckt. Er bleibt" :
+                    n + " Druckauftr\xE4ge wurden nicht gedruckt. Sie bleiben") +
+             " aufbewahrt in\r\r" + directory + "\r\rund " + (one ? "wird" : "werden") +
+             " gedruckt, sobald das Programm wieder startet.\r";
     case Language::kEnglish:
       break;
   }
-  return (count == 1 ? "A print job was" : n + " print jobs were") +
-         " not printed. They are kept in\r\r" + directory +
-         "\r\rand are printed when the program starts again.\r";
+  return (one ? "A print job was not printed. It is" : n + " print jobs were not printed. They are") +
+         " kept in\r\r" + directory + "\r\rand " + (one ? "is" : "are") +
+         " printed when the program starts again.\r";
 }
 
 std::string CutJobMessage(const std::string& code, const std::string& keptAs) {
