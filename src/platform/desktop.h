@@ -2,8 +2,11 @@
 // The window system as the program sees it: message boxes, the one status
 // window with its labels and timer, and the event loop.
 
+#include <cstdio>
 #include <memory>
 #include <string>
+
+#include "platform/text_encoding.h"
 
 namespace rizarode {
 
@@ -87,6 +90,13 @@ class Desktop {
   // Returns the button pressed (kIdOk, kIdYes, kIdNo).
   virtual int MessageBox(const std::string& text, int style,
                          const std::string& title) = 0;
+
+  // Tells the user something without waiting for an answer, for when
+  // nothing may wait (the session ends): by default on standard error.
+  virtual void Notify(const std::string& text, const std::string& title) {
+    std::fprintf(stderr, "%s: %s\n", DisplayText(title).c_str(), DisplayText(text).c_str());
+    std::fflush(stderr);
+  }
 
   // Lets pending window events run once.
   virtual void DoEvents() = 0;

@@ -45,6 +45,13 @@ class FileHandle {
   virtual bool Close() = 0;
 };
 
+// A file as a directory listing shows it.
+struct DirectoryEntry {
+  std::string name;
+  // Time of the last write, in the system's own units: only compared.
+  int64_t modified = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -69,6 +76,9 @@ class FileSystem {
   virtual std::optional<std::string> FindNoCase(const std::string& dir,
                                                 const std::string& name,
                                                 bool wantDirectory) = 0;
+  // The normal files of a directory (no links, no directories, none
+  // hidden), in no particular order; empty when it cannot be read.
+  virtual std::vector<DirectoryEntry> ListDirectory(const std::string& dir) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   // Gives a file a new name in the same directory. Never replaces a file
   // that has the new name already; a symbolic link is moved as the link.

@@ -1,6 +1,10 @@
 #include "printing/polling_cycle.h"
 
+#include <algorithm>
+
 #include "platform/printer.h"
+#include "printing/job_files.h"
+#include "printing/leftover_jobs.h"
 #include "printing/render_print_file.h"
 #include "printing/status_window.h"
 #include "program/messages.h"
@@ -21,6 +25,9 @@ constexpr char kNotDeletedText[] = "Print job printed, but its file could not be
 constexpr char kNotTakenText[] = "Print job could not be taken from the work directory; trying again";
 constexpr char kLinkText[] = "Print file is a symbolic link: not printed";
 constexpr char kSavedCaption[] = "Print job saved as PDF";
+constexpr char kCutText[] = "Print job cut short: kept, not printed";
+constexpr char kCutNotKeptText[] = "Print job cut short; it could not be set aside";
+constexpr char kKeptText[] = "Print jobs not printed: kept for the next start";
 
 bool HostWindowExists(Program& program) {
   WindowList& windows = program.platform.windows;
@@ -29,28 +36,9 @@ bool HostWindowExists(Program& program) {
   return h != 0;
 }
 
-// A print file is complete once nobody has it open for writing any more.
-bool FinishedWriting(Program& program, const std::string& path) {
-  int16_t fileNumber = program.files.OpenFileByMode(path, "I", "R", "W", 0);
-  if (fileNumber == 0) return false;
-  program.files.Close(fileNumber);
-  return true;
-}
-
 bool Gone(Program& program, const std::string& path) {
   FileSystem& files = program.platform.files;
   return files.DeleteFile(path) || (!files.FileExists(path) && !files.IsSymbolicLink(path));
-}
-
-// The print file's name with a number of the program's own: VK0000FF.TMP
-// becomes VK0000FF.001. The host never uses such a name.
-std::string NextJobPath(Program& program) {
-  ModuleState& state = program.state;
-  std::string stem = state.printFilePath;
-  if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".TMP") == 0) stem.resize(stem.size() - 4);
-  std::string number = std::to_string(++state.printJobsTaken);
-  if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
-  return stem + "." + number;
 }
 
 void ShowWaiting(Program& program, int32_t tick) {
@@ -59,6 +47,16 @@ void ShowWaiting(Program& program, int32_t tick) {
     text += " - " + FormatElapsed(tick - program.state.lastPrintTick);
   }
   ShowStatus(program, text, kWaitingCaption, 1);
+}
+
+// A message for the user; at the session's end it waits for nobody.
+void Tell(Program& program, const std::string& text) {
+  Desktop& desktop = program.platform.desktop;
+  if (program.state.sessionEnding) {
+    desktop.Notify(text, program.platform.info.ExecutableName());
+  } else {
+    desktop.MessageBox(text, kMbOk + kMbIconExclamation, program.platform.info.ExecutableName());
+  }
 }
 
 // Takes a complete print file away from the host's name, so that the host
@@ -78,7 +76,6 @@ bool TakeFinishedPrintFile(Program& program) {
     return true;
   }
   std::string taken = NextJobPath(program);
-  while (files.FileExists(taken) || files.IsSymbolicLink(taken)) taken = NextJobPath(program);
   if (!files.RenameFile(path, taken)) {
     ShowStatus(program, kNotTakenText, "", 1);
     return true;
@@ -103,25 +100,71 @@ void TellWhereItWent(Program& program) {
   ShowStatus(program, note, kSavedCaption, 1);
   if (program.state.toldOfSavedJob) return;
   program.state.toldOfSavedJob = true;
-  program.platform.desktop.MessageBox(SavedJobMessage(program.state.languageCode, note),
-                                      kMbOk + kMbIconExclamation,
-                                      program.platform.info.ExecutableName());
+  Tell(program, SavedJobMessage(program.state.languageCode, note));
 }
 
-// Prints the taken jobs in order and deletes each once it has gone out. A
-// job that did not go out keeps its file and holds back the ones after it,
-// so that jobs never overtake each other; it is tried again after a while,
-// or at once when this is the last chance. A job that went out but could
-// not be deleted holds back nothing. True when the status line has been
-// set.
+// A file the host never finished is kept out of the way, and the user told
+// once. True when it no longer stands in the queue.
+bool SetAsideCutFile(Program& program, const PrintJob& job) {
+  std::string kept = KeepCutFile(program, job.path);
+  if (kept.empty()) {
+    ShowStatus(program, kCutNotKeptText, "", 1);
+    return false;
+  }
+  ShowStatus(program, kCutText, "", 1);
+  if (!program.state.toldOfCutJob) {
+    program.state.toldOfCutJob = true;
+    Tell(program, CutJobMessage(program.state.languageCode, kept));
+  }
+  return true;
+}
+
+// The jobs before index end whose content waits in the open document.
+void DocumentWentOut(std::vector<PrintJob>& jobs, std::size_t end) {
+  for (std::size_t i = 0; i < end; ++i) jobs[i].inOpenDocument = false;
+}
+
+// The open document failed: the jobs whose content was in it print again,
+// from the first of them, and that one waits for the retry.
+std::size_t DocumentFailed(Program& program, std::size_t failed, int32_t retryTick,
+                           const std::string& why) {
+  std::vector<PrintJob>& jobs = program.state.printJobs;
+  program.platform.printer.AbortDoc();
+  std::size_t first = failed;
+  for (std::size_t i = 0; i < failed; ++i) {
+    if (!jobs[i].inOpenDocument) continue;
+    jobs[i].inOpenDocument = false;
+    jobs[i].printed = false;
+    first = std::min(first, i);
+  }
+  jobs[first].failure = "Print job not printed (" + why + "); trying again";
+  jobs[first].retryTick = retryTick;
+  return first;
+}
+
+// Prints the taken jobs in order and deletes each once everything in it
+// has gone out: its last document ended and was accepted. A job that did
+// not go out keeps its file and holds back the ones after it, so that jobs
+// never overtake each other; it is tried again after a while, or at once
+// when this is the last chance. A job that went out but could not be
+// deleted holds back nothing. True when the status line has been set.
 bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
+  // A message box lets events run; an end of the session among them must
+  // not start on the queue while this pass holds a place in it.
+  struct Busy {
+    explicit Busy(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Busy() { flag_ = false; }
+    bool& flag_;
+  } busy(program.state.printingJobs);
   std::vector<PrintJob>& jobs = program.state.printJobs;
   bool printed = false;
   bool undeleted = false;
   for (std::size_t i = 0; i < jobs.size();) {
     PrintJob& job = jobs[i];
     if (job.printed) {
-      if (Gone(program, job.path)) {
+      if (job.inOpenDocument) {
+        ++i;
+      } else if (Gone(program, job.path)) {
         jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
       } else {
         undeleted = true;
@@ -138,17 +181,29 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
       ShowStatus(program, kAddingText, "", 1);
       return true;
     }
+    if (job.mustReachJobEnd) {
+      std::optional<bool> complete = ReachesJobEnd(program, job.path);
+      if (!complete) {
+        ShowStatus(program, kAddingText, "", 1);
+        return true;
+      }
+      if (!*complete) {
+        if (!SetAsideCutFile(program, job)) return true;
+        jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
+        continue;
+      }
+    }
     ShowStatus(program, "Printing started", "", 1);
     RenderOutcome outcome = RenderPrintFile(program, job.path, job.documentsDone);
     if (outcome.kind == RenderOutcome::kNotOpened) {
       ShowStatus(program, kAddingText, "", 1);
       return true;
     }
+    if (outcome.documentsSent > 0) DocumentWentOut(jobs, i);
     if (outcome.kind == RenderOutcome::kFailed) {
       job.documentsDone = outcome.documentsEnded;
-      job.failure = "Print job not printed (" + outcome.why + "); trying again";
-      job.retryTick = tick + kRetryTicks;
-      ShowStatus(program, job.failure, "", 1);
+      std::size_t first = DocumentFailed(program, i, tick + kRetryTicks, outcome.why);
+      ShowStatus(program, jobs[first].failure, "", 1);
       return true;
     }
     ShowStatus(program, "Printing ended", "", 1);
@@ -156,16 +211,81 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
     program.state.lastPrintTick = tick;
     printed = true;
     job.printed = true;
+    job.documentsDone = outcome.documentsEnded;
+    // Also a file that printed nothing of its own stays with the document
+    // that is still open before it.
+    job.inOpenDocument = outcome.wroteIntoOpenDocument ||
+                         (outcome.documentsSent == 0 && i > 0 && jobs[i - 1].inOpenDocument);
+  }
+  // The files of a document that ended in a later file go now.
+  if (printed) {
+    for (std::size_t i = 0; i < jobs.size();) {
+      if (jobs[i].printed && !jobs[i].inOpenDocument && Gone(program, jobs[i].path)) {
+        jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
+      } else {
+        ++i;
+      }
+    }
   }
   if (undeleted && !printed) ShowStatus(program, kNotDeletedText, "", 1);
   return printed || undeleted;
 }
 
-// The host has ended: what it completed still goes out before the program
-// ends. Only a file still open for writing stays behind.
-void PrintWhatIsLeft(Program& program, int32_t tick) {
-  TakeFinishedPrintFile(program);
+// The last chance: a document still open (its last file had no closing
+// form feed) goes out now, so that its files may go.
+void EndOpenDocument(Program& program, int32_t tick) {
+  std::vector<PrintJob>& jobs = program.state.printJobs;
+  bool open = std::any_of(jobs.begin(), jobs.end(), [](const PrintJob& j) { return j.inOpenDocument; });
+  if (!open) return;
+  try {
+    program.platform.printer.EndDoc();
+  } catch (const PrinterError& e) {
+    std::size_t first = DocumentFailed(program, jobs.size(), tick, e.what());
+    ShowStatus(program, jobs[first].failure, "", 1);
+    return;
+  }
+  DocumentWentOut(jobs, jobs.size());
+  TellWhereItWent(program);
   WorkThroughJobs(program, tick, true);
+}
+
+// What the run leaves for the next start: the jobs not printed, and a
+// print file the host has not finished.
+int JobsLeft(Program& program) {
+  int left = 0;
+  for (const PrintJob& job : program.state.printJobs) {
+    if (!job.printed) ++left;
+  }
+  if (program.platform.files.FileExists(program.state.printFilePath)) ++left;
+  return left;
+}
+
+void TellWhatIsKept(Program& program) {
+  int left = JobsLeft(program);
+  if (left == 0) return;
+  ShowStatus(program, kKeptText, "", 1);
+  std::string dir = program.state.workDirectory.empty() ? program.platform.files.CurrentDirectory()
+                                                        : program.state.workDirectory;
+  Tell(program, KeptJobsMessage(program.state.languageCode, left, dir));
+}
+
+// The run ends: what is complete still goes out. A file still open for
+// writing stays behind; once the host has ended, a file it never finished
+// is set aside instead of printed.
+void PrintWhatIsLeft(Program& program, int32_t tick, bool hostEnded) {
+  std::size_t before = program.state.printJobs.size();
+  TakeFinishedPrintFile(program);
+  if (hostEnded && program.state.printJobs.size() > before) {
+    program.state.printJobs.back().mustReachJobEnd = true;
+  }
+  WorkThroughJobs(program, tick, true);
+  EndOpenDocument(program, tick);
+  TellWhatIsKept(program);
+}
+
+[[noreturn]] void EndAfterHost(Program& program, int32_t tick) {
+  PrintWhatIsLeft(program, tick, true);
+  EndProgram(ExitCode::kNormal);
 }
 
 void BringHostForwardAfterPrint(Program& program, int32_t tick) {
@@ -185,15 +305,28 @@ void RunPollingTick(Program& program) {
   int32_t& tick = window.TickCounter();
   tick += static_cast<int32_t>(RoundHalfEven(window.View().TimerInterval() / 1000.0));
 
-  if (!HostWindowExists(program)) {
-    PrintWhatIsLeft(program, tick);
-    EndProgram(ExitCode::kNormal);
-  }
+  if (!HostWindowExists(program)) EndAfterHost(program, tick);
 
+  AdoptLeftoverJobs(program);
+  std::size_t queued = program.state.printJobs.size();
   bool shown = TakeFinishedPrintFile(program);
+  // The host may have ended while writing, just before its file was taken.
+  if (program.state.printJobs.size() > queued && !HostWindowExists(program)) {
+    program.state.printJobs.back().mustReachJobEnd = true;
+    EndAfterHost(program, tick);
+  }
   if (WorkThroughJobs(program, tick, false)) shown = true;
   if (!shown) ShowWaiting(program, tick);
   BringHostForwardAfterPrint(program, tick);
+}
+
+void EndRunForSession(Program& program) {
+  ModuleState& state = program.state;
+  state.sessionEnding = true;
+  // Ending in the middle of printing (from a message box): what is not
+  // done stays for the next start.
+  if (state.printingJobs || state.printFilePath.empty() || !program.HasStatusWindow()) return;
+  PrintWhatIsLeft(program, StatusWindow(program).TickCounter(), false);
 }
 
 }  // namespace rizarode

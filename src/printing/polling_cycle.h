@@ -8,4 +8,8 @@ class Program;
 
 void RunPollingTick(Program& program);
 
+// The session ends (or the program is told to end): complete jobs still go
+// out, and what stays is told without waiting for the user.
+void EndRunForSession(Program& program);
+
 }  // namespace rizarode

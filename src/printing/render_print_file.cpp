@@ -202,6 +202,8 @@ class ResumingPrinter : public Printer {
  public:
   ResumingPrinter(Printer& printer, int skip) : printer_(printer), skip_(skip) {}
   int Ended() const { return ended_; }
+  int Sent() const { return sent_; }
+  bool WroteSinceLastEnd() const { return wrote_; }
 
   std::string DeviceName() override { return printer_.DeviceName(); }
   std::string FontName() override { return printer_.FontName(); }
@@ -222,18 +224,29 @@ class ResumingPrinter : public Printer {
   float TextWidth(std::string_view text) override { return printer_.TextWidth(text); }
   float TextHeight(std::string_view text) override { return printer_.TextHeight(text); }
   void PrintText(std::string_view text) override {
-    if (!Skipping()) printer_.PrintText(text);
+    if (Skipping()) return;
+    wrote_ = true;
+    printer_.PrintText(text);
   }
   void LineEnd() override {
-    if (!Skipping()) printer_.LineEnd();
+    if (Skipping()) return;
+    wrote_ = true;
+    printer_.LineEnd();
   }
   void NewPage() override {
-    if (!Skipping()) printer_.NewPage();
+    if (Skipping()) return;
+    wrote_ = true;
+    printer_.NewPage();
   }
   void EndDoc() override {
-    if (!Skipping()) printer_.EndDoc();
+    if (!Skipping()) {
+      printer_.EndDoc();
+      wrote_ = false;
+      ++sent_;
+    }
     ++ended_;
   }
+  void AbortDoc() override { printer_.AbortDoc(); }
   std::string TakeDeliveryNote() override { return printer_.TakeDeliveryNote(); }
 
  private:
@@ -242,6 +255,34 @@ class ResumingPrinter : public Printer {
   Printer& printer_;
   int skip_;
   int ended_ = 0;
+  int sent_ = 0;
+  bool wrote_ = false;
+};
+
+// A printer that prints nothing: for reading a file through to its end.
+class NoPrinter : public Printer {
+ public:
+  std::string DeviceName() override { return {}; }
+  std::string FontName() override { return {}; }
+  void SetFontName(const std::string&) override {}
+  float FontSize() override { return 0; }
+  void SetFontSize(float) override {}
+  void SetFontBold(bool) override {}
+  void SetFontItalic(bool) override {}
+  void SetFontUnderline(bool) override {}
+  void SetPaperSize(int16_t) override {}
+  int16_t Orientation() override { return kOrientationPortrait; }
+  void SetOrientation(int16_t) override {}
+  int16_t PaperBin() override { return kPaperBinAuto; }
+  void SetPaperBin(int16_t) override {}
+  float Width() override { return 0; }
+  float Height() override { return 0; }
+  float TextWidth(std::string_view) override { return 0; }
+  float TextHeight(std::string_view) override { return 0; }
+  void PrintText(std::string_view) override {}
+  void LineEnd() override {}
+  void NewPage() override {}
+  void EndDoc() override {}
 };
 
 class FileTableLines : public PrintFileLines {
@@ -261,7 +302,9 @@ class FileTableLines : public PrintFileLines {
 
 }  // namespace
 
-bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state) {
+bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state,
+                        bool* jobEnded) {
+  if (jobEnded) *jobEnded = false;
   printer.SetFontBold(false);
   printer.SetFontItalic(false);
   printer.SetFontUnderline(false);
@@ -277,7 +320,10 @@ bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleSta
     line += piece;
     std::size_t consumed = 0;
     auto result = interpreter.Interpret(line, lineEnded, consumed);
-    if (result == LineInterpreter::Result::kJobEnd) return !lines.Failed();
+    if (result == LineInterpreter::Result::kJobEnd) {
+      if (jobEnded) *jobEnded = true;
+      return !lines.Failed();
+    }
     if (result == LineInterpreter::Result::kNeedMore) {
       line.erase(0, consumed);
       continue;
@@ -294,14 +340,30 @@ RenderOutcome RenderPrintFile(Program& program, const std::string& path, int doc
   // Closes the file also when a printer failure ends the printing early.
   FileTableLines lines(program.files, number);
   ResumingPrinter printer(program.platform.printer, documentsDone);
+  RenderOutcome outcome;
   try {
     if (!InterpretPrintFile(lines, printer, program.state)) {
-      return {RenderOutcome::kFailed, "the print file could not be read", printer.Ended()};
+      outcome.kind = RenderOutcome::kFailed;
+      outcome.why = "the print file could not be read";
     }
   } catch (const PrinterError& e) {
-    return {RenderOutcome::kFailed, e.what(), printer.Ended()};
+    outcome.kind = RenderOutcome::kFailed;
+    outcome.why = e.what();
   }
-  return {RenderOutcome::kPrinted, {}, printer.Ended()};
+  outcome.documentsEnded = printer.Ended();
+  outcome.documentsSent = printer.Sent();
+  outcome.wroteIntoOpenDocument = printer.WroteSinceLastEnd();
+  return outcome;
+}
+
+std::optional<bool> ReachesJobEnd(Program& program, const std::string& path) {
+  int16_t number = program.files.OpenFileByMode(path, "I", "R", "W", 0);
+  if (number == 0) return std::nullopt;
+  FileTableLines lines(program.files, number);
+  NoPrinter printer;
+  bool jobEnded = false;
+  if (!InterpretPrintFile(lines, printer, program.state, &jobEnded)) return std::nullopt;
+  return jobEnded;
 }
 
 bool StreamPrintFileLines::Fill() {

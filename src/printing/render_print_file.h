@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ struct RenderOutcome {
   std::string why;
   // Documents of the file that went out, those skipped included.
   int documentsEnded = 0;
+  // Documents that this attempt sent (the skipped ones not counted).
+  int documentsSent = 0;
+  // Something was printed after the last document that this attempt
+  // ended (or at all, when it ended none): a document is left open.
+  bool wroteIntoOpenDocument = false;
 };
 
 // Prints one complete print file on the printer. Anything but kPrinted
@@ -30,6 +36,10 @@ struct RenderOutcome {
 // first documentsDone documents of the file went out in an earlier attempt
 // and are not printed again.
 RenderOutcome RenderPrintFile(Program& program, const std::string& path, int documentsDone = 0);
+
+// Whether the interpreter reaches the file's "#JOBend#": the host finished
+// writing its job. Nothing is printed. Empty when the file cannot be read.
+std::optional<bool> ReachesJobEnd(Program& program, const std::string& path);
 
 // The lines of a print file, read a piece at a time: a line ends with CR LF
 // or a lone CR, which are not part of it; a lone LF belongs to the line.
@@ -47,8 +57,10 @@ class PrintFileLines {
 // Interprets every line until the end or until "#JOBend#". Uses the debug
 // flags and the font face name of state. A printer failure other than a
 // refused form setting is thrown (PrinterError); false when a read failed.
-// Memory stays bounded whatever the length of a line.
-bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state);
+// Memory stays bounded whatever the length of a line. jobEnded, when given,
+// tells whether "#JOBend#" was reached.
+bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state,
+                        bool* jobEnded = nullptr);
 
 // Lines read from an open stdio stream, for tools that run the interpreter
 // without the program's file table.

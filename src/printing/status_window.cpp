@@ -43,7 +43,10 @@ void FrmAbout::Form_QueryUnload(bool& cancel, int unloadMode) {
   cancel = true;
 }
 
-void FrmAbout::Form_Unload() { EndProgram(ExitCode::kSessionEnded); }
+void FrmAbout::Form_Unload() {
+  EndRunForSession(program_);
+  EndProgram(ExitCode::kSessionEnded);
+}
 
 void FrmAbout::timClock_Timer() { RunPollingTick(program_); }
 

@@ -186,6 +186,43 @@ std::string SavedJobMessage(const std::string& code, const std::string& note) {
   return "A print job could not go to the printer and was saved as a file.\r\r" + note + "\r";
 }
 
+std::string KeptJobsMessage(const std::string& code, int count, const std::string& directory) {
+  const std::string n = std::to_string(count);
+  const bool one = count == 1;
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return (one ? "Een afdruk is niet afgedrukt. Deze blijft" :
+                    n + " afdrukken zijn niet afgedrukt. Deze blijven") +
+             " bewaard in\r\r" + directory + "\r\ren " + (one ? "wordt" : "worden") +
+             " afgedrukt zodra het programma weer start.\r";
+    case Language::kGerman:
+      return (one ? "Ein Druckauftrag wurde nicht gedruckt. Er bleibt" :
+                    n + " Druckauftr\xE4ge wurden nicht gedruckt. Sie bleiben") +
+             " aufbewahrt in\r\r" + directory + "\r\rund " + (one ? "wird" : "werden") +
+             " gedruckt, sobald das Programm wieder startet.\r";
+    case Language::kEnglish:
+      break;
+  }
+  return (one ? "A print job was not printed. It is" : n + " print jobs were not printed. They are") +
+         " kept in\r\r" + directory + "\r\rand " + (one ? "is" : "are") +
+         " printed when the program starts again.\r";
+}
+
+std::string CutJobMessage(const std::string& code, const std::string& keptAs) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "VELDRAK is gestopt voordat een afdruk klaar was. De onvolledige afdruk is niet "
+             "afgedrukt en bewaard als\r\r" + keptAs + "\r";
+    case Language::kGerman:
+      return "VELDRAK wurde beendet, bevor ein Druckauftrag fertig war. Der unvollst\xE4ndige "
+             "Auftrag wurde nicht gedruckt und ist aufbewahrt als\r\r" + keptAs + "\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "VELDRAK ended before a print job was complete. The incomplete job was not printed "
+         "and is kept as\r\r" + keptAs + "\r";
+}
+
 std::string RestartTitle(const std::string& code) {
   switch (MessageLanguage1(code)) {
     case Language::kDutch: return "Systeeminstellingen wijzigen";

@@ -38,6 +38,11 @@ std::string NoPrinterMessage(const std::string& code);
 // A print job that the printer refused went into a file instead; note says
 // which.
 std::string SavedJobMessage(const std::string& code, const std::string& note);
+// The run ends with jobs not printed: how many, where they wait, and that
+// the next start prints them.
+std::string KeptJobsMessage(const std::string& code, int count, const std::string& directory);
+// A print file that ends short of its job's end is kept, never printed.
+std::string CutJobMessage(const std::string& code, const std::string& keptAs);
 std::string RestartTitle(const std::string& code);
 std::string RestartMessage(const std::string& code);
 

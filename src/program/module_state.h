@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/window_list.h"
 
 namespace rizarode {
@@ -40,8 +41,15 @@ struct PrintJob {
   // It did not go out: why, and the tick before which it is not tried again.
   std::string failure;
   int32_t retryTick = 0;
-  // Documents of the file that went out before it failed: not again.
+  // Documents of the file that went out, in an attempt that failed or in
+  // one whose last document is still open: not again.
   int documentsDone = 0;
+  // Printed, but its last document has not ended yet: its file stays until
+  // that document has gone out, and is printed again if it fails.
+  bool inOpenDocument = false;
+  // Printed only when the interpreter reaches its "#JOBend#": a file the
+  // host finished only by ending, or one an earlier run left behind.
+  bool mustReachJobEnd = false;
 };
 
 struct ModuleState {
@@ -69,6 +77,16 @@ struct ModuleState {
   // The user has been told once, in a message, that a job was saved
   // instead of printed.
   bool toldOfSavedJob = false;
+  // ... and that a file cut short was kept instead of printed.
+  bool toldOfCutJob = false;
+  // The session ends: nothing may wait for the user any more.
+  bool sessionEnding = false;
+  // The queue of jobs is being worked through.
+  bool printingJobs = false;
+  // This run's lock (see program/run_lock.h), held from the naming of the
+  // print file to the end.
+  std::unique_ptr<FileHandle> runLock;
+  std::string runLockPath;
 
   bool Debug(int16_t bit) const { return (debugFlags & bit) != 0; }
   std::string DriverFilePath() const { return workDirectory + kDriverFileName; }

@@ -1,9 +1,13 @@
 #include "program/program.h"
 
+#include "program/run_lock.h"
+
 namespace rizarode {
 
 Program::Program(Platform& p) : platform(p), files(p.files) {}
 
-Program::~Program() = default;
+// However the run ends, its lock goes with it; only a killed run leaves the
+// lock file behind, unheld.
+Program::~Program() { ReleaseRunLock(platform.files, state.runLock, state.runLockPath); }
 
 }  // namespace rizarode

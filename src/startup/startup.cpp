@@ -10,6 +10,7 @@
 #include "program/messages.h"
 #include "program/numbers.h"
 #include "program/program.h"
+#include "program/run_lock.h"
 #include "startup/work_directory.h"
 #include "system/private_fonts.h"
 
@@ -27,15 +28,57 @@ void ShowInitializingStatus(Program& program) {
   }
 }
 
-void NamePrintFile(Program& program, std::string& printFileName) {
-  printFileName = NewPrintFileName(program);
-  program.state.printFilePath = program.state.workDirectory + printFileName;
+// Draws of a print file name before one is taken whatever lies there.
+constexpr int kMostNameDraws = 64;
+
+std::string DrawPrintFileName(Program& program) {
+  double r = program.platform.random.NextFraction();
+  auto n = static_cast<uint32_t>(std::floor(r * 16777216.0));
+  if (n > 16777215u) n = 16777215u;
+  return PrintFileName(n);
+}
+
+bool SameNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && UpperCase(a) == UpperCase(b);
+}
+
+// No file of the work directory carries the stem: not another run's lock,
+// nor a job an earlier run left there to be printed.
+bool StemIsFree(Program& program, const std::vector<DirectoryEntry>& entries,
+                const std::string& fileName) {
   FileSystem& files = program.platform.files;
+  const std::string path = program.state.workDirectory + fileName;
+  if (files.FileExists(path) || files.IsSymbolicLink(path)) return false;
+  const std::string stem = fileName.substr(0, fileName.size() - 3);  // "VKxxxxxx."
+  for (const DirectoryEntry& entry : entries) {
+    if (entry.name.size() > stem.size() && SameNoCase(entry.name.substr(0, stem.size()), stem)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Names this run's print file and takes the run's lock. A name in use by a
+// running instance, or by the files an earlier run left, is drawn again:
+// those files are jobs still to print.
+void NamePrintFile(Program& program, std::string& printFileName) {
+  ModuleState& state = program.state;
+  FileSystem& files = program.platform.files;
+  const std::vector<DirectoryEntry> entries =
+      files.ListDirectory(state.workDirectory.empty() ? "." : state.workDirectory);
+  printFileName = NewPrintFileName(program);
+  for (int draw = 1;; ++draw, printFileName = DrawPrintFileName(program)) {
+    const bool lastDraw = draw == kMostNameDraws;
+    if (!lastDraw && !StemIsFree(program, entries, printFileName)) continue;
+    state.printFilePath = state.workDirectory + printFileName;
+    state.runLockPath = RunLockPath(state.printFilePath.substr(0, state.printFilePath.size() - 4));
+    state.runLock = TakeRunLock(files, state.runLockPath);
+    if (state.runLock || lastDraw) break;
+  }
   // A link left at the name would make the host write, and the program
   // print, wherever it points.
-  if (files.FileExists(program.state.printFilePath) ||
-      files.IsSymbolicLink(program.state.printFilePath)) {
-    files.DeleteFile(program.state.printFilePath);
+  if (files.FileExists(state.printFilePath) || files.IsSymbolicLink(state.printFilePath)) {
+    files.DeleteFile(state.printFilePath);
   }
 }
 
@@ -90,10 +133,7 @@ std::string PrintFileName(uint32_t n) {
 
 std::string NewPrintFileName(Program& program) {
   program.platform.random.SeedFromClock();
-  double r = program.platform.random.NextFraction();
-  auto n = static_cast<uint32_t>(std::floor(r * 16777216.0));
-  if (n > 16777215u) n = 16777215u;
-  return PrintFileName(n);
+  return DrawPrintFileName(program);
 }
 
 void RunStartup(Program& program) {

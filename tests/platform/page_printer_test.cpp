@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cmath>
@@ -16,6 +17,7 @@
 #include "printing/render_print_file.h"
 #include "program/module_state.h"
 #include "support/pdf_probe.h"
+#include "support/second_process.h"
 #include "support/temp_dir.h"
 
 namespace rizarode {
@@ -570,6 +572,21 @@ TEST(RuntimeFontTest, AFaceAddedToFontconfigIsFoundAtTheNextChangeOfFace) {
   ASSERT_TRUE(FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(made.c_str())));
   printer.SetFontName("Rizarode Probe Face");
   EXPECT_EQ(printer.FontName(), "Rizarode Probe Face");
+}
+
+// A killed run leaves the file of the document it was writing; the next
+// start removes it, but not the one another running program still writes.
+TEST(PartialPdfFilesTest, OnlyThoseNobodyWritesAreCleared) {
+  testing::TempDir dir;
+  std::string abandoned;
+  std::string live;
+  ::close(CreatePartialPdfFile(dir.path(), abandoned));
+  ::close(CreatePartialPdfFile(dir.path(), live));
+  testing::SecondProcess writer("file_opener");
+  ASSERT_EQ(writer.Ask("raw-write " + live), "ok");
+  ClearAbandonedPartialPdfFiles(dir.path());
+  EXPECT_FALSE(std::filesystem::exists(abandoned));
+  EXPECT_TRUE(std::filesystem::exists(live));
 }
 
 }  // namespace

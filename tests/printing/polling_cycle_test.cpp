@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "printing/status_window.h"
+#include "program/run_lock.h"
 #include "support/os_calls.h"
 #include "support/second_process.h"
 #include "support/temp_dir.h"
@@ -309,6 +312,54 @@ TEST_F(PollingCycleTest, ADocumentThatWentOutIsNotPrintedAgainWhenALaterOneFails
   // The second end of a document is the one that failed.
   EXPECT_EQ(tp.printer.Printed(), "one<ED>two<ED>two<ED>");
   EXPECT_TRUE(WorkFiles().empty());
+}
+
+// A file without a closing form feed leaves its document open: the file
+// stays until the document has gone out, and when the document fails at
+// its end in the next file, it prints again from its first file.
+TEST_F(PollingCycleTest, AFailedDocumentPrintsAgainFromItsFirstFile) {
+  WriteJob("one\r\n");
+  Tick();
+  EXPECT_TRUE(tp.files.FileExists(takenFile));
+  WriteJob("two\r\n#form##JOBend#");
+  tp.printer.failing = {"EndDoc"};
+  Tick();
+  tp.printer.failing.clear();
+  for (int i = 0; i < 5; ++i) Tick();
+  EXPECT_EQ(Status(), "Printing ended");
+  EXPECT_EQ(tp.printer.Printed(), "one\ntwo\n<ED>one\ntwo\n<ED>");
+  EXPECT_EQ(std::count(tp.printer.calls.begin(), tp.printer.calls.end(), "abortdoc"), 1);
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
+// Files that runs now over left behind print before this run's own job,
+// the oldest run first; a file their host never finished is set aside; a
+// run that still holds its lock keeps its files.
+TEST_F(PollingCycleTest, JobsLeftByRunsThatAreOverPrintFirstAndOnce) {
+  program->state.workDirectory = printFile.substr(0, printFile.size() - 12);
+  work.Write("VK111111.001", "newer run\r\n#form##JOBend#\r\n");
+  work.Write("VK999999.002", "older run, first\r\n#form##JOBend#\r\n");
+  work.Write("VK999999.TMP", "older run, second\r\n#form##JOBend#\r\n");
+  work.Write("VK999999.RUN", "");
+  work.Write("VK333333.TMP", "cut short");
+  work.Write("VK222222.TMP", "running\r\n#form##JOBend#\r\n");
+  const auto older = std::filesystem::last_write_time(work / "VK111111.001") - std::chrono::hours(1);
+  std::filesystem::last_write_time(work / "VK999999.002", older);
+  std::filesystem::last_write_time(work / "VK999999.TMP", older);
+  std::unique_ptr<FileHandle> running = TakeRunLock(files, work / "VK222222.RUN");
+  ASSERT_TRUE(running);
+  WriteJob("own\r\n#form##JOBend#\r\n");
+  Tick();
+  Tick();
+  EXPECT_EQ(tp.printer.Printed(),
+            "older run, first\n<ED>older run, second\n<ED>newer run\n<ED>own\n<ED>");
+  std::vector<std::string> left = WorkFiles();
+  std::sort(left.begin(), left.end());
+  ASSERT_EQ(left.size(), 3u);
+  EXPECT_EQ(left[0].substr(0, 9), "VK0000FF.");
+  EXPECT_EQ(left[0].substr(left[0].size() - 8), "-CUT.TXT");
+  EXPECT_EQ(left[1], "VK222222.RUN");
+  EXPECT_EQ(left[2], "VK222222.TMP");
 }
 
 // A read that fails is no end of the file: the job is not taken for printed.

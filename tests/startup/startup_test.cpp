@@ -124,11 +124,17 @@ TEST_F(StartupTest, PassesTheUpperCaseArgumentsOnAfterItsOwn) {
   EXPECT_EQ(line.substr(line.size() - tail.size()), tail) << line;
 }
 
-TEST_F(StartupTest, DeletesAStalePrintFileOfTheNewName) {
+// A file left under the drawn stem is a job of an earlier run, still to be
+// printed: another name is drawn, and this run holds its own lock.
+TEST_F(StartupTest, DrawsAnotherNameWhereAnEarlierRunLeftFiles) {
   dir_.Write("VK0000FF.TMP", "old job");
+  dir_.Write("VK000100.002", "old taken job");
+  t_.random.fractions = {255.0 / 16777216.0, 256.0 / 16777216.0, 257.0 / 16777216.0};
   ASSERT_EQ(Run("/TEMP=" + dir_.path()), -1);
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "VK0000FF.TMP"));
-  EXPECT_EQ(program_->state.printFilePath, program_->state.workDirectory + "VK0000FF.TMP");
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "VK0000FF.TMP"));
+  EXPECT_EQ(program_->state.printFilePath, program_->state.workDirectory + "VK000101.TMP");
+  EXPECT_TRUE(program_->state.runLock);
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "VK000101.RUN"));
 }
 
 TEST_F(StartupTest, NoDriverFormOrPitchShowsTheRefusalAndStartsNoHost) {

@@ -108,6 +108,7 @@ class RecordingPrinter : public Printer {
   void LineEnd() override { Record("lineend", "LineEnd"); }
   void NewPage() override { Record("newpage", "NewPage"); }
   void EndDoc() override { Record("enddoc", "EndDoc"); }
+  void AbortDoc() override { calls.push_back("abortdoc"); }
   std::string TakeDeliveryNote() override { return std::exchange(deliveryNote, {}); }
 
   // The printed text: pieces joined, "\n" per line end, "<NP>" per new

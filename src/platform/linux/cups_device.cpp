@@ -266,6 +266,27 @@ int CupsDevice::SendJob(std::FILE* document, const JobSettings& settings) {
   return job;
 }
 
+namespace {
+
+// Why a request failed. When the scheduler never answered (stopped or
+// frozen: the connection timed out) the library's last error is still a
+// success, or an error whose text is that of no error at all.
+std::string WhyRequestFailed(http_t* http) {
+  const char* last = cupsLastErrorString();
+  if (cupsLastError() > IPP_STATUS_OK_CONFLICTING && last != nullptr && *last != '\0' &&
+      std::strcmp(last, "Success") != 0 && std::strcmp(last, std::strerror(0)) != 0) {
+    return last;
+  }
+  int error = httpError(http);
+  if (error != 0 && error != ETIMEDOUT && error != EAGAIN && error != EWOULDBLOCK) {
+    return std::strerror(error);
+  }
+  return "the scheduler did not answer within " +
+         std::to_string(static_cast<int>(kTransferTimeoutSeconds)) + " s";
+}
+
+}  // namespace
+
 int CupsDevice::SendPages(std::FILE* document, const JobSettings& settings, bool manualFeed,
                           const std::string& pageRanges) {
   auto fail = [&](const std::string& what) {
@@ -279,7 +300,7 @@ int CupsDevice::SendPages(std::FILE* document, const JobSettings& settings, bool
   if (!http) fail("the print service does not answer");
   httpSetTimeout(http.get(), kTransferTimeoutSeconds, nullptr, nullptr);
   DestInfo info(cupsCopyDestInfo(http.get(), dest_));
-  if (!info) fail(cupsLastErrorString());
+  if (!info) fail(WhyRequestFailed(http.get()));
 
   cups_option_t* options = nullptr;
   int count = 0;
@@ -291,7 +312,7 @@ int CupsDevice::SendPages(std::FILE* document, const JobSettings& settings, bool
   ipp_status_t created = cupsCreateDestJob(http.get(), dest_, info.get(), &job, title.c_str(),
                                            count, options);
   cupsFreeOptions(count, options);
-  if (created > IPP_STATUS_OK_CONFLICTING || job <= 0) fail(cupsLastErrorString());
+  if (created > IPP_STATUS_OK_CONFLICTING || job <= 0) fail(WhyRequestFailed(http.get()));
 
   bool sent = cupsStartDestDocument(http.get(), dest_, info.get(), job, title.c_str(),
                                     CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
@@ -303,7 +324,7 @@ int CupsDevice::SendPages(std::FILE* document, const JobSettings& settings, bool
   }
   if (sent && std::ferror(document)) sent = false;
   if (!sent || cupsFinishDestDocument(http.get(), dest_, info.get()) > IPP_STATUS_OK_CONFLICTING) {
-    std::string why = cupsLastErrorString();
+    std::string why = WhyRequestFailed(http.get());
     cupsCancelDestJob(http.get(), dest_, job);
     fail(why);
   }

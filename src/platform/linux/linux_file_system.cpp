@@ -232,6 +232,21 @@ std::optional<std::string> LinuxFileSystem::FindNoCase(const std::string& dir,
   return found;
 }
 
+std::vector<DirectoryEntry> LinuxFileSystem::ListDirectory(const std::string& dir) {
+  std::vector<DirectoryEntry> entries;
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return entries;
+  std::string prefix = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+  while (dirent* entry = ::readdir(d)) {
+    if (entry->d_name[0] == '.') continue;
+    struct stat st {};
+    if (::lstat((prefix + entry->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    entries.push_back({entry->d_name, int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec});
+  }
+  ::closedir(d);
+  return entries;
+}
+
 bool LinuxFileSystem::DeleteFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0;
 }

@@ -14,6 +14,7 @@ class LinuxFileSystem : public FileSystem {
   std::optional<std::string> FindNoCase(const std::string& dir,
                                         const std::string& name,
                                         bool wantDirectory) override;
+  std::vector<DirectoryEntry> ListDirectory(const std::string& dir) override;
   bool DeleteFile(const std::string& path) override;
   bool RenameFile(const std::string& from, const std::string& to) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;

@@ -8,6 +8,7 @@
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_font_system.h"
 #include "platform/linux/linux_program_info.h"
+#include "platform/linux/pdf_file_device.h"
 #include "platform/linux/posix_launcher.h"
 #include "platform/linux/process_window_list.h"
 #include "platform/linux/system_clock.h"
@@ -58,6 +59,7 @@ struct LinuxPlatform::Parts {
 LinuxPlatform::LinuxPlatform(int argc, char** argv)
     : parts_(std::make_unique<Parts>(argc, argv)) {
   Parts& p = *parts_;
+  ClearAbandonedPartialPdfFiles(DefaultPdfDirectory());
   platform_ = std::unique_ptr<Platform>(new Platform{
       *p.desktop, *p.windows, p.launcher, p.files, *p.registry, *p.fonts,
       p.clock, p.random, p.info, *p.printer});

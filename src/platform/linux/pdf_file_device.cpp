@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/linux/linux_file_system.h"
 #include "platform/printer.h"
 
 namespace rizarode {
@@ -134,10 +135,35 @@ int CreateUniquePdfFile(const std::string& directory, const std::string& stem,
 int CreatePartialPdfFile(const std::string& directory, std::string& path) {
   std::error_code ec;
   fs::create_directories(directory, ec);
-  path = directory + "/.RIZARODE-XXXXXX.part";
-  int fd = ::mkstemps(path.data(), 5);
+  path = std::string(directory) + "/" + kPartialPdfPrefix + "XXXXXX" + kPartialPdfSuffix;
+  // Not inherited: a host that outlives the program must not keep the
+  // file looking alive.
+  int fd = ::mkostemps(path.data(), 5, O_CLOEXEC);
   if (fd >= 0) MakeReadableAsUsual(fd);
   return fd;
+}
+
+void ClearAbandonedPartialPdfFiles(const std::string& directory) {
+  const std::string prefix = kPartialPdfPrefix;
+  const std::string suffix = kPartialPdfSuffix;
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(directory, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+      continue;
+    }
+    std::error_code kindError;
+    if (!entry.is_regular_file(kindError) || entry.is_symlink(kindError)) continue;
+    // A run that writes its document has the file open for writing; then
+    // this open, which denies writers, fails.
+    OpenRequest request;
+    request.read = true;
+    request.lock = ShareLock::kDenyWrite;
+    LinuxFileSystem files;
+    std::unique_ptr<FileHandle> unused = files.Open(entry.path().string(), request);
+    if (unused) ::unlink(entry.path().c_str());
+  }
 }
 
 bool PublishPdfFile(const std::string& partial, const std::string& directory,

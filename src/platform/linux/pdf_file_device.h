@@ -31,6 +31,12 @@ int CreateUniquePdfFile(const std::string& directory, const std::string& stem,
 // that is still being written. Returns the open descriptor (-1 on failure,
 // with errno set) and the file's path.
 int CreatePartialPdfFile(const std::string& directory, std::string& path);
+inline constexpr char kPartialPdfPrefix[] = ".RIZARODE-";
+inline constexpr char kPartialPdfSuffix[] = ".part";
+
+// Removes the files of documents that a killed run was writing into
+// directory; those a running program writes stay.
+void ClearAbandonedPartialPdfFiles(const std::string& directory);
 
 // Gives a complete document written into partial its name in directory:
 // stem.pdf, else stem-2.pdf and so on, never replacing a file. False (with

@@ -160,6 +160,25 @@ std::optional<std::string> Win32FileSystem::FindNoCase(const std::string& dir,
   return path;
 }
 
+std::vector<DirectoryEntry> Win32FileSystem::ListDirectory(const std::string& dir) {
+  std::vector<DirectoryEntry> entries;
+  std::string prefix = dir.empty() || IsSeparator(dir.back()) ? dir : dir + "\\";
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+  do {
+    if ((found.dwFileAttributes & kNotPlain) != 0) continue;
+    ULARGE_INTEGER written;
+    written.LowPart = found.ftLastWriteTime.dwLowDateTime;
+    written.HighPart = found.ftLastWriteTime.dwHighDateTime;
+    entries.push_back({found.cFileName, static_cast<int64_t>(written.QuadPart)});
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return entries;
+}
+
 bool Win32FileSystem::DeleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 // Without MOVEFILE_REPLACE_EXISTING the move fails where the new name is

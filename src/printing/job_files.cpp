@@ -1,0 +1,79 @@
+#include "printing/job_files.h"
+
+#include <climits>
+
+#include "program/program.h"
+
+namespace rizarode {
+namespace {
+
+constexpr std::size_t kStemLength = 8;  // "VK" and 6 hexadecimal digits
+constexpr char kCutSuffix[] = "-CUT.TXT";
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+bool AllDigits(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t PrintFileStemLength(const std::string& name, long& order) {
+  if (name.size() < kStemLength + 2 || name.compare(0, 2, "VK") != 0 || name[kStemLength] != '.') {
+    return std::string::npos;
+  }
+  for (std::size_t i = 2; i < kStemLength; ++i) {
+    if (!IsHexDigit(name[i])) return std::string::npos;
+  }
+  const std::string extension = name.substr(kStemLength + 1);
+  if (extension == "TMP") {
+    order = LONG_MAX;
+  } else if (AllDigits(extension) && extension.size() <= 9) {
+    order = std::stol(extension);
+  } else {
+    return std::string::npos;
+  }
+  return kStemLength;
+}
+
+// VK0000FF.TMP becomes VK0000FF.001: the host never uses such a name.
+std::string NextJobPath(Program& program) {
+  ModuleState& state = program.state;
+  FileSystem& files = program.platform.files;
+  std::string stem = state.printFilePath;
+  if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".TMP") == 0) stem.resize(stem.size() - 4);
+  for (;;) {
+    std::string number = std::to_string(++state.printJobsTaken);
+    if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
+    std::string path = stem + "." + number;
+    if (!files.FileExists(path) && !files.IsSymbolicLink(path)) return path;
+  }
+}
+
+bool FinishedWriting(Program& program, const std::string& path) {
+  int16_t fileNumber = program.files.OpenFileByMode(path, "I", "R", "W", 0);
+  if (fileNumber == 0) return false;
+  program.files.Close(fileNumber);
+  return true;
+}
+
+std::string KeepCutFile(Program& program, const std::string& path) {
+  FileSystem& files = program.platform.files;
+  for (int n = 1; n < 1000; ++n) {
+    std::string kept = path;
+    if (n > 1) {
+      kept += '-';
+      kept += std::to_string(n);
+    }
+    kept += kCutSuffix;
+    if (files.RenameFile(path, kept)) return kept;
+    if (!files.FileExists(kept) && !files.IsSymbolicLink(kept)) break;
+  }
+  return {};
+}
+
+}  // namespace rizarode
