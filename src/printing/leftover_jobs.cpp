@@ -42,7 +42,8 @@ std::vector<LeftRun> FindLeftRuns(Program& program) {
     if (stemLength != std::string::npos) {
       stem = entry.name.substr(0, stemLength);
     } else if (!IsRunLockName(entry.name, stem)) {
-      continue;
+      stem = RunFileStem(entry.name);
+      if (stem.empty()) continue;
     }
     if (stem == ownStem) continue;
     LeftRun& run = runs[stem];
@@ -77,6 +78,7 @@ void AdoptRun(Program& program, LeftRun& run) {
     job.mustReachJobEnd = true;
     program.state.printJobs.push_back(job);
   }
+  RemoveRunFiles(files, dir, run.stem);
   ReleaseRunLock(files, lock, lockPath);
 }
 

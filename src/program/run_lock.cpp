@@ -1,6 +1,26 @@
 #include "program/run_lock.h"
 
+#include "program/module_state.h"
+
 namespace rizarode {
+namespace {
+
+constexpr char kEmulatorFilePrefix[] = "RZ";
+constexpr const char* kEmulatorFileExtensions[] = {".CNF", ".LOG"};
+
+bool IsHexDigits(const std::string& text) {
+  if (text.size() != 6) return false;
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+
+std::string DriverFileInTheMaking(const std::string& stem) {
+  return std::string(kDriverFileName) + "." + stem;
+}
+
+}  // namespace
 
 std::string RunLockPath(const std::string& stemPath) { return stemPath + kRunLockExtension; }
 
@@ -23,6 +43,28 @@ void ReleaseRunLock(FileSystem& files, std::unique_ptr<FileHandle>& lock,
   lock->Close();
   lock.reset();
   if (!removed) files.DeleteFile(lockPath);
+}
+
+std::string RunFileStem(const std::string& name) {
+  const std::string driver = DriverFileInTheMaking("");
+  if (name.size() == driver.size() + 8 && name.compare(0, driver.size(), driver) == 0 &&
+      name.compare(driver.size(), 2, "VK") == 0 && IsHexDigits(name.substr(driver.size() + 2))) {
+    return name.substr(driver.size());
+  }
+  if (name.size() != 12 || name.compare(0, 2, kEmulatorFilePrefix) != 0) return {};
+  if (!IsHexDigits(name.substr(2, 6))) return {};
+  for (const char* extension : kEmulatorFileExtensions) {
+    if (name.compare(8, 4, extension) == 0) return "VK" + name.substr(2, 6);
+  }
+  return {};
+}
+
+void RemoveRunFiles(FileSystem& files, const std::string& workDirectory, const std::string& stem) {
+  const std::string digits = stem.substr(2);
+  for (const char* extension : kEmulatorFileExtensions) {
+    files.DeleteFile(workDirectory + kEmulatorFilePrefix + digits + extension);
+  }
+  files.DeleteFile(workDirectory + DriverFileInTheMaking(stem));
 }
 
 }  // namespace rizarode

@@ -26,4 +26,15 @@ std::unique_ptr<FileHandle> TakeRunLock(FileSystem& files, const std::string& lo
 void ReleaseRunLock(FileSystem& files, std::unique_ptr<FileHandle>& lock,
                     const std::string& lockPath);
 
+// The files a run makes for itself beside its print files: the DOS
+// emulator's configuration and log ("RZ" + the stem's six hexadecimal
+// digits, ".CNF" and ".LOG") and a driver file not yet put in place
+// ("RIZARODE.TMP." + the stem). The stem ("VK" + the same digits) of the run
+// that a name belongs to, or empty when it is none of these.
+std::string RunFileStem(const std::string& name);
+
+// Removes those files of the run with this stem, once the run is over: they
+// stay after a kill, and after a failed start, whose message names the log.
+void RemoveRunFiles(FileSystem& files, const std::string& workDirectory, const std::string& stem);
+
 }  // namespace rizarode

@@ -107,11 +107,9 @@ new_run() {
 
 # Killed while a job's document is still open (no closing form feed):
 # the job's file stays, the half-written PDF goes, and the next start
-# prints the job once. Files of the DOS emulator in the work directory are
-# no print files.
+# prints the job once. The killed run's own files (the DOS emulator's, a
+# driver file not yet in place) are no print files, and go with the run.
 new_run
-printf 'emulator file\r\n#form##JOBend#\r\n' >"${E2E_WORK}RZDOSBOX.CNF"
-printf 'emulator log\r\n#form##JOBend#\r\n' >"${E2E_WORK}RZDOSBOX.LOG"
 start_rizarode open FAULT_DONE="$E2E_HOME/done"
 wait_for_log 60 "Printing ended" || true
 for child in $(pgrep -P "$RIZARODE_PID"); do kill -KILL "$child"; done
@@ -119,13 +117,16 @@ touch "$E2E_HOME/done"
 finish_rizarode
 e2e_check "killed: the job's file is kept" grep -q '^VK' <(work_left)
 e2e_check "killed: a half-written PDF is left" grep -q . <(partial_pdfs)
+killed="$(work_left | sed -n 's/^VK\([0-9A-F]\{6\}\)\..*/\1/p' | head -1)"
+for own in "RZ$killed.CNF" "RZ$killed.LOG" "RIZARODE.TMP.VK$killed"; do
+  printf 'emulator file\r\n#form##JOBend#\r\n' >"$E2E_WORK$own"
+done
 restart
 e2e_check "killed: the next start ends normally" [ "$E2E_STATUS" -eq 0 ]
 e2e_check "killed: the next start prints the job once" [ "$(times_printed "text of an open document")" -eq 1 ]
 e2e_check "killed: the half-written PDF is cleared" [ -z "$(partial_pdfs)" ]
-e2e_check "killed: the emulator's files are no print jobs" [ "$(times_printed emulator)" -eq 0 ]
-rm -f "${E2E_WORK}RZDOSBOX.CNF" "${E2E_WORK}RZDOSBOX.LOG"
-e2e_check "killed: nothing else is left" [ -z "$(work_left)" ]
+e2e_check "killed: the run's own files are no print jobs" [ "$(times_printed emulator)" -eq 0 ]
+e2e_check "killed: nothing is left, the run's own files neither" [ -z "$(work_left)" ]
 
 # ~/PDF cannot be made until the host has ended: the job is kept, the
 # user is told where and that the next start prints it, and it does.
