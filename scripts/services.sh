@@ -6,6 +6,16 @@
 # Source it (". scripts/services.sh") so that DISPLAY reaches the caller.
 # Each service is skipped with a note when its package is missing.
 
+# A display whose server has gone (killed, or its machine restarted) still
+# has its lock file and socket: they would keep every later start away.
+rizarode_clear_stale_display() {
+  local lock="/tmp/.X$1-lock" pid
+  [ -e "$lock" ] || return 0
+  pid="$(tr -dc '0-9' <"$lock" 2>/dev/null)"
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then return 0; fi
+  rm -f "$lock" "/tmp/.X11-unix/X$1"
+}
+
 rizarode_start_xvfb() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   if ! command -v Xvfb >/dev/null 2>&1; then
@@ -15,6 +25,7 @@ rizarode_start_xvfb() {
   fi
   local n
   for n in $(seq 90 110); do
+    rizarode_clear_stale_display "$n"
     if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
       Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/tmp/rizarode-xvfb.log 2>&1 &
       local i
