@@ -18,6 +18,10 @@ TRIALS="${2:-20}"
   exit 1
 }
 
+# For e2e_write_script_host; this script keeps its own directories and
+# clean-up (its trap replaces the library's).
+. "$(dirname "$0")/../tests/e2e/e2e_lib.sh" "$BUILD" "$(dirname "$0")/.."
+
 HOST_DIR="" WORK="" HOME_DIR=""
 cleanup() {
   local p
@@ -32,15 +36,7 @@ cleanup() {
 trap cleanup EXIT
 
 write_host() {
-  cat >"$HOST_DIR/VELDRAK.EXE" <<'HOST'
-#!/bin/bash
-for arg in "$@"; do
-  case "$arg" in
-    /WIN=*) name="${arg#/WIN=}" ;;
-    /TEMP=*) dir="${arg#/TEMP=}" ;;
-  esac
-done
-job="$dir$name"
+  e2e_write_script_host "$HOST_DIR/VELDRAK.EXE" <<'HOST'
 sleep 1.5
 # Each job is written over a second, and the next waits until the program
 # has taken the one before.
@@ -74,7 +70,6 @@ else
   sleep 4
 fi
 HOST
-  chmod +x "$HOST_DIR/VELDRAK.EXE"
 }
 
 run() {  # run HOSTKIND: in the background, sets PID

@@ -264,3 +264,119 @@ e2e_wait_for_own_pdfs() {
     sleep 0.5
   done
 }
+
+# --- A stand-in host and a program run in the background ---------------------
+
+# Writes FILE as a stand-in host: a bash script that reads its print file's
+# name from /WIN= and its directory from /TEMP= into $job (and $name, $dir),
+# followed by the lines read from stdin. The script has its own shebang, so
+# the kernel starts it with no env in between and the process is named
+# after the file, as the host's window is titled. Its lines may call
+# wait_for_done: when FAULT_DONE is set, it waits for that flag file (five
+# minutes at most), and also ends when the test has gone, so that no host
+# outlives it.
+e2e_write_script_host() {
+  local file="$1"
+  {
+    cat <<'PREAMBLE'
+#!/bin/bash
+for arg in "$@"; do
+  case "$arg" in
+    /WIN=*) name="${arg#/WIN=}" ;;
+    /TEMP=*) dir="${arg#/TEMP=}" ;;
+  esac
+done
+job="$dir$name"
+wait_for_done() {
+  local i
+  [ -n "${FAULT_DONE:-}" ] || return 0
+  for ((i = 0; i < 1500; i++)); do
+    [ -e "$FAULT_DONE" ] || [ ! -d "$dir" ] && break
+    sleep 0.2
+  done
+}
+PREAMBLE
+    cat
+  } >"$file"
+  chmod +x "$file"
+}
+
+E2E_PID=""
+
+# A fresh run of a case: new private directories (those of the case before
+# removed) and an empty log.
+e2e_new_case() {
+  e2e_cleanup
+  e2e_prepare_host_dir
+  : >"$E2E_LOG"
+}
+
+# Starts rizarode in the host directory in the background on the terminal
+# desktop, with status output (debug flag 1), and sets E2E_PID (that of the
+# timeout command; rizarode is its only child). Its output is added to
+# $E2E_LOG, so that the runs of one case share a log. The arguments go to env
+# before the run's own settings, as with e2e_run: NAME=value words, such as
+# what the stand-in host reads. There is no print scheduler unless
+# E2E_CUPS_SERVER names one's socket.
+e2e_start_program() {
+  (
+    cd "$E2E_HOST_DIR"
+    exec env -u TMP -u PRINTER -u LPDEST -u DISPLAY -u WAYLAND_DISPLAY "$@" \
+      HOME="$E2E_HOME" TEMP="$E2E_WORK" RIZARODE_REGISTRY_ROOT="$E2E_HOME/registry" \
+      XDG_DATA_HOME="$E2E_HOME/.local/share" XDG_CACHE_HOME="$E2E_HOME/.cache" \
+      XDG_CONFIG_HOME="$E2E_HOME/.config" \
+      CUPS_SERVER="${E2E_CUPS_SERVER:-/nonexistent/rizarode-$E2E_NAME.sock}" \
+      timeout 300 "$E2E_PROGRAM" /WDEBUG=1 </dev/null
+  ) >>"$E2E_LOG" 2>&1 &
+  E2E_PID=$!
+}
+
+# Waits for the run e2e_start_program started and sets E2E_STATUS.
+e2e_finish_program() {
+  set +e
+  wait "$E2E_PID"
+  E2E_STATUS=$?
+  set -e
+}
+
+# Waits up to $1 seconds for the log to hold the text $2.
+e2e_wait_for_log() {
+  local i
+  for ((i = 0; i < $1 * 5; i++)); do
+    grep -qF -- "$2" "$E2E_LOG" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# The PDF files in a directory: how many, and all their text.
+e2e_pdf_count() { find "$1" -maxdepth 1 -name '*.pdf' 2>/dev/null | wc -l; }
+e2e_all_pdf_text() { local f; for f in "$1"/*.pdf; do [ -f "$f" ] && pdftotext "$f" - 2>/dev/null; done; }
+
+# A scheduler of the test's own that listens on a socket alone, with the
+# queue NAME (to /dev/null) as its default destination: sets E2E_SCHED (its
+# directory; the socket is $E2E_SCHED/cups.sock) and E2E_SCHED_PID. Needs
+# root and cupsd.
+e2e_start_scheduler() {
+  local queue="$1" i
+  E2E_SCHED="$(mktemp -d /tmp/rzcups.XXXXXX)"
+  mkdir -p "$E2E_SCHED"/{spool,cache,state,log,tmp}
+  chmod 1777 "$E2E_SCHED/tmp"
+  printf 'Listen %s/cups.sock\nLogLevel warn\nBrowsing No\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n' \
+    "$E2E_SCHED" >"$E2E_SCHED/cupsd.conf"
+  printf 'ServerRoot %s\nRequestRoot %s/spool\nCacheDir %s/cache\nStateDir %s/state\nTempDir %s/tmp\nErrorLog %s/log/error_log\nAccessLog %s/log/access_log\nPageLog %s/log/page_log\nFileDevice Yes\n' \
+    "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" \
+    >"$E2E_SCHED/cups-files.conf"
+  cupsd -f -c "$E2E_SCHED/cupsd.conf" -s "$E2E_SCHED/cups-files.conf" >/dev/null 2>&1 &
+  E2E_SCHED_PID=$!
+  for ((i = 0; i < 100; i++)); do [ -S "$E2E_SCHED/cups.sock" ] && break; sleep 0.1; done
+  lpadmin -h "$E2E_SCHED/cups.sock" -p "$queue" -v file:///dev/null -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd >/dev/null 2>&1 &&
+    lpadmin -h "$E2E_SCHED/cups.sock" -d "$queue" >/dev/null 2>&1
+  return 0
+}
+
+e2e_stop_scheduler() {
+  kill "$E2E_SCHED_PID" 2>/dev/null || true
+  wait "$E2E_SCHED_PID" 2>/dev/null || true
+  rm -rf "$E2E_SCHED"
+}

@@ -16,15 +16,7 @@
 #   frozen    a whole job a few seconds later, then waits for FAULT_DONE
 #   idle      no job; ends after a while
 write_host() {
-  cat >"$E2E_HOST_DIR/VELDRAK.EXE" <<'HOST'
-#!/bin/bash
-for arg in "$@"; do
-  case "$arg" in
-    /WIN=*) name="${arg#/WIN=}" ;;
-    /TEMP=*) dir="${arg#/TEMP=}" ;;
-  esac
-done
-job="$dir$name"
+  e2e_write_script_host "$E2E_HOST_DIR/VELDRAK.EXE" <<'HOST'
 sleep 3
 case "$FAULT_CASE" in
   open) printf 'text of an open document\r\n#form#\r\n#JOBend#\r\n' >"$job" ;;
@@ -41,67 +33,32 @@ case "$FAULT_CASE" in
     ;;
   idle) sleep 5 ;;
 esac
-if [ -n "${FAULT_DONE:-}" ]; then
-  for ((i = 0; i < 1500; i++)); do
-    [ -e "$FAULT_DONE" ] || [ ! -d "$dir" ] && break
-    sleep 0.2
-  done
-fi
+wait_for_done
 HOST
-  chmod +x "$E2E_HOST_DIR/VELDRAK.EXE"
 }
-
-RIZARODE_PID=""
 
 # Starts rizarode in the background with FAULT_CASE=$1 and more settings.
 start_rizarode() {
   local case="$1"
   shift
-  (
-    cd "$E2E_HOST_DIR"
-    exec env -u TMP -u PRINTER -u LPDEST -u DISPLAY -u WAYLAND_DISPLAY "$@" \
-      HOME="$E2E_HOME" TEMP="$E2E_WORK" RIZARODE_REGISTRY_ROOT="$E2E_HOME/registry" \
-      XDG_DATA_HOME="$E2E_HOME/.local/share" XDG_CACHE_HOME="$E2E_HOME/.cache" \
-      XDG_CONFIG_HOME="$E2E_HOME/.config" CUPS_SERVER="${CUPS_SERVER_FOR_RUN:-/nonexistent/rizarode-leftover.sock}" \
-      FAULT_CASE="$case" timeout 300 "$E2E_BUILD/rizarode" /WDEBUG=1 </dev/null
-  ) >>"$E2E_LOG" 2>&1 &
-  RIZARODE_PID=$!
-}
-
-finish_rizarode() {
-  set +e
-  wait "$RIZARODE_PID"
-  E2E_STATUS=$?
-  set -e
+  e2e_start_program "$@" FAULT_CASE="$case"
 }
 
 # A run of the idle host in the same work directory: it prints what the
 # run before left.
 restart() {
   start_rizarode idle "$@"
-  finish_rizarode
+  e2e_finish_program
 }
 
-wait_for_log() {
-  local i
-  for ((i = 0; i < $1 * 5; i++)); do
-    grep -qF -- "$2" "$E2E_LOG" 2>/dev/null && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-all_pdf_text() { local f; for f in "$E2E_HOME"/PDF/*.pdf; do [ -f "$f" ] && pdftotext "$f" - 2>/dev/null; done; }
 # How often the text came out, over all PDF files.
-times_printed() { all_pdf_text | grep -cF -- "$1" || true; }
+times_printed() { e2e_all_pdf_text "$E2E_HOME/PDF" | grep -cF -- "$1" || true; }
 # Everything in the work directory but the driver file.
 work_left() { find "$E2E_WORK" -mindepth 1 -maxdepth 1 ! -name RIZARODE.TMP -printf '%f\n'; }
 partial_pdfs() { find "$E2E_HOME/PDF" -maxdepth 1 -name '.RIZARODE-*.part' 2>/dev/null; }
 
 new_run() {
-  e2e_cleanup
-  e2e_prepare_host_dir
-  : >"$E2E_LOG"
+  e2e_new_case
   write_host
 }
 
@@ -111,10 +68,10 @@ new_run() {
 # driver file not yet in place) are no print files, and go with the run.
 new_run
 start_rizarode open FAULT_DONE="$E2E_HOME/done"
-wait_for_log 60 "Printing ended" || true
-for child in $(pgrep -P "$RIZARODE_PID"); do kill -KILL "$child"; done
+e2e_wait_for_log 60 "Printing ended" || true
+for child in $(pgrep -P "$E2E_PID"); do kill -KILL "$child"; done
 touch "$E2E_HOME/done"
-finish_rizarode
+e2e_finish_program
 e2e_check "killed: the job's file is kept" grep -q '^VK' <(work_left)
 e2e_check "killed: a half-written PDF is left" grep -q . <(partial_pdfs)
 killed="$(work_left | sed -n 's/^VK\([0-9A-F]\{6\}\)\..*/\1/p' | head -1)"
@@ -133,7 +90,7 @@ e2e_check "killed: nothing is left, the run's own files neither" [ -z "$(work_le
 new_run
 : >"$E2E_HOME/PDF"
 start_rizarode kept
-finish_rizarode
+e2e_finish_program
 e2e_check "kept: the run ends normally" [ "$E2E_STATUS" -eq 0 ]
 e2e_check "kept: the user is told" grep -qF "zodra het programma weer start" "$E2E_LOG"
 e2e_check "kept: the job's file is kept" grep -q '^VK' <(work_left)
@@ -146,7 +103,7 @@ e2e_check "kept: nothing is left" [ -z "$(work_left)" ]
 # and the run ends as at the session's end.
 new_run
 start_rizarode hangup
-finish_rizarode
+e2e_finish_program
 e2e_check "hangup: exit code of the session's end" [ "$E2E_STATUS" -eq 8 ]
 e2e_check "hangup: the job printed before the end" [ "$(times_printed "text before the hangup")" -eq 1 ]
 e2e_check "hangup: nothing is left" [ -z "$(work_left)" ]
@@ -156,7 +113,7 @@ e2e_check "hangup: nothing is left" [ -z "$(work_left)" ]
 # user is told.
 new_run
 start_rizarode cut
-finish_rizarode
+e2e_finish_program
 e2e_check "cut: the run ends normally" [ "$E2E_STATUS" -eq 0 ]
 e2e_check "cut: not printed" [ "$(times_printed "job cut short")" -eq 0 ]
 e2e_check "cut: the user is told" grep -qF "onvolledige afdruk" "$E2E_LOG"
@@ -170,31 +127,18 @@ e2e_check "cut: nothing else is left" [ "$(work_left | grep -vc -- '-CUT\.TXT$')
 # the scheduler did not answer.
 if [ "$(id -u)" -eq 0 ] && command -v cupsd >/dev/null 2>&1; then
   new_run
-  sched="$(mktemp -d /tmp/rzcups.XXXXXX)"
-  mkdir -p "$sched"/{spool,cache,state,log,tmp}
-  chmod 1777 "$sched/tmp"
-  printf 'Listen %s/cups.sock\nLogLevel warn\nBrowsing No\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n' \
-    "$sched" >"$sched/cupsd.conf"
-  printf 'ServerRoot %s\nRequestRoot %s/spool\nCacheDir %s/cache\nStateDir %s/state\nTempDir %s/tmp\nErrorLog %s/log/error_log\nAccessLog %s/log/access_log\nPageLog %s/log/page_log\nFileDevice Yes\n' \
-    "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" >"$sched/cups-files.conf"
-  cupsd -f -c "$sched/cupsd.conf" -s "$sched/cups-files.conf" >/dev/null 2>&1 &
-  sched_pid=$!
-  for ((i = 0; i < 100; i++)); do [ -S "$sched/cups.sock" ] && break; sleep 0.1; done
-  lpadmin -h "$sched/cups.sock" -p RizaRodeFrozen -v file:///dev/null -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd >/dev/null 2>&1 &&
-    lpadmin -h "$sched/cups.sock" -d RizaRodeFrozen >/dev/null 2>&1
-  CUPS_SERVER_FOR_RUN="$sched/cups.sock" start_rizarode frozen FAULT_DONE="$E2E_HOME/done"
-  wait_for_log 60 "VELDRAK found" || true
-  kill -STOP "$sched_pid"
-  wait_for_log 150 "saved as" || true
-  kill -CONT "$sched_pid"
+  e2e_start_scheduler RizaRodeFrozen
+  E2E_CUPS_SERVER="$E2E_SCHED/cups.sock" start_rizarode frozen FAULT_DONE="$E2E_HOME/done"
+  e2e_wait_for_log 60 "VELDRAK found" || true
+  kill -STOP "$E2E_SCHED_PID"
+  e2e_wait_for_log 150 "saved as" || true
+  kill -CONT "$E2E_SCHED_PID"
   touch "$E2E_HOME/done"
-  finish_rizarode
+  e2e_finish_program
   e2e_check "frozen scheduler: the job is saved as unsent" grep -q RIZARODE-unsent <(ls "$E2E_HOME/PDF")
   e2e_check "frozen scheduler: the reason says the scheduler did not answer" \
     grep -qF "the scheduler did not answer within 60 s" "$E2E_LOG"
-  kill "$sched_pid" 2>/dev/null || true
-  wait "$sched_pid" 2>/dev/null || true
-  rm -rf "$sched"
+  e2e_stop_scheduler
 else
   echo "skipped: the frozen scheduler case needs root and cupsd"
 fi

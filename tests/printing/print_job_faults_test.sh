@@ -9,17 +9,7 @@
 # /WIN= name in its /TEMP= directory, each kept open while it is written,
 # then waits for the flag file FAULT_DONE (when set) and ends.
 write_host() {
-  # Started directly by the kernel (no env in between), so that the
-  # process is named after the file, as the host's window is titled.
-  cat >"$E2E_HOST_DIR/VELDRAK.EXE" <<'HOST'
-#!/bin/bash
-for arg in "$@"; do
-  case "$arg" in
-    /WIN=*) name="${arg#/WIN=}" ;;
-    /TEMP=*) dir="${arg#/TEMP=}" ;;
-  esac
-done
-job="$dir$name"
+  e2e_write_script_host "$E2E_HOST_DIR/VELDRAK.EXE" <<'HOST'
 # Time for the program to find this host before it may end.
 sleep 4
 case "$FAULT_CASE" in
@@ -44,60 +34,27 @@ case "$FAULT_CASE" in
     printf 'job of %s\r\n#form##JOBend#\r\n' "$FAULT_CASE" >"$job"
     ;;
 esac
-if [ -n "${FAULT_DONE:-}" ]; then
-  # Also ends when the test has gone, so that no host outlives it.
-  for ((i = 0; i < 1500; i++)); do
-    [ -e "$FAULT_DONE" ] || [ ! -d "$dir" ] && break
-    sleep 0.2
-  done
-fi
+wait_for_done
 HOST
-  chmod +x "$E2E_HOST_DIR/VELDRAK.EXE"
 }
-
-RIZARODE_PID=""
 
 # Starts rizarode in the background with FAULT_CASE=$1 and more settings.
 start_rizarode() {
   local case="$1"
   FAULT_RUN="$case"
   shift
-  (
-    cd "$E2E_HOST_DIR"
-    exec env -u TMP -u PRINTER -u LPDEST -u DISPLAY -u WAYLAND_DISPLAY "$@" \
-      HOME="$E2E_HOME" TEMP="$E2E_WORK" RIZARODE_REGISTRY_ROOT="$E2E_HOME/registry" \
-      XDG_DATA_HOME="$E2E_HOME/.local/share" XDG_CACHE_HOME="$E2E_HOME/.cache" \
-      XDG_CONFIG_HOME="$E2E_HOME/.config" CUPS_SERVER="${CUPS_SERVER_FOR_RUN:-/nonexistent/rizarode-faults.sock}" \
-      FAULT_CASE="$case" timeout 300 "$E2E_BUILD/rizarode" /WDEBUG=1 </dev/null
-  ) >"$E2E_LOG" 2>&1 &
-  RIZARODE_PID=$!
+  e2e_start_program "$@" FAULT_CASE="$case"
 }
 
 finish_rizarode() {
-  set +e
-  wait "$RIZARODE_PID"
-  E2E_STATUS=$?
-  set -e
+  e2e_finish_program
   cp "$E2E_LOG" "/tmp/faults-$FAULT_RUN.log"
 }
 
-# Waits up to $1 seconds for the log to hold the text $2.
-wait_for_log() {
-  local i
-  for ((i = 0; i < $1 * 5; i++)); do
-    grep -qF -- "$2" "$E2E_LOG" 2>/dev/null && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-pdf_count() { find "$1" -maxdepth 1 -name '*.pdf' 2>/dev/null | wc -l; }
-all_pdf_text() { local f; for f in "$1"/*.pdf; do [ -f "$f" ] && pdftotext "$f" - 2>/dev/null; done; }
 work_left() { find "$E2E_WORK" -maxdepth 1 -name 'VK*' -print; }
 
 new_run() {
-  e2e_cleanup
-  e2e_prepare_host_dir
+  e2e_new_case
   write_host
 }
 
@@ -106,9 +63,9 @@ new_run() {
 new_run
 start_rizarode rewrite
 finish_rizarode
-text="$(all_pdf_text "$E2E_HOME/PDF")"
+text="$(e2e_all_pdf_text "$E2E_HOME/PDF")"
 e2e_check "rewrite: the program ended normally" [ "$E2E_STATUS" -eq 0 ]
-e2e_check "rewrite: two documents" [ "$(pdf_count "$E2E_HOME/PDF")" -eq 2 ]
+e2e_check "rewrite: two documents" [ "$(e2e_pdf_count "$E2E_HOME/PDF")" -eq 2 ]
 e2e_check "rewrite: the first job printed to its end" e2e_text_has "$text" "first job ends here"
 e2e_check "rewrite: the first job printed from its start" e2e_text_has "$text" "first job line 0"
 e2e_check "rewrite: the second job printed" e2e_text_has "$text" "second job whole"
@@ -120,7 +77,7 @@ new_run
 start_rizarode last-job
 finish_rizarode
 e2e_check "last job: the program ended normally" [ "$E2E_STATUS" -eq 0 ]
-e2e_check "last job: printed" e2e_text_has "$(all_pdf_text "$E2E_HOME/PDF")" "job of last-job"
+e2e_check "last job: printed" e2e_text_has "$(e2e_all_pdf_text "$E2E_HOME/PDF")" "job of last-job"
 e2e_check "last job: no print file left" [ -z "$(work_left)" ]
 
 # ~/PDF cannot be made: the job is kept, the status says why, the program
@@ -129,15 +86,15 @@ new_run
 : >"$E2E_HOME/PDF"
 start_rizarode no-pdf-directory FAULT_DONE="$E2E_HOME/done"
 e2e_check "no ~/PDF: the status says the job was not printed" \
-  wait_for_log 120 "Print job not printed"
+  e2e_wait_for_log 120 "Print job not printed"
 e2e_check "no ~/PDF: the job is kept" [ -n "$(work_left)" ]
 rm "$E2E_HOME/PDF"
-for ((i = 0; i < 600 && $(pdf_count "$E2E_HOME/PDF") == 0; i++)); do sleep 0.2; done
+for ((i = 0; i < 600 && $(e2e_pdf_count "$E2E_HOME/PDF") == 0; i++)); do sleep 0.2; done
 touch "$E2E_HOME/done"
 finish_rizarode
 e2e_check "no ~/PDF: the program ran on and ended normally" [ "$E2E_STATUS" -eq 0 ]
 e2e_check "no ~/PDF: printed once the directory could be made" \
-  e2e_text_has "$(all_pdf_text "$E2E_HOME/PDF")" "job of no-pdf-directory"
+  e2e_text_has "$(e2e_all_pdf_text "$E2E_HOME/PDF")" "job of no-pdf-directory"
 e2e_check "no ~/PDF: no print file left" [ -z "$(work_left)" ]
 
 # ~/PDF on a full file system: no partial PDF, the job kept and printed once
@@ -149,15 +106,15 @@ if [ "$(id -u)" -eq 0 ]; then
     dd if=/dev/zero of="$E2E_HOME/PDF/filler" bs=4k 2>/dev/null || true
     start_rizarode full-disk FAULT_DONE="$E2E_HOME/done"
     e2e_check "full disk: the status says the job was not printed" \
-      wait_for_log 120 "Print job not printed"
+      e2e_wait_for_log 120 "Print job not printed"
     e2e_check "full disk: the job is kept" [ -n "$(work_left)" ]
-    e2e_check "full disk: no partial PDF" [ "$(pdf_count "$E2E_HOME/PDF")" -eq 0 ]
+    e2e_check "full disk: no partial PDF" [ "$(e2e_pdf_count "$E2E_HOME/PDF")" -eq 0 ]
     rm "$E2E_HOME/PDF/filler"
-    for ((i = 0; i < 600 && $(pdf_count "$E2E_HOME/PDF") == 0; i++)); do sleep 0.2; done
+    for ((i = 0; i < 600 && $(e2e_pdf_count "$E2E_HOME/PDF") == 0; i++)); do sleep 0.2; done
     touch "$E2E_HOME/done"
     finish_rizarode
     e2e_check "full disk: printed once there was room" \
-      e2e_text_has "$(all_pdf_text "$E2E_HOME/PDF")" "job of full-disk"
+      e2e_text_has "$(e2e_all_pdf_text "$E2E_HOME/PDF")" "job of full-disk"
     e2e_check "full disk: no print file left" [ -z "$(work_left)" ]
     umount "$E2E_HOME/PDF"
   else
@@ -172,32 +129,19 @@ fi
 # as unsent.
 if [ "$(id -u)" -eq 0 ] && command -v cupsd >/dev/null 2>&1; then
   new_run
-  sched="$(mktemp -d /tmp/rzcups.XXXXXX)"
-  mkdir -p "$sched"/{spool,cache,state,log,tmp}
-  chmod 1777 "$sched/tmp"
-  printf 'Listen %s/cups.sock\nLogLevel warn\nBrowsing No\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n' \
-    "$sched" >"$sched/cupsd.conf"
-  printf 'ServerRoot %s\nRequestRoot %s/spool\nCacheDir %s/cache\nStateDir %s/state\nTempDir %s/tmp\nErrorLog %s/log/error_log\nAccessLog %s/log/access_log\nPageLog %s/log/page_log\nFileDevice Yes\n' \
-    "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" "$sched" >"$sched/cups-files.conf"
-  cupsd -f -c "$sched/cupsd.conf" -s "$sched/cups-files.conf" >/dev/null 2>&1 &
-  sched_pid=$!
-  for ((i = 0; i < 100; i++)); do [ -S "$sched/cups.sock" ] && break; sleep 0.1; done
-  lpadmin -h "$sched/cups.sock" -p RizaRodeSocketOnly -v file:///dev/null -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd >/dev/null 2>&1 &&
-    lpadmin -h "$sched/cups.sock" -d RizaRodeSocketOnly >/dev/null 2>&1
-  CUPS_SERVER_FOR_RUN="$sched/cups.sock" start_rizarode socket-scheduler FAULT_DONE="$E2E_HOME/done"
-  wait_for_log 120 "Printing ended" || true
+  e2e_start_scheduler RizaRodeSocketOnly
+  E2E_CUPS_SERVER="$E2E_SCHED/cups.sock" start_rizarode socket-scheduler FAULT_DONE="$E2E_HOME/done"
+  e2e_wait_for_log 120 "Printing ended" || true
   for ((i = 0; i < 100; i++)); do
-    lpstat -h "$sched/cups.sock" -W all -o RizaRodeSocketOnly 2>/dev/null | grep -q . && break
+    lpstat -h "$E2E_SCHED/cups.sock" -W all -o RizaRodeSocketOnly 2>/dev/null | grep -q . && break
     sleep 0.2
   done
   touch "$E2E_HOME/done"
   finish_rizarode
   e2e_check "socket scheduler: the job reached it" \
-    grep -q . <(lpstat -h "$sched/cups.sock" -W all -o RizaRodeSocketOnly 2>/dev/null)
-  e2e_check "socket scheduler: nothing kept as unsent" [ "$(pdf_count "$E2E_HOME/PDF")" -eq 0 ]
-  kill "$sched_pid" 2>/dev/null || true
-  wait "$sched_pid" 2>/dev/null || true
-  rm -rf "$sched"
+    grep -q . <(lpstat -h "$E2E_SCHED/cups.sock" -W all -o RizaRodeSocketOnly 2>/dev/null)
+  e2e_check "socket scheduler: nothing kept as unsent" [ "$(e2e_pdf_count "$E2E_HOME/PDF")" -eq 0 ]
+  e2e_stop_scheduler
 else
   echo "skipped: the socket scheduler case needs root and cupsd"
 fi
@@ -205,11 +149,11 @@ fi
 # Killed with a document open: no PDF file appears, not even an empty one.
 new_run
 start_rizarode open-document FAULT_DONE="$E2E_HOME/done"
-e2e_check "killed: the document was started" wait_for_log 120 "Printing ended"
-# $RIZARODE_PID is the timeout command; rizarode is its only child.
-for child in $(pgrep -P "$RIZARODE_PID"); do kill -KILL "$child"; done
+e2e_check "killed: the document was started" e2e_wait_for_log 120 "Printing ended"
+# $E2E_PID is the timeout command; rizarode is its only child.
+for child in $(pgrep -P "$E2E_PID"); do kill -KILL "$child"; done
 touch "$E2E_HOME/done"
 finish_rizarode
-e2e_check "killed: no PDF file under a final name" [ "$(pdf_count "$E2E_HOME/PDF")" -eq 0 ]
+e2e_check "killed: no PDF file under a final name" [ "$(e2e_pdf_count "$E2E_HOME/PDF")" -eq 0 ]
 
 e2e_finish
