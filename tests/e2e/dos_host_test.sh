@@ -92,10 +92,13 @@ e2e_check "the status line showed \"VELDRAK found\"" grep -qF "VELDRAK found" "$
 dos_run --
 check_dos_job "on a display" "/WIN=VK"
 
-# Two runs in one work directory: each has DOSBox files of its own.
+# Two runs in one work directory: each has DOSBox files of its own, and
+# the second start clears those of the first, whose run is over.
 e2e_check "two runs' DOSBox files are their own (${DOS_TAGS[*]})" \
   [ "${#DOS_TAGS[@]}" -eq 2 -a "${DOS_TAGS[0]}" != "${DOS_TAGS[1]}" -a \
-    -f "${E2E_WORK}RZ${DOS_TAGS[0]}.LOG" -a -f "${E2E_WORK}RZ${DOS_TAGS[1]}.LOG" ]
+    -f "${E2E_WORK}RZ${DOS_TAGS[1]}.LOG" ]
+e2e_check "the next start cleared the first run's DOSBox files" \
+  [ ! -e "${E2E_WORK}RZ${DOS_TAGS[0]}.LOG" -a ! -e "${E2E_WORK}RZ${DOS_TAGS[0]}.CNF" ]
 
 # PIFs as users have them, naming the program by a path of the machine they
 # were made on (whose C: directory is the host's directory here), or by a
