@@ -311,11 +311,10 @@ TEST(DriverFileTest, AnEmptyWorkDirectoryMeansTheCurrentDirectory) {
 // deleted, the host application never started.
 TEST(DriverRefusalTest, StartupEndsWhenThePrinterTakesNoFace) {
   DriverFixture f;
-  // Wherever start-up looks for its work directory, it finds this one.
   testing::CurrentDirectoryGuard cwd(f.dir.path());
-  testing::EnvGuard temp("TEMP", f.dir.path().c_str());
-  testing::EnvGuard tmp("TMP", f.dir.path().c_str());
-  f.t.info.argumentText = "/WDEBUG=16";  // no face test of its own
+  // Named, so that no directory shared with other runs (and their driver
+  // files) is taken instead. Debug flag 16: no face test of its own.
+  f.t.info.argumentText = "/WDEBUG=16 /TEMP=" + f.dir.path();
   f.t.printer.faces = {"Arial"};
   int code = EndCodeOf([&] { RunStartup(*f.program); });
   EXPECT_EQ(code, static_cast<int>(ExitCode::kDriverRefused));
