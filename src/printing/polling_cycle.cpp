@@ -284,6 +284,10 @@ void PrintWhatIsLeft(Program& program, int32_t tick, bool hostEnded) {
 }
 
 [[noreturn]] void EndAfterHost(Program& program, int32_t tick) {
+  // The end of the session may have come while this tick ran, before the
+  // host's end was seen (the session ends both at once): it goes first, so
+  // that the run ends as the session's.
+  program.platform.desktop.DoEvents();
   PrintWhatIsLeft(program, tick, true);
   EndProgram(ExitCode::kNormal);
 }
