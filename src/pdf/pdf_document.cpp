@@ -11,15 +11,11 @@ namespace {
 
 using pdf::AppendInteger;
 using pdf::AppendReal;
+using pdf::AppendReference;
 
 // A glyph that the font's own advance would put further from its layout
 // position than this, in pixels, is moved back to it.
 constexpr double kLargestDrift = 0.05;
-
-void AppendReference(std::string& out, uint32_t object) {
-  AppendInteger(out, object);
-  out += " 0 R";
-}
 
 }  // namespace
 

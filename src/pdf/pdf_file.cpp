@@ -81,10 +81,10 @@ bool PdfFile::Finish(uint32_t root, uint32_t info) {
   table = "trailer\n<< /Size ";
   AppendInteger(table, static_cast<int64_t>(offsets_.size()));
   table += " /Root ";
-  AppendInteger(table, root);
-  table += " 0 R /Info ";
-  AppendInteger(table, info);
-  table += " 0 R >>\nstartxref\n";
+  AppendReference(table, root);
+  table += " /Info ";
+  AppendReference(table, info);
+  table += " >>\nstartxref\n";
   AppendInteger(table, static_cast<int64_t>(xref));
   table += "\n%%EOF\n";
   Put(table);

@@ -201,8 +201,8 @@ std::string PdfFonts::WriteAll(PdfFile& file) const {
     entries += "/F";
     AppendInteger(entries, static_cast<int64_t>(i));
     entries += ' ';
-    AppendInteger(entries, font);
-    entries += " 0 R ";
+    AppendReference(entries, font);
+    entries += ' ';
   }
   return entries;
 }
@@ -250,8 +250,8 @@ uint32_t PdfFonts::WriteFace(PdfFile& file, std::size_t number) const {
   AppendInteger(descriptor, units(m.capHeight));
   descriptor += " /StemV 80 ";
   descriptor += m.cffOutlines ? "/FontFile3 " : "/FontFile2 ";
-  AppendInteger(descriptor, fontFile);
-  descriptor += " 0 R >>";
+  AppendReference(descriptor, fontFile);
+  descriptor += " >>";
   uint32_t descriptorObject = file.Reserve();
   file.WriteObject(descriptorObject, descriptor);
 
@@ -279,10 +279,10 @@ uint32_t PdfFonts::WriteFace(PdfFile& file, std::size_t number) const {
   // symbol map, not by names.
   if (!m.symbolic || m.cffOutlines) font += " /Encoding " + Encoding(face);
   font += " /FontDescriptor ";
-  AppendInteger(font, descriptorObject);
-  font += " 0 R /ToUnicode ";
-  AppendInteger(font, toUnicode);
-  font += " 0 R >>";
+  AppendReference(font, descriptorObject);
+  font += " /ToUnicode ";
+  AppendReference(font, toUnicode);
+  font += " >>";
   uint32_t fontObject = file.Reserve();
   file.WriteObject(fontObject, font);
   return fontObject;

@@ -36,6 +36,11 @@ void AppendInteger(std::string& out, int64_t value) {
   out.append(text, end);
 }
 
+void AppendReference(std::string& out, uint32_t object) {
+  AppendInteger(out, object);
+  out += " 0 R";
+}
+
 void AppendReal(std::string& out, double value, int decimals) {
   if (!std::isfinite(value)) value = 0;
   char text[64];

@@ -9,6 +9,8 @@
 namespace rizarode::pdf {
 
 void AppendInteger(std::string& out, int64_t value);
+// A reference "n 0 R" to an object of the file.
+void AppendReference(std::string& out, uint32_t object);
 // A real number rounded to at most `decimals` decimals, without trailing
 // zeros or exponent (PDF has none).
 void AppendReal(std::string& out, double value, int decimals = 3);
