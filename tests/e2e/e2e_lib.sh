@@ -97,13 +97,25 @@ e2e_run() {
   echo "rizarode ended with exit code $E2E_STATUS"
 }
 
-# The PDF files in a directory whose text carries this run's reference.
+# The PDF files in a directory whose text carries this run's reference, or
+# the one given.
 e2e_own_pdfs() {
-  local dir="$1" f
+  local dir="$1" reference="${2:-$E2E_REFERENCE}" f
   for f in "$dir"/*.pdf; do
     [ -f "$f" ] || continue
-    if pdftotext "$f" - 2>/dev/null | grep -q "$E2E_REFERENCE"; then echo "$f"; fi
+    if pdftotext "$f" - 2>/dev/null | grep -q "$reference"; then echo "$f"; fi
   done
+}
+
+# The DOS test host's one job (tests/dos/dos_test_host.asm) in a printed
+# PDF: its text on two pages, and the command tail that reached the host.
+e2e_check_dos_job_pdf() {
+  local how="$1" pdf="$2" tail="$3" text
+  text="$(e2e_pdf_text "$pdf")"
+  e2e_check "$how: the job's text was printed" e2e_text_has "$text" "Family report from the DOS host"
+  e2e_check "$how: its second page too" e2e_text_has "$text" "Page two of the DOS job"
+  e2e_check "$how: the job has two pages" [ "$(e2e_pdf_pages "$pdf")" = 2 ]
+  e2e_check "$how: the host was told \"$tail\"" e2e_text_has "$text" "$tail"
 }
 
 e2e_pdf_text() { pdftotext -layout "$1" - 2>/dev/null; }
@@ -222,17 +234,21 @@ cups_pdf_dir() {
   echo "${out//\$\{HOME\}/$home}"
 }
 
+# Starts the test again on an X display of its own (Xvfb), where no window
+# that another test opens can be taken for the host's: call with the test's
+# arguments.
+e2e_use_own_display() {
+  [ -z "${RIZARODE_E2E_OWN_DISPLAY:-}" ] || return 0
+  command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
+  RIZARODE_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    bash "$0" "$@"
+}
+
 # The tests under Wine. Wine's windows need an X display; the window walk
 # sees only the windows of the run's own prefix, so a shared display will do.
-# Without one the test starts again under xvfb-run: call with the test's
-# arguments.
 e2e_wine_require_display() {
   command -v wine >/dev/null || { echo "wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
-  if [ -z "${RIZARODE_E2E_OWN_DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then
-    command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
-    RIZARODE_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-      bash "$0" "$@"
-  fi
+  xdpyinfo >/dev/null 2>&1 || e2e_use_own_display "$@"
 }
 
 # A fresh Wine prefix in a home of the run's own (whose XDG_DATA_HOME is

@@ -6,11 +6,7 @@
 
 # A display of its own (Xvfb): the second case tells the host's window from
 # the other run's windows, and a window another test opens would disturb it.
-if [ -z "${RIZARODE_E2E_OWN_DISPLAY:-}" ]; then
-  command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
-  RIZARODE_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    bash "$0" "$@"
-fi
+e2e_use_own_display "$@"
 
 e2e_prepare_host_dir
 SHARED=""
@@ -69,15 +65,6 @@ run_as() {
   ) >"$log" 2>&1
 }
 
-# The PDF files in a directory whose text carries the reference.
-pdfs_of() {
-  local dir="$1" reference="$2" f
-  for f in "$dir"/*.pdf; do
-    [ -f "$f" ] || continue
-    if pdftotext "$f" - 2>/dev/null | grep -q "$reference"; then echo "$f"; fi
-  done
-}
-
 new_home() {
   local home
   home="$(mktemp -d /tmp/rzhome.XXXXXX)"
@@ -113,7 +100,7 @@ else
     [ "$(stat -c '%U %a' "$own" 2>/dev/null)" = "$OTHER_USER 700" ]
   e2e_check "the other user's driver file is untouched" \
     grep -q "^01 2.9 " "$SHARED/RIZARODE.TMP"
-  mapfile -t pdfs < <(pdfs_of "$OTHER_HOME/PDF" "$reference")
+  mapfile -t pdfs < <(e2e_own_pdfs "$OTHER_HOME/PDF" "$reference")
   e2e_check "both jobs were printed (found ${#pdfs[@]})" [ "${#pdfs[@]}" -eq 2 ]
 
   # A directory named with /TEMP= is the user's choice: there the driver
@@ -173,7 +160,7 @@ for run in A B; do
   status="$status_a"
   if [ "$run" = B ]; then home="$HOME_B"; status="$status_b"; fi
   e2e_check "run $run ended by itself with exit code 0 (got $status)" [ "$status" -eq 0 ]
-  mapfile -t pdfs < <(pdfs_of "$home/PDF" "$E2E_REFERENCE-$run")
+  mapfile -t pdfs < <(e2e_own_pdfs "$home/PDF" "$E2E_REFERENCE-$run")
   e2e_check "run $run printed its host's two jobs (found ${#pdfs[@]})" [ "${#pdfs[@]}" -eq 2 ]
 done
 e2e_check "the driver file stays" [ -f "$WORK/RIZARODE.TMP" ]

@@ -7,11 +7,7 @@
 # A display of its own: on a shared one, a window that another test opens
 # while the host starts would count as a new window, and might be taken for
 # the host's.
-if [ -z "${RIZARODE_E2E_OWN_DISPLAY:-}" ]; then
-  command -v xvfb-run >/dev/null || { echo "xvfb-run is not installed" >&2; exit 1; }
-  RIZARODE_E2E_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    bash "$0" "$@"
-fi
+e2e_use_own_display "$@"
 
 e2e_prepare_host_dir
 e2e_run CUPS_SERVER=/nonexistent/rizarode-e2e.sock

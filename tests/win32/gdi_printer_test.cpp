@@ -140,20 +140,6 @@ TEST_F(GdiPrinterTest, OrientationAndBinStartAsThePrinterHasThem) {
   EXPECT_EQ(bin, kPaperBinManual);
 }
 
-// A document that failed is dropped whole: what comes next is a document
-// of its own, not more pages of the one that failed.
-TEST_F(GdiPrinterTest, AnAbortedDocumentLeavesNoJobOpen) {
-  GdiPrinter& p = *printer_;
-  p.SetPaperSize(9);
-  p.PrintText("part of a document that failed");
-  ASSERT_TRUE(p.HasOpenDocument());
-  p.AbortDoc();
-  EXPECT_FALSE(p.HasOpenDocument());
-  p.PrintText("the retry");
-  EXPECT_TRUE(p.HasOpenDocument());
-  p.AbortDoc();
-}
-
 TEST(GdiPrinterWithoutDeviceTest, EveryFontQueryFailsAsNoPrinter) {
   GdiPrinter p("RIZARODE no such printer");
   p.SetFontSize(10);
