@@ -161,6 +161,20 @@ TEST_F(PollingCycleTest, AGoneHostWindowEndsTheProgramAfterPrintingTheCompleteJo
   EXPECT_EQ(Prints(), 1);
 }
 
+// The session ends host and program at once: its end, come while the tick
+// that sees the host gone ran, is how the run ends.
+TEST_F(PollingCycleTest, TheSessionsEndDuringTheTickGoesBeforeTheHostsEnd) {
+  WriteJob("Hello\r\n#form##JOBend#\r\n");
+  tp.windows.windows = {{3, "Desktop"}};
+  tp.desktop.onDoEvents = [&] {
+    tp.desktop.onDoEvents = nullptr;
+    tp.desktop.events->Form_Unload();
+  };
+  EXPECT_EQ(Tick(), static_cast<int>(ExitCode::kSessionEnded));
+  EXPECT_EQ(tp.printer.Printed(), "Hello\n<ED>");
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
 TEST_F(PollingCycleTest, AFinishedPrintFileIsPrintedAndDeletedInTheSameTick) {
   WriteJob("Hello\r\n#form##JOBend#\r\n");
   ticks() = 99;
