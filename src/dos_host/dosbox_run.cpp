@@ -1,5 +1,6 @@
 #include "dos_host/dosbox_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,28 @@ namespace {
 
 constexpr const char* kDosWorkDirectory = "D:\\";
 constexpr const char* kShellCharacters = "<>|%";
+
+bool HasControlCharacter(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
+// The text for a message, its control characters shown as ^X.
+std::string VisibleText(const std::string& text) {
+  std::string shown;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      shown += '^';
+      shown += static_cast<char>(byte ^ 0x40);
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
 
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
@@ -79,6 +102,12 @@ std::optional<std::string> DosRunProblem(const DosRun& run) {
   // at < and >, pipes at |, and puts variables in for %...%, quoted or not,
   // and nothing tells it to leave them alone.
   const std::string command = run.program + " " + run.tail + " " + run.startDirectory;
+  // A line break would end the command and start another in the run's
+  // autoexec; no other control character has a place on a DOS command line.
+  if (HasControlCharacter(command)) {
+    return "The command line for the DOS program holds a control character (such as a line "
+           "break), which DOS does not pass on: " + VisibleText(run.program + " " + run.tail);
+  }
   const std::size_t at = command.find_first_of(kShellCharacters);
   if (at != std::string::npos) {
     return std::string("The command line for the DOS program holds ") + command[at] +
@@ -86,6 +115,10 @@ std::optional<std::string> DosRunProblem(const DosRun& run) {
            "instead of passing it on: " + run.program + " " + run.tail;
   }
   for (const std::string* path : {&run.hostDirectory, &run.workDirectory}) {
+    if (HasControlCharacter(*path)) {
+      return "DOSBox cannot mount a directory whose name holds a control character: " +
+             VisibleText(*path);
+    }
     if (path->find_first_of(std::string("\"") + kShellCharacters) != std::string::npos) {
       return "DOSBox cannot mount a directory whose name holds a quote, <, >, | or %: " + *path;
     }

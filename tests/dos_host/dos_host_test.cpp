@@ -3,6 +3,7 @@
 // for the run.
 
 #include <filesystem>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,8 @@ TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
   run.tail = "";
   run.hostDirectory = "/home/an/\"quoted\"";
   EXPECT_TRUE(DosRunProblem(run));
+  run.hostDirectory = "/home/an/two\nlines";
+  EXPECT_TRUE(DosRunProblem(run));
 }
 
 TEST(DosboxRunTest, TheUsersSettingsComeAfterTheRunsOwnButNotTheirStart) {
@@ -171,14 +174,20 @@ TEST(DosStartTest, APifsProgramIsFoundInTheHostDirectoryOrTheStartFails) {
   }
 }
 
+// The command goes into DOSBox's autoexec as one line: a line break would
+// start commands of its own there.
 TEST(DosStartTest, TextTheDosShellWouldActOnIsRefused) {
   TempDir dir;
   const std::string program = dir.Write("VELDRAK.EXE", MzWith(""));
-  for (const char* argument : {"/A>OUT.TXT", "/A<IN.TXT", "/A|MORE", "/P=%PATH%"}) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/A>OUT.TXT", "command shell would act on"}, {"/A<IN.TXT", "command shell would act on"},
+      {"/A|MORE", "command shell would act on"},    {"/P=%PATH%", "command shell would act on"},
+      {"/A\nDEL *.*", "control character"},         {"/A\rDEL *.*", "control character"}};
+  for (const auto& [argument, why] : cases) {
     std::string failure;
     EXPECT_FALSE(ComposeDosStart(program, {"VELDRAK.EXE", "/TEMP=" + dir.path(), argument}, failure))
         << argument;
-    EXPECT_NE(failure.find("command shell would act on"), std::string::npos) << failure;
+    EXPECT_NE(failure.find(why), std::string::npos) << failure;
   }
 }
 
