@@ -142,6 +142,18 @@ std::size_t DocumentFailed(Program& program, std::size_t failed, int32_t retryTi
   return first;
 }
 
+// The files of a document that ended in a later file go now.
+void DeleteJobsThatWentOut(Program& program) {
+  std::vector<PrintJob>& jobs = program.state.printJobs;
+  for (std::size_t i = 0; i < jobs.size();) {
+    if (jobs[i].printed && !jobs[i].inOpenDocument && Gone(program, jobs[i].path)) {
+      jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+}
+
 // Prints the taken jobs in order and deletes each once everything in it
 // has gone out: its last document ended and was accepted. A job that did
 // not go out keeps its file and holds back the ones after it, so that jobs
@@ -204,6 +216,10 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
       job.documentsDone = outcome.documentsEnded;
       std::size_t first = DocumentFailed(program, i, tick + kRetryTicks, outcome.why);
       ShowStatus(program, jobs[first].failure, "", 1);
+      // Documents that went out in this pass, before this one failed, take
+      // their files with them now: the retry may never come in this run,
+      // and the next start would print them again.
+      DeleteJobsThatWentOut(program);
       return true;
     }
     ShowStatus(program, "Printing ended", "", 1);
@@ -217,16 +233,7 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
     job.inOpenDocument = outcome.wroteIntoOpenDocument ||
                          (outcome.documentsSent == 0 && i > 0 && jobs[i - 1].inOpenDocument);
   }
-  // The files of a document that ended in a later file go now.
-  if (printed) {
-    for (std::size_t i = 0; i < jobs.size();) {
-      if (jobs[i].printed && !jobs[i].inOpenDocument && Gone(program, jobs[i].path)) {
-        jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
-      } else {
-        ++i;
-      }
-    }
-  }
+  if (printed) DeleteJobsThatWentOut(program);
   if (undeleted && !printed) ShowStatus(program, kNotDeletedText, "", 1);
   return printed || undeleted;
 }
@@ -330,7 +337,7 @@ void EndRunForSession(Program& program) {
   // Ending in the middle of printing (from a message box): what is not
   // done stays for the next start.
   if (state.printingJobs || state.printFilePath.empty() || !program.HasStatusWindow()) return;
-  PrintWhatIsLeft(program, StatusWindow(program).TickCounter(), false);
+  PrintWhatIsLeft(program, StatusWindow(program).TickCounter(), !HostWindowExists(program));
 }
 
 }  // namespace rizarode

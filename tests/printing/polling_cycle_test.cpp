@@ -173,6 +173,15 @@ TEST_F(PollingCycleTest, TheSessionsEndDuringTheTickGoesBeforeTheHostsEnd) {
   EXPECT_EQ(Tick(), static_cast<int>(ExitCode::kSessionEnded));
   EXPECT_EQ(tp.printer.Printed(), "Hello\n<ED>");
   EXPECT_TRUE(WorkFiles().empty());
+
+  // The session's end took the host in the middle of its next job: what it
+  // wrote is no job, and is set aside.
+  WriteJob("Half of the next\r\n#BOLD#");
+  EXPECT_EQ(EndCodeOf([&] { tp.desktop.events->Form_Unload(); }),
+            static_cast<int>(ExitCode::kSessionEnded));
+  EXPECT_EQ(tp.printer.Printed(), "Hello\n<ED>");
+  ASSERT_EQ(WorkFiles().size(), 1u);
+  EXPECT_NE(WorkFiles()[0].find("-CUT.TXT"), std::string::npos);
 }
 
 TEST_F(PollingCycleTest, AFinishedPrintFileIsPrintedAndDeletedInTheSameTick) {
@@ -343,6 +352,29 @@ TEST_F(PollingCycleTest, AFailedDocumentPrintsAgainFromItsFirstFile) {
   EXPECT_EQ(Status(), "Printing ended");
   EXPECT_EQ(tp.printer.Printed(), "one\ntwo\n<ED>one\ntwo\n<ED>");
   EXPECT_EQ(std::count(tp.printer.calls.begin(), tp.printer.calls.end(), "abortdoc"), 1);
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
+// In one pass, a file ends the document an earlier file left open, and the
+// file after it fails: the two files that went out go now, not after the
+// retry, which the run may not live to see.
+TEST_F(PollingCycleTest, FilesWhoseDocumentWentOutGoThoughALaterFileFails) {
+  WriteJob("one\r\n");
+  Tick();
+  WriteJob("two\r\n#form##JOBend#");
+  tp.printer.failing = {"EndDoc"};
+  Tick();  // the document fails: both files wait for the retry
+  tp.printer.failing.clear();
+  WriteJob("three\r\n#form##JOBend#");
+  int endDocs = 0;
+  tp.printer.failIf = [&](const std::string& op) { return op == "EndDoc" && ++endDocs == 2; };
+  for (int i = 0; i < 6 && endDocs < 2; ++i) Tick();
+  ASSERT_EQ(endDocs, 2);
+  EXPECT_FALSE(tp.files.FileExists(takenFile));
+  EXPECT_FALSE(tp.files.FileExists(work / "VK0000FF.002"));
+  EXPECT_TRUE(tp.files.FileExists(work / "VK0000FF.003"));
+  tp.printer.failIf = nullptr;
+  for (int i = 0; i < 6; ++i) Tick();
   EXPECT_TRUE(WorkFiles().empty());
 }
 
