@@ -56,13 +56,18 @@ class PdfFileSink : public DocumentSink {
   void Deliver(const JobSettings&) override {
     int error = 0;
     if (!Flush()) error = errno;
-    int fd = fd_;
-    fd_ = -1;
     // On a full disk the last blocks may fail only here.
-    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::fsync(fd_) != 0 && errno != EINVAL) error = errno;
+    // Named while still open for writing: a closed file under its partial
+    // name is one that a killed run left, which a starting run clears.
     std::string finalPath;
     if (error == 0 && !publish_(writtenPath_, finalPath)) error = errno;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && error == 0) {
+      error = errno;
+      ::unlink(finalPath.c_str());
+    }
     if (error != 0) {
       ::unlink(writtenPath_.c_str());
       throw PrinterError(kPrinterErrorDevice,
