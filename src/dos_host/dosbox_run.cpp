@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "program/numbers.h"
+#include "program/run_lock.h"
 
 namespace rizarode {
 namespace {
@@ -128,8 +129,8 @@ std::optional<std::string> DosRunProblem(const DosRun& run) {
 
 DosboxFiles DosboxFilesFor(const DosRun& run) {
   const std::filesystem::path work = run.workDirectory;
-  const std::string stem = "RZ" + run.runTag;
-  return DosboxFiles{(work / (stem + ".CNF")).string(), (work / (stem + ".LOG")).string()};
+  return DosboxFiles{(work / EmulatorFileName(run.runTag, kEmulatorFileExtensions[0])).string(),
+                     (work / EmulatorFileName(run.runTag, kEmulatorFileExtensions[1])).string()};
 }
 
 std::string UserDosboxConfiguration(const std::string& hostDirectory) {

@@ -8,6 +8,7 @@
 #include "printing/status_window.h"
 #include "program/numbers.h"
 #include "program/program.h"
+#include "program/run_lock.h"
 
 namespace rizarode {
 namespace {
@@ -73,7 +74,7 @@ std::string NewFilePath(const ModuleState& state, const std::string& path) {
   const std::string& printFile = state.printFilePath;
   std::string own = printFile.substr(printFile.find_last_of("/\\") + 1);
   own = own.substr(0, own.find('.'));
-  return path + "." + (own.empty() ? std::string("NEW") : own);
+  return DriverFileInTheMaking(path, own.empty() ? std::string("NEW") : own);
 }
 
 std::string WhyNot(FileSystem& files) {

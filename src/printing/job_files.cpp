@@ -3,14 +3,13 @@
 #include <climits>
 
 #include "program/program.h"
+#include "program/run_lock.h"
 
 namespace rizarode {
 namespace {
 
 constexpr std::size_t kStemLength = 8;  // "VK" and 6 hexadecimal digits
 constexpr char kCutSuffix[] = "-CUT.TXT";
-
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 
 bool AllDigits(const std::string& text) {
   if (text.empty()) return false;
@@ -26,9 +25,7 @@ std::size_t PrintFileStemLength(const std::string& name, long& order) {
   if (name.size() < kStemLength + 2 || name.compare(0, 2, "VK") != 0 || name[kStemLength] != '.') {
     return std::string::npos;
   }
-  for (std::size_t i = 2; i < kStemLength; ++i) {
-    if (!IsHexDigit(name[i])) return std::string::npos;
-  }
+  if (!IsRunDigits(name.substr(2, kStemLength - 2))) return std::string::npos;
   const std::string extension = name.substr(kStemLength + 1);
   if (extension == "TMP") {
     order = LONG_MAX;

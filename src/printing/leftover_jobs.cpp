@@ -20,10 +20,8 @@ struct LeftRun {
 };
 
 bool IsRunLockName(const std::string& name, std::string& stem) {
-  long order = 0;
-  const std::string asPrintFile = name.size() == 12 ? name.substr(0, 9) + "TMP" : std::string();
-  if (name.size() != 12 || name.compare(8, 4, kRunLockExtension) != 0 ||
-      PrintFileStemLength(asPrintFile, order) == std::string::npos) {
+  if (name.size() != 12 || name.compare(0, 2, "VK") != 0 || !IsRunDigits(name.substr(2, 6)) ||
+      name.compare(8, 4, kRunLockExtension) != 0) {
     return false;
   }
   stem = name.substr(0, 8);

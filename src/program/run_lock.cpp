@@ -6,9 +6,10 @@ namespace rizarode {
 namespace {
 
 constexpr char kEmulatorFilePrefix[] = "RZ";
-constexpr const char* kEmulatorFileExtensions[] = {".CNF", ".LOG"};
 
-bool IsHexDigits(const std::string& text) {
+}  // namespace
+
+bool IsRunDigits(const std::string& text) {
   if (text.size() != 6) return false;
   for (char c : text) {
     if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
@@ -16,11 +17,13 @@ bool IsHexDigits(const std::string& text) {
   return true;
 }
 
-std::string DriverFileInTheMaking(const std::string& stem) {
-  return std::string(kDriverFileName) + "." + stem;
+std::string EmulatorFileName(const std::string& runDigits, const char* extension) {
+  return kEmulatorFilePrefix + runDigits + extension;
 }
 
-}  // namespace
+std::string DriverFileInTheMaking(const std::string& driverPath, const std::string& stem) {
+  return driverPath + "." + stem;
+}
 
 std::string RunLockPath(const std::string& stemPath) { return stemPath + kRunLockExtension; }
 
@@ -46,15 +49,16 @@ void ReleaseRunLock(FileSystem& files, std::unique_ptr<FileHandle>& lock,
 }
 
 std::string RunFileStem(const std::string& name) {
-  const std::string driver = DriverFileInTheMaking("");
+  const std::string driver = DriverFileInTheMaking(kDriverFileName, "");
   if (name.size() == driver.size() + 8 && name.compare(0, driver.size(), driver) == 0 &&
-      name.compare(driver.size(), 2, "VK") == 0 && IsHexDigits(name.substr(driver.size() + 2))) {
+      name.compare(driver.size(), 2, "VK") == 0 && IsRunDigits(name.substr(driver.size() + 2))) {
     return name.substr(driver.size());
   }
   if (name.size() != 12 || name.compare(0, 2, kEmulatorFilePrefix) != 0) return {};
-  if (!IsHexDigits(name.substr(2, 6))) return {};
+  const std::string digits = name.substr(2, 6);
+  if (!IsRunDigits(digits)) return {};
   for (const char* extension : kEmulatorFileExtensions) {
-    if (name.compare(8, 4, extension) == 0) return "VK" + name.substr(2, 6);
+    if (name == EmulatorFileName(digits, extension)) return "VK" + digits;
   }
   return {};
 }
@@ -62,9 +66,9 @@ std::string RunFileStem(const std::string& name) {
 void RemoveRunFiles(FileSystem& files, const std::string& workDirectory, const std::string& stem) {
   const std::string digits = stem.substr(2);
   for (const char* extension : kEmulatorFileExtensions) {
-    files.DeleteFile(workDirectory + kEmulatorFilePrefix + digits + extension);
+    files.DeleteFile(workDirectory + EmulatorFileName(digits, extension));
   }
-  files.DeleteFile(workDirectory + DriverFileInTheMaking(stem));
+  files.DeleteFile(DriverFileInTheMaking(workDirectory + kDriverFileName, stem));
 }
 
 }  // namespace rizarode
