@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::size_t kStemLength = 8;  // "VK" and 6 hexadecimal digits
 constexpr char kCutSuffix[] = "-CUT.TXT";
+constexpr char kPrintedSuffix[] = "-DONE.TXT";
 
 bool AllDigits(const std::string& text) {
   if (text.empty()) return false;
@@ -17,6 +18,23 @@ bool AllDigits(const std::string& text) {
     if (c < '0' || c > '9') return false;
   }
   return true;
+}
+
+// Renames the file to its own name with the suffix (and a number where
+// that is taken): a name that is never taken for a print file.
+std::string KeepFileAs(Program& program, const std::string& path, const char* suffix) {
+  FileSystem& files = program.platform.files;
+  for (int n = 1; n < 1000; ++n) {
+    std::string kept = path;
+    if (n > 1) {
+      kept += '-';
+      kept += std::to_string(n);
+    }
+    kept += suffix;
+    if (files.RenameFile(path, kept)) return kept;
+    if (!files.FileExists(kept) && !files.IsSymbolicLink(kept)) break;
+  }
+  return {};
 }
 
 }  // namespace
@@ -59,18 +77,11 @@ bool FinishedWriting(Program& program, const std::string& path) {
 }
 
 std::string KeepCutFile(Program& program, const std::string& path) {
-  FileSystem& files = program.platform.files;
-  for (int n = 1; n < 1000; ++n) {
-    std::string kept = path;
-    if (n > 1) {
-      kept += '-';
-      kept += std::to_string(n);
-    }
-    kept += kCutSuffix;
-    if (files.RenameFile(path, kept)) return kept;
-    if (!files.FileExists(kept) && !files.IsSymbolicLink(kept)) break;
-  }
-  return {};
+  return KeepFileAs(program, path, kCutSuffix);
+}
+
+std::string KeepPrintedFile(Program& program, const std::string& path) {
+  return KeepFileAs(program, path, kPrintedSuffix);
 }
 
 }  // namespace rizarode

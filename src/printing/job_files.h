@@ -28,4 +28,8 @@ bool FinishedWriting(Program& program, const std::string& path);
 // the file stays where it is.
 std::string KeepCutFile(Program& program, const std::string& path);
 
+// The same for a file that was printed but could not be deleted: the next
+// start must not print it again.
+std::string KeepPrintedFile(Program& program, const std::string& path);
+
 }  // namespace rizarode

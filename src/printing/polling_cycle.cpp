@@ -256,6 +256,19 @@ void EndOpenDocument(Program& program, int32_t tick) {
   WorkThroughJobs(program, tick, true);
 }
 
+// Printed files that could not be deleted: under their own names the next
+// start would take them for jobs left unprinted.
+void SetAsidePrintedFiles(Program& program) {
+  std::vector<PrintJob>& jobs = program.state.printJobs;
+  for (std::size_t i = 0; i < jobs.size();) {
+    if (jobs[i].printed && !jobs[i].inOpenDocument && !KeepPrintedFile(program, jobs[i].path).empty()) {
+      jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+}
+
 // What the run leaves for the next start: the jobs not printed, and a
 // print file the host has not finished.
 int JobsLeft(Program& program) {
@@ -287,6 +300,7 @@ void PrintWhatIsLeft(Program& program, int32_t tick, bool hostEnded) {
   }
   WorkThroughJobs(program, tick, true);
   EndOpenDocument(program, tick);
+  SetAsidePrintedFiles(program);
   TellWhatIsKept(program);
 }
 

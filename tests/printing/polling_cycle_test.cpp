@@ -280,6 +280,16 @@ TEST_F(PollingCycleTest, APrintedFileThatCannotBeDeletedIsNotPrintedAgain) {
   EXPECT_EQ(Prints(), 1);
   EXPECT_TRUE(WorkFiles().empty());
   EXPECT_EQ(Status(), "Waiting for print job: 00:00:04 - 00:00:03");
+
+  // One that still cannot go when the run ends is set aside under a name
+  // that the next start does not take for a job.
+  WriteJob("Again\r\n#form##JOBend#\r\n");
+  files.refuseDelete = true;
+  Tick();
+  tp.windows.windows.clear();
+  EXPECT_EQ(Tick(), static_cast<int>(ExitCode::kNormal));
+  EXPECT_EQ(Prints(), 2);
+  EXPECT_EQ(WorkFiles(), std::vector<std::string>{"VK0000FF.002-DONE.TXT"});
 }
 
 // A new job is a new job even when it holds the very bytes of one that is
