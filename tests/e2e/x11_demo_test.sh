@@ -54,9 +54,12 @@ box_pid="${box#* }"
 e2e_check "session's end with jobs kept: a box is open after the run ended" [ -n "$box" ]
 e2e_check "session's end with jobs kept: in a process of its own" \
   another_live_process "$box_pid" "$program_pid"
-e2e_check "session's end with jobs kept: the box tells where the jobs are kept" \
-  grep -qaF "$E2E_WORK" "/proc/$box_pid/environ"
+# What the box was started with: its text in the run's language (Dutch).
+box_text="$(tr '\0' '\n' <"/proc/$box_pid/environ" 2>/dev/null | grep -a '^RIZARODE_NOTIFY_TEXT=' || true)"
+e2e_check "session's end with jobs kept: the box tells where the jobs are kept" e2e_text_has "$box_text" "$E2E_WORK"
+e2e_check "session's end with jobs kept: and that the next start prints them" \
+  e2e_text_has "$box_text" "zodra het programma weer start"
 e2e_check "session's end with jobs kept: the jobs are kept" \
   grep -q . <(find "$E2E_WORK" -maxdepth 1 -name 'VK*')
-[ ! -d "/proc/$box_pid" ] || kill "$box_pid"
+if another_live_process "$box_pid" "$program_pid"; then kill "$box_pid"; fi
 e2e_finish
