@@ -3,11 +3,16 @@
 #include <clocale>
 #include <exception>
 
+#include "platform/detached_box.h"
+#include "platform/linux/detached_box_process.h"
 #include "platform/linux/linux_platform.h"
 #include "program/program_end.h"
 #include "startup/run.h"
 
 int main(int argc, char** argv) {
+  // A start made only to show a message box that the program's run could
+  // not wait for.
+  if (auto box = rizarode::TakeDetachedBoxRequest()) return rizarode::RunDetachedBox(*box);
   // Numbers written to files for the user (the driver file) use the user's
   // decimal separator, as the host application expects.
   std::setlocale(LC_NUMERIC, "");

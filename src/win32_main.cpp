@@ -2,10 +2,15 @@
 
 #include <clocale>
 
+#include "platform/detached_box.h"
+#include "platform/win32/win32_detached_box.h"
 #include "platform/win32/win32_platform.h"
 #include "startup/run.h"
 
 int main() {
+  // A start made only to show a message box that the program's run could
+  // not wait for.
+  if (auto box = rizarode::TakeDetachedBoxRequest()) return rizarode::RunDetachedBox(*box);
   // Numbers written to files for the user (the driver file) use the user's
   // decimal separator, as the host application expects.
   std::setlocale(LC_NUMERIC, "");

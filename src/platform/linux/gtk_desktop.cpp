@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "platform/linux/detached_box_process.h"
 #include "platform/status_window_design.h"
 #include "platform/text_encoding.h"
 
@@ -200,6 +201,10 @@ int GtkDesktop::MessageBox(const std::string& text, int style,
   gtk_widget_destroy(dialog);
   RethrowPending();
   return ButtonFor(box.response, yesNo);
+}
+
+void GtkDesktop::Notify(const std::string& text, const std::string& title) {
+  if (!StartDetachedBox(DetachedBox{text, title})) Desktop::Notify(text, title);
 }
 
 void GtkDesktop::DoEvents() {

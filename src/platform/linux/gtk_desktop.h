@@ -36,6 +36,9 @@ class GtkDesktop : public Desktop {
 
   int MessageBox(const std::string& text, int style,
                  const std::string& title) override;
+  // The box in a process of its own (see detached_box_process.h); on
+  // standard error when that cannot be started.
+  void Notify(const std::string& text, const std::string& title) override;
   void DoEvents() override;
   std::unique_ptr<StatusWindowView> CreateStatusWindow(
       StatusWindowEvents& events) override;

@@ -11,7 +11,7 @@ namespace {
 
 class SpawnAttributes {
  public:
-  SpawnAttributes() {
+  explicit SpawnAttributes(bool newSession) {
     posix_spawnattr_init(&attr_);
     sigset_t all, none;
     sigfillset(&all);
@@ -19,8 +19,9 @@ class SpawnAttributes {
     posix_spawnattr_setsigdefault(&attr_, &all);
     posix_spawnattr_setsigmask(&attr_, &none);
     posix_spawnattr_setpgroup(&attr_, 0);
-    posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
-                                          POSIX_SPAWN_SETPGROUP);
+    // A session leader leads its group already; asking for both fails.
+    const short grouping = newSession ? POSIX_SPAWN_SETSID : POSIX_SPAWN_SETPGROUP;
+    posix_spawnattr_setflags(&attr_, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | grouping);
   }
   ~SpawnAttributes() { posix_spawnattr_destroy(&attr_); }
   SpawnAttributes(const SpawnAttributes&) = delete;
@@ -79,7 +80,7 @@ std::optional<pid_t> Spawn(const SpawnRequest& request) {
   std::vector<std::string> environment = Environment(request.environment);
   std::vector<char*> argv = Pointers(arguments);
   std::vector<char*> envp = Pointers(environment);
-  SpawnAttributes attributes;
+  SpawnAttributes attributes(request.newSession);
   FileActions actions(request.outputFile);
   pid_t pid = 0;
   if (::posix_spawn(&pid, request.program.c_str(), actions.get(), attributes.get(),

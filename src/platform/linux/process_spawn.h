@@ -20,6 +20,9 @@ struct SpawnRequest {
   // When set: standard input from /dev/null, standard output and error into
   // this open file, so that the program's talk stays off the terminal.
   int outputFile = -1;
+  // A session of its own instead of a process group: no hangup of this
+  // program's terminal or group reaches it, and nobody waits for it.
+  bool newSession = false;
 };
 
 // The new process's id, or nothing when it could not be started.

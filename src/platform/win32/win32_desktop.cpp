@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/status_window_design.h"
+#include "platform/win32/win32_detached_box.h"
 #include "platform/win32/windows_api.h"
 
 namespace rizarode {
@@ -196,6 +197,10 @@ int Win32Desktop::MessageBox(const std::string& text, int style, const std::stri
   boxDesktop = outerBoxDesktop;
   RethrowPending();
   return ButtonFor(answer, IsYesNo(style));
+}
+
+void Win32Desktop::Notify(const std::string& text, const std::string& title) {
+  if (!StartDetachedBox(DetachedBox{text, title})) Desktop::Notify(text, title);
 }
 
 void Win32Desktop::BoxMayBeShown() {

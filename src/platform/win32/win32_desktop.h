@@ -34,6 +34,9 @@ class Win32Desktop : public Desktop {
   Win32Desktop& operator=(const Win32Desktop&) = delete;
 
   int MessageBox(const std::string& text, int style, const std::string& title) override;
+  // The box in a process of its own (see win32_detached_box.h); on
+  // standard error when that cannot be started.
+  void Notify(const std::string& text, const std::string& title) override;
   void DoEvents() override;
   std::unique_ptr<StatusWindowView> CreateStatusWindow(StatusWindowEvents& events) override;
   [[noreturn]] void RunEventLoop() override;

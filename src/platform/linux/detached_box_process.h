@@ -1,0 +1,19 @@
+#pragma once
+// The message box that nobody waits for, on Linux: this program's own
+// executable in a session of its own, so that neither the end of this
+// program nor the hangup of its terminal or host waits for the box or
+// reaches it. The host's launcher is not used: the children it started are
+// hung up when the session ends.
+
+#include "platform/detached_box.h"
+
+namespace rizarode {
+
+// False when the process could not be started.
+bool StartDetachedBox(const DetachedBox& box);
+
+// The start that shows the box: on the display when one opens, else on
+// standard error. Touches nothing else. Answers the exit code.
+int RunDetachedBox(const DetachedBox& box);
+
+}  // namespace rizarode
