@@ -120,6 +120,18 @@ std::optional<DosStart> ComposePifStart(const std::string& pifFile,
 
 }  // namespace
 
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
+  std::vector<std::string> words(1);
+  for (char c : commandLine) {
+    if (c == ' ') {
+      words.emplace_back();
+    } else {
+      words.back() += c;
+    }
+  }
+  return words;
+}
+
 bool RunsUnderDos(const std::string& programFile) {
   if (HasNativeStart(programFile)) return false;
   return HasPifExtension(programFile) || KindOfProgram(programFile) == ProgramKind::kDos;

@@ -19,6 +19,14 @@ struct DosStart {
   std::string title;
 };
 
+// The words of a command line: the pieces between single blanks, empty ones
+// kept, so that the arguments joined with single blanks give back the
+// command line after the program's name exactly, blanks in the argument
+// text (doubled, at its end) included. Nothing before the argument text
+// holds a blank: neither the host file's name, nor the print file's, nor
+// the work directory's.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
 // Whether the host file runs under DOS: a DOS program (told by its
 // contents), or a ".PIF" that is no program of this system.
 bool RunsUnderDos(const std::string& programFile);

@@ -32,6 +32,13 @@ std::string KindName(const std::string& path) {
   return KindOfProgram(path) == ProgramKind::kDos ? "DOS" : "native";
 }
 
+TEST(SplitCommandLineTest, SplitsAtEveryBlankSoThatTheArgumentTextSurvivesExactly) {
+  EXPECT_EQ(SplitCommandLine("VELDRAK.EXE /WIN=VK0000FF.TMP /TEMP=/tmp/ "),
+            (std::vector<std::string>{"VELDRAK.EXE", "/WIN=VK0000FF.TMP", "/TEMP=/tmp/", ""}));
+  EXPECT_EQ(SplitCommandLine("VELDRAK.EXE /TEMP=/tmp/ A  B\tC "),
+            (std::vector<std::string>{"VELDRAK.EXE", "/TEMP=/tmp/", "A", "", "B\tC", ""}));
+}
+
 TEST(ProgramKindTest, DosProgramsAreToldByTheirContentsNotTheirNames) {
   TempDir dir;
   EXPECT_EQ(KindName(dir.Write("plain.exe", MzWith("\0\0"))), "DOS");

@@ -23,18 +23,6 @@ bool IsRegularFile(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
-  std::vector<std::string> words(1);
-  for (char c : commandLine) {
-    if (c == ' ') {
-      words.emplace_back();
-    } else {
-      words.back() += c;
-    }
-  }
-  return words;
-}
-
 std::optional<std::string> FindProgramFile(const std::string& name) {
   if (name.empty()) return std::nullopt;
   if (name.find('/') != std::string::npos) {

@@ -16,14 +16,6 @@
 
 namespace rizarode {
 
-// The words of a command line: the pieces between single blanks, empty ones
-// kept, so that the arguments joined with single blanks give back the
-// command line after the program's name exactly, blanks in the argument
-// text (doubled, at its end) included. Nothing before the argument text
-// holds a blank: neither the host file's name, nor the print file's, nor
-// the work directory's.
-std::vector<std::string> SplitCommandLine(const std::string& commandLine);
-
 // The program file a command names. A bare name is looked up in the current
 // directory without regard to case, as the host's DOS world names its files;
 // a name with a directory part is taken as it is.

@@ -70,17 +70,6 @@ std::string FullPath(const std::string& path) {
 // The words of a command line: the pieces between single blanks, empty ones
 // kept, so that the words after the first, joined with single blanks, give
 // the argument text back as it was, blanks and all.
-std::vector<std::string> Words(const std::string& commandLine) {
-  std::vector<std::string> words;
-  std::size_t at = 0;
-  for (;;) {
-    const std::size_t end = commandLine.find(' ', at);
-    words.push_back(commandLine.substr(at, end == std::string::npos ? end : end - at));
-    if (end == std::string::npos) return words;
-    at = end + 1;
-  }
-}
-
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += (text.empty() ? "" : "\r") + line;
@@ -122,7 +111,7 @@ bool Win32Launcher::StartProgram(const CommandParts& parts, const std::string& c
 
 bool Win32Launcher::StartDos(const std::string& programFile, const std::string& commandLine) {
   std::string why;
-  std::optional<DosStart> start = ComposeDosStart(programFile, Words(commandLine), why);
+  std::optional<DosStart> start = ComposeDosStart(programFile, SplitCommandLine(commandLine), why);
   if (!start) return Fail(StartFailure::kNotStarted, why);
   DosboxSearch search = FindDosboxExe();
   if (!search.found) return Fail(StartFailure::kNoDosEmulator, Lines(search.places));

@@ -33,13 +33,6 @@ std::string AwaitFile(const TempDir& dir, const std::string& name) {
   return dir.Read(name);
 }
 
-TEST(SplitCommandLineTest, SplitsAtEveryBlankSoThatTheArgumentTextSurvivesExactly) {
-  EXPECT_EQ(SplitCommandLine("VELDRAK.EXE /WIN=VK0000FF.TMP /TEMP=/tmp/ "),
-            (std::vector<std::string>{"VELDRAK.EXE", "/WIN=VK0000FF.TMP", "/TEMP=/tmp/", ""}));
-  EXPECT_EQ(SplitCommandLine("VELDRAK.EXE /TEMP=/tmp/ A  B\tC "),
-            (std::vector<std::string>{"VELDRAK.EXE", "/TEMP=/tmp/", "A", "", "B\tC", ""}));
-}
-
 TEST(FindProgramFileTest, ABareNameIsFoundInTheCurrentDirectoryWithoutRegardToCase) {
   TempDir dir;
   CurrentDirectoryGuard in(dir.path());
