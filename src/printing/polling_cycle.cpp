@@ -144,14 +144,9 @@ std::size_t DocumentFailed(Program& program, std::size_t failed, int32_t retryTi
 
 // The files of a document that ended in a later file go now.
 void DeleteJobsThatWentOut(Program& program) {
-  std::vector<PrintJob>& jobs = program.state.printJobs;
-  for (std::size_t i = 0; i < jobs.size();) {
-    if (jobs[i].printed && !jobs[i].inOpenDocument && Gone(program, jobs[i].path)) {
-      jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
-    }
-  }
+  std::erase_if(program.state.printJobs, [&](const PrintJob& job) {
+    return job.printed && !job.inOpenDocument && Gone(program, job.path);
+  });
 }
 
 // Prints the taken jobs in order and deletes each once everything in it
@@ -259,14 +254,9 @@ void EndOpenDocument(Program& program, int32_t tick) {
 // Printed files that could not be deleted: under their own names the next
 // start would take them for jobs left unprinted.
 void SetAsidePrintedFiles(Program& program) {
-  std::vector<PrintJob>& jobs = program.state.printJobs;
-  for (std::size_t i = 0; i < jobs.size();) {
-    if (jobs[i].printed && !jobs[i].inOpenDocument && !KeepPrintedFile(program, jobs[i].path).empty()) {
-      jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
-    }
-  }
+  std::erase_if(program.state.printJobs, [&](const PrintJob& job) {
+    return job.printed && !job.inOpenDocument && !KeepPrintedFile(program, job.path).empty();
+  });
 }
 
 // What the run leaves for the next start: the jobs not printed, and a
