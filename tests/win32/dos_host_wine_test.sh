@@ -30,7 +30,6 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 E2E_HOST_DIR="$(mktemp -d /tmp/rzdh.XXXXXX)"
 mv "$E2E_HOST_DIR" "$E2E_HOST_DIR with blank"
 E2E_HOST_DIR="$E2E_HOST_DIR with blank"
-E2E_HOME="$(mktemp -d /tmp/rzdhome.XXXXXX)"
 E2E_LOG="$E2E_HOST_DIR.log"
 cp "$E2E_BUILD/demo-run/rizarode.exe" "$E2E_BUILD/demo-run/VKCOUR.TTF" \
   "$E2E_BUILD/demo-run/VKCOURBD.TTF" "$E2E_HOST_DIR/"
@@ -39,15 +38,8 @@ nasm -f bin -o "$E2E_HOST_DIR/VELDRAK.EXE" "$E2E_SRC/tests/dos/dos_test_host.asm
 # this run's reference tells its PDF files from others in the queue's folder.
 E2E_REFERENCE="RZDOS$$X$RANDOM"
 
-export WINEPREFIX="$E2E_HOME/prefix" WINEDEBUG=-all HOME="$E2E_HOME" XDG_DATA_HOME="$E2E_HOME/share"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 unset RIZARODE_DOSBOX
-wine_cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  e2e_cleanup
-}
-trap wine_cleanup EXIT
-wineboot -i >/dev/null 2>&1
+e2e_wine_prefix
 APP_PATHS='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\DOSBox.exe'
 
 # Runs rizarode.exe in the host directory with env's arguments before it.
