@@ -2,7 +2,7 @@
 // Ending the program: at once, with no later step.
 //
 // EndProgram throws ProgramEnded, which nothing but the entry point (and the
-// event loop, which carries it out) catches. So whatever Part ends the
+// event loop, which carries it out) catches. So whatever step ends the
 // program, no later step of it runs, and tests can observe the end and its
 // code without the test process ending.
 
