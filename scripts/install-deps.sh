@@ -20,7 +20,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest dpkg-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64
-  dpkg-dev lintian nsis desktop-file-utils
+  dpkg-dev lintian nsis desktop-file-utils libglib2.0-bin
 )
 
 missing=()
