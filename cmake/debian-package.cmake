@@ -9,6 +9,19 @@ set(RIZARODE_DEBIAN_DIR ${CMAKE_SOURCE_DIR}/packaging/debian)
 set(RIZARODE_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/rizarode)
 
 install(TARGETS rizarode rizarode-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The menu entry maker, also in the build directory beside the rizarode it
+# starts there.
+configure_file(${CMAKE_SOURCE_DIR}/packaging/linux/rizarode-shortcut.in
+  ${CMAKE_BINARY_DIR}/rizarode-shortcut @ONLY)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/rizarode-shortcut DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The icon in the theme every desktop looks in, under the name the menu
+# entries give.
+set(icon_theme ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor)
+foreach(size ${RIZARODE_ICON_SIZES})
+  install(FILES ${RIZARODE_ICON_DIR}/rizarode-${size}.png
+    DESTINATION ${icon_theme}/${size}x${size}/apps RENAME rizarode.png)
+endforeach()
+install(FILES ${RIZARODE_ICON_DIR}/rizarode.svg DESTINATION ${icon_theme}/scalable/apps)
 install(FILES ${CMAKE_BINARY_DIR}/VKCOUR.TTF ${CMAKE_BINARY_DIR}/VKCOURBD.TTF
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fonts/truetype/rizarode)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${RIZARODE_DEBIAN_DIR}/copyright
@@ -19,7 +32,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/README.md ${RIZARODE_DEBIAN_DIR}/copyright
 find_program(RIZARODE_GZIP gzip REQUIRED)
 # The version in them is the project's.
 set(compressed "")
-foreach(name rizarode.1 rizarode-render.1 changelog)
+foreach(name rizarode.1 rizarode-render.1 rizarode-shortcut.1 changelog)
   set(source ${CMAKE_BINARY_DIR}/packaging/${name})
   configure_file(${RIZARODE_DEBIAN_DIR}/${name}.in ${source} @ONLY)
   set(output ${source}.gz)
@@ -31,6 +44,7 @@ endforeach()
 add_custom_target(package_docs ALL DEPENDS ${compressed})
 install(FILES ${CMAKE_BINARY_DIR}/packaging/rizarode.1.gz
   ${CMAKE_BINARY_DIR}/packaging/rizarode-render.1.gz
+  ${CMAKE_BINARY_DIR}/packaging/rizarode-shortcut.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${RIZARODE_DOC_DIR})
 
@@ -50,7 +64,8 @@ a driver file, starts VELDRAK (natively or under DOSBox), watches its window,
 prints every print file that VELDRAK finishes on the default printer (CUPS, or
 PDF files in ~/PDF when there is none) and deletes it.
 
-rizarode-render prints a single print file as PDF.")
+rizarode-render prints a single print file as PDF; rizarode-shortcut makes a
+menu entry that starts VELDRAK with rizarode in a given directory.")
 # Library dependencies as dpkg-shlibdeps computes them from the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "dosbox")

@@ -12,7 +12,12 @@ target_link_libraries(rizarode_win32 PUBLIC rizarode_core rizarode_dos_host
 target_compile_definitions(rizarode_win32 PUBLIC
   WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
+include(${CMAKE_SOURCE_DIR}/packaging/icons/icons.cmake)
+configure_file(${CMAKE_SOURCE_DIR}/src/rizarode.manifest.in
+  ${CMAKE_BINARY_DIR}/generated/rizarode.manifest @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/src/rizarode.rc.in ${CMAKE_BINARY_DIR}/generated/rizarode.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/rizarode.rc PROPERTIES OBJECT_DEPENDS
+  "${RIZARODE_ICON_DIR}/rizarode.ico;${CMAKE_BINARY_DIR}/generated/rizarode.manifest")
 # A window program: no console window opens beside it.
 add_executable(rizarode WIN32 src/win32_main.cpp ${CMAKE_BINARY_DIR}/generated/rizarode.rc)
 target_link_libraries(rizarode PRIVATE rizarode_win32)
@@ -36,6 +41,7 @@ if(RIZARODE_MAKENSIS)
     COMMAND ${RIZARODE_MAKENSIS} -V2 -DBUILD_DIR=${CMAKE_BINARY_DIR}
       -DOUT_FILE=${RIZARODE_INSTALLER} ${script}
     DEPENDS ${script} rizarode ${CMAKE_BINARY_DIR}/generated/rizarode_version.nsh
+      ${RIZARODE_ICON_DIR}/rizarode.ico
     COMMENT "Making the installer RIZARODE-${PROJECT_VERSION}-setup.exe"
     VERBATIM)
   add_custom_target(installer DEPENDS ${RIZARODE_INSTALLER})

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcups2-dev libcairo2-dev libfontconfig-dev libfreetype-dev
+  libcups2-dev libfontconfig-dev libfreetype-dev
   libgtk-3-dev libx11-dev
   libharfbuzz-dev zlib1g-dev qpdf
   cups cups-client cups-bsd printer-driver-cups-pdf
@@ -20,7 +20,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest dpkg-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64
-  dpkg-dev lintian nsis
+  dpkg-dev lintian nsis desktop-file-utils libglib2.0-bin
 )
 
 missing=()

@@ -58,7 +58,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "RIZARODE developers"
 Var IsAdmin
 
 !define MUI_ABORTWARNING
-!define MUI_ICON "${NSISDIR}\Contrib\Graphics\Icons\modern-install.ico"
+!define MUI_ICON "${BUILD_DIR}/icons/rizarode.ico"
 !define MUI_UNICON "${NSISDIR}\Contrib\Graphics\Icons\modern-uninstall.ico"
 
 !insertmacro MUI_PAGE_WELCOME

@@ -32,4 +32,19 @@ inline constexpr LabelDesign kStatusWindowDesign[] = {
     {StatusLabel::lblStatus, 840, 2520, 4332, 252, "", "", false, 0, false},
 };
 
+// Where a window system puts a label. A centred label (the heading and the
+// subtitle) stands in the middle of the client area, whatever width the face
+// gives its text: its box is widened to lie evenly about the centre, with
+// the smaller of its two designed margins on either side.
+struct LabelBox {
+  int left, top, width, height;
+};
+
+constexpr LabelBox PlacedBox(const LabelDesign& design) {
+  if (!design.centred) return {design.left, design.top, design.width, design.height};
+  const int right = kStatusClientWidth - design.left - design.width;
+  const int margin = design.left < right ? design.left : right;
+  return {margin, design.top, kStatusClientWidth - 2 * margin, design.height};
+}
+
 }  // namespace rizarode

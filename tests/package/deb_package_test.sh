@@ -57,10 +57,26 @@ e2e_check "the package is installed" [ -x /usr/bin/rizarode ]
 e2e_check "fontconfig finds the private face in the system's fonts" \
   grep -q "^/usr/share/fonts/" <(fc-list "RUZeruzaz Ori" file)
 
-# The host application alone: the demo host and the Dutch marker.
+e2e_check "the package ships rizarode-shortcut and the icon in the hicolor theme" \
+  [ -x /usr/bin/rizarode-shortcut -a -f /usr/share/icons/hicolor/48x48/apps/rizarode.png \
+    -a -f /usr/share/icons/hicolor/scalable/apps/rizarode.svg ]
+
+# The host application alone: the demo host and the Dutch marker, in a
+# directory whose name has a blank.
 e2e_prepare_host_dir
 rm -f "$E2E_HOST_DIR"/*.TTF "$E2E_HOST_DIR"/rizarode*
-E2E_PROGRAM=/usr/bin/rizarode
+mv "$E2E_HOST_DIR" "$E2E_HOST_DIR mijn stamboom"
+E2E_HOST_DIR="$E2E_HOST_DIR mijn stamboom"
+# Started as the user's menu entry starts it.
+HOME="$E2E_HOME" XDG_DATA_HOME="$E2E_HOME/.local/share" rizarode-shortcut "$E2E_HOST_DIR" >/dev/null || true
+entry="$(find "$E2E_HOME/.local/share/applications" -name 'rizarode-*.desktop' 2>/dev/null | head -1)"
+e2e_check "rizarode-shortcut made an entry that desktop-file-validate passes" \
+  desktop-file-validate "${entry:-/nonexistent}"
+entry_path="$(sed -n 's/^Path=//p' "${entry:-/dev/null}")"
+E2E_PROGRAM="$(sed -n 's/^Exec=//p' "${entry:-/dev/null}")"
+e2e_check "the entry starts /usr/bin/rizarode (\"$E2E_PROGRAM\") in the host directory" \
+  [ "$E2E_PROGRAM" = /usr/bin/rizarode -a "$entry_path" = "$E2E_HOST_DIR" ]
+[ -z "$entry_path" ] || E2E_HOST_DIR="$entry_path"
 e2e_run -u DISPLAY -u WAYLAND_DISPLAY CUPS_SERVER=/nonexistent/rizarode-test.sock
 e2e_check_outcome "$E2E_HOME/PDF"
 e2e_check "the first start copied no font into the user's font directory" \

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/linux/program_icon.h"
 #include "printing/status_window.h"
 #include "support/test_platform.h"
 
@@ -121,10 +122,25 @@ TEST_F(GtkDesktopTest, WindowOpensWithItsTitleAndLabels) {
   gtk_widget_get_allocation(gtk_bin_get_child(GTK_BIN(window)), &area);
   EXPECT_EQ(area.width, view.Pixels(5205));
   EXPECT_EQ(area.height, view.Pixels(2865));
+  const int clientWidth = area.width;
   gtk_widget_get_allocation(view.LabelWidget(StatusLabel::lblStatus), &area);
   EXPECT_EQ(area.width, view.Pixels(4332));
   EXPECT_EQ(area.x, view.Pixels(840));
   EXPECT_EQ(area.y, view.Pixels(2520));
+  // The heading stands in the middle, inside the window, in whatever face
+  // stands in for Arial here.
+  GtkWidget* heading = view.LabelWidget(StatusLabel::Label2);
+  gtk_widget_get_allocation(heading, &area);
+  int textWidth = 0;
+  pango_layout_get_pixel_size(gtk_label_get_layout(GTK_LABEL(heading)), &textWidth, nullptr);
+  const int left = area.x + (area.width - textWidth) / 2;
+  const int right = clientWidth - left - textWidth;
+  EXPECT_GT(left, 0);
+  EXPECT_NEAR(left, right, 1);
+  // The program's icon, every size of it, on every window.
+  GList* icons = gtk_window_get_default_icon_list();
+  EXPECT_EQ(g_list_length(icons), ProgramIcon().size());
+  g_list_free(icons);
 
   // Centred on the screen by Form_Load.
   int x = 0, y = 0;

@@ -118,12 +118,13 @@ TEST_F(Win32DesktopTest, TheStatusWindowIsLaidOutAsDesignedAndKeeps8BitTexts) {
   EXPECT_EQ(client.bottom, view.Pixels(kStatusClientHeight));
   for (const LabelDesign& design : kStatusWindowDesign) {
     HWND label = view.LabelWindow(design.label);
+    const LabelBox box = PlacedBox(design);
     RECT r{};
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ(r.left, view.Pixels(design.left)) << design.caption;
-    EXPECT_EQ(r.top, view.Pixels(design.top)) << design.caption;
-    EXPECT_EQ(r.right - r.left, view.Pixels(design.width)) << design.caption;
+    EXPECT_EQ(r.left, view.Pixels(box.left)) << design.caption;
+    EXPECT_EQ(r.top, view.Pixels(box.top)) << design.caption;
+    EXPECT_EQ(r.right - r.left, view.Pixels(box.width)) << design.caption;
   }
   EXPECT_EQ(WindowText(view.LabelWindow(StatusLabel::lblTekstVersie)), "Versie");
   EXPECT_EQ(WindowText(view.LabelWindow(StatusLabel::lblPrinter)), "Kantoor \xE9\xE9n");

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/linux/detached_box_process.h"
+#include "platform/linux/program_icon.h"
 #include "platform/status_window_design.h"
 #include "platform/text_encoding.h"
 
@@ -17,6 +18,8 @@ namespace {
 // where it is not installed.
 constexpr char kDefaultFamilies[] = "MS Sans Serif,Microsoft Sans Serif,Liberation Sans,Sans";
 constexpr double kDefaultPoints = 8.0;
+// How much smaller each try at fitting a centred text is.
+constexpr double kFitStepPoints = 0.5;
 // The most events one DoEvents runs, so that a source that is always ready
 // cannot hold start-up.
 constexpr int kMostEventsAtOnce = 1000;
@@ -49,11 +52,14 @@ std::string FontFamilies(const LabelDesign& design) {
   return family + ",Microsoft Sans Serif,Liberation Sans,Sans";
 }
 
-void SetLabelFont(GtkWidget* label, const LabelDesign& design) {
+double DesignedPoints(const LabelDesign& design) {
+  return design.points > 0 ? design.points : kDefaultPoints;
+}
+
+void SetLabelFont(GtkWidget* label, const LabelDesign& design, double points) {
   PangoFontDescription* font = pango_font_description_new();
   pango_font_description_set_family(font, FontFamilies(design).c_str());
   pango_font_description_set_weight(font, design.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  double points = design.points > 0 ? design.points : kDefaultPoints;
   pango_font_description_set_size(font, static_cast<int>(std::lround(points * PANGO_SCALE)));
   PangoAttrList* attributes = pango_attr_list_new();
   pango_attr_list_insert(attributes, pango_attr_font_desc_new(font));
@@ -62,27 +68,34 @@ void SetLabelFont(GtkWidget* label, const LabelDesign& design) {
   pango_font_description_free(font);
 }
 
-// The program's icon, drawn rather than shipped: a printer with a sheet of
-// text coming out of it, in the few colours of a 32 x 32 icon.
-GdkPixbuf* DrawIcon() {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 32, 32);
-  cairo_t* cr = cairo_create(surface);
-  auto box = [&](double x, double y, double w, double h, double r, double g, double b) {
-    cairo_rectangle(cr, x, y, w, h);
-    cairo_set_source_rgb(cr, r, g, b);
-    cairo_fill(cr);
-  };
-  box(7, 2, 18, 14, 0, 0, 0);                // sheet outline
-  box(8, 3, 16, 13, 1, 1, 1);                // sheet
-  for (int y = 6; y <= 12; y += 3) box(10, y, 12, 1, 0, 0, 0.5);  // text
-  box(2, 14, 28, 13, 0, 0, 0);               // printer outline
-  box(3, 15, 26, 11, 0.75, 0.75, 0.75);      // printer body
-  box(6, 21, 20, 2, 0.5, 0.5, 0.5);          // paper slot
-  box(24, 17, 3, 2, 0, 0.5, 0);              // power light
-  cairo_destroy(cr);
-  GdkPixbuf* icon = gdk_pixbuf_get_from_surface(surface, 0, 0, 32, 32);
-  cairo_surface_destroy(surface);
-  return icon;
+// A centred text in the largest size, from the designed one down, at which
+// it fits its label: where the face that stands in for the designed one is
+// wider, the heading would otherwise run over the window's edge.
+void FitCentredText(GtkWidget* label, const LabelDesign& design, int width) {
+  double points = DesignedPoints(design);
+  for (;;) {
+    SetLabelFont(label, design, points);
+    int textWidth = 0;
+    pango_layout_get_pixel_size(gtk_label_get_layout(GTK_LABEL(label)), &textWidth, nullptr);
+    if (textWidth <= width || points <= kDefaultPoints) return;
+    points -= kFitStepPoints;
+  }
+}
+
+// The program's icon in every size it comes in, for the window manager to
+// choose from. A size that does not load is left out.
+GList* IconImages() {
+  GList* images = nullptr;
+  for (const IconImage& image : ProgramIcon()) {
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
+    if (!loader) break;
+    const bool written = gdk_pixbuf_loader_write(loader, image.png, image.bytes, nullptr);
+    const bool closed = gdk_pixbuf_loader_close(loader, nullptr);  // also after a failed write
+    GdkPixbuf* pixbuf = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+    if (pixbuf) images = g_list_append(images, g_object_ref(pixbuf));
+    g_object_unref(loader);
+  }
+  return images;
 }
 
 GdkRectangle MonitorArea(GtkWidget* window) {
@@ -149,9 +162,9 @@ bool GtkDesktop::OpenDisplay() {
 
 GtkDesktop::GtkDesktop(std::string initialCaption)
     : initialCaption_(std::move(initialCaption)) {
-  GdkPixbuf* icon = DrawIcon();
-  gtk_window_set_default_icon(icon);
-  g_object_unref(icon);
+  GList* icon = IconImages();
+  gtk_window_set_default_icon_list(icon);
+  g_list_free_full(icon, g_object_unref);
 }
 
 GtkDesktop::~GtkDesktop() { UnwatchSignals(); }
@@ -331,8 +344,9 @@ void GtkStatusWindowView::BuildLabels() {
   gtk_widget_set_size_request(client, Pixels(kStatusClientWidth), Pixels(kStatusClientHeight));
   gtk_container_add(GTK_CONTAINER(window_), client);
   for (const LabelDesign& design : kStatusWindowDesign) {
+    const LabelBox box = PlacedBox(design);
     GtkWidget* label = gtk_label_new("");
-    gtk_widget_set_size_request(label, Pixels(design.width), Pixels(design.height));
+    gtk_widget_set_size_request(label, Pixels(box.width), Pixels(box.height));
     gtk_label_set_xalign(GTK_LABEL(label), design.centred ? 0.5f : 0.0f);
     gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
     gtk_label_set_justify(GTK_LABEL(label), design.centred ? GTK_JUSTIFY_CENTER : GTK_JUSTIFY_LEFT);
@@ -343,9 +357,10 @@ void GtkStatusWindowView::BuildLabels() {
       gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
       gtk_label_set_max_width_chars(GTK_LABEL(label), 1);
     }
-    SetLabelFont(label, design);
-    gtk_fixed_put(GTK_FIXED(client), label, Pixels(design.left), Pixels(design.top));
+    SetLabelFont(label, design, DesignedPoints(design));
+    gtk_fixed_put(GTK_FIXED(client), label, Pixels(box.left), Pixels(box.top));
     labels_[static_cast<int>(design.label)] = label;
+    designs_[static_cast<int>(design.label)] = &design;
   }
   gtk_widget_show_all(client);
 }
@@ -372,8 +387,11 @@ int GtkStatusWindowView::Twips(int pixels) const {
 }
 
 void GtkStatusWindowView::SetLabel(StatusLabel label, const std::string& text) {
-  texts_[static_cast<int>(label)] = text;
-  gtk_label_set_text(GTK_LABEL(LabelWidget(label)), DisplayText(text).c_str());
+  const int index = static_cast<int>(label);
+  texts_[index] = text;
+  gtk_label_set_text(GTK_LABEL(labels_[index]), DisplayText(text).c_str());
+  const LabelDesign& design = *designs_[index];
+  if (design.centred) FitCentredText(labels_[index], design, Pixels(PlacedBox(design).width));
 }
 
 std::string GtkStatusWindowView::Label(StatusLabel label) const {

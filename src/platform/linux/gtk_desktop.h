@@ -20,6 +20,7 @@ typedef struct _GtkWidget GtkWidget;
 namespace rizarode {
 
 class GtkStatusWindowView;
+struct LabelDesign;
 
 class GtkDesktop : public Desktop {
  public:
@@ -115,6 +116,7 @@ class GtkStatusWindowView : public StatusWindowView {
   StatusWindowEvents& events_;
   GtkWidget* window_ = nullptr;
   GtkWidget* labels_[8] = {};
+  const LabelDesign* designs_[8] = {};
   std::string texts_[8];
   std::string caption_;
   double dpi_ = 96.0;

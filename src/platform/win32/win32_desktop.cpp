@@ -50,48 +50,15 @@ void ForEachOpenBox(Visit visit) {
   EnumThreadWindows(GetCurrentThreadId(), Walk::Each, reinterpret_cast<LPARAM>(&visit));
 }
 
-// The program's icon, drawn rather than shipped: a printer with a sheet of
-// text coming out of it, in the few colours of a 32 x 32 icon.
-HICON DrawIcon() {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP colour = CreateCompatibleBitmap(screen, 32, 32);
-  HBITMAP mask = CreateBitmap(32, 32, 1, 1, nullptr);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ previous = SelectObject(dc, mask);
-  RECT all{0, 0, 32, 32};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));  // transparent
-  auto opaque = [&](int x, int y, int w, int h) {
-    RECT r{x, y, x + w, y + h};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  };
-  opaque(7, 2, 18, 14);
-  opaque(2, 14, 28, 13);
-  SelectObject(dc, colour);
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  auto box = [&](int x, int y, int w, int h, COLORREF c) {
-    RECT r{x, y, x + w, y + h};
-    HBRUSH brush = CreateSolidBrush(c);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-  };
-  box(7, 2, 18, 14, RGB(0, 0, 0));          // sheet outline
-  box(8, 3, 16, 13, RGB(255, 255, 255));    // sheet
-  for (int y = 6; y <= 12; y += 3) box(10, y, 12, 1, RGB(0, 0, 128));  // text
-  box(2, 14, 28, 13, RGB(0, 0, 0));         // printer outline
-  box(3, 15, 26, 11, RGB(192, 192, 192));   // printer body
-  box(6, 21, 20, 2, RGB(128, 128, 128));    // paper slot
-  box(24, 17, 3, 2, RGB(0, 128, 0));        // power light
-  SelectObject(dc, previous);
-  DeleteDC(dc);
-  ICONINFO info{};
-  info.fIcon = TRUE;
-  info.hbmMask = mask;
-  info.hbmColor = colour;
-  HICON icon = CreateIconIndirect(&info);
-  DeleteObject(mask);
-  DeleteObject(colour);
-  return icon;
+// The program's icon, resource 1 of rizarode.exe (src/rizarode.rc.in), in
+// the sizes the system draws; none in a program built without it (the
+// tests), whose window then has the system's default.
+constexpr int kIconResource = 1;
+
+HICON ProgramIcon(int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kIconResource),
+                                       IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                       GetSystemMetrics(heightMetric), LR_SHARED));
 }
 
 LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -106,14 +73,16 @@ LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 void RegisterStatusClass() {
   static const bool registered = [] {
-    WNDCLASSA windowClass{};
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = StatusProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hIcon = DrawIcon();
+    windowClass.hIcon = ProgramIcon(SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = ProgramIcon(SM_CXSMICON, SM_CYSMICON);
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kStatusClass;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterClassExA(&windowClass) != 0;
   }();
   (void)registered;
 }
@@ -281,17 +250,30 @@ void Win32StatusWindowView::BuildLabels() {
     // label; they are cut with an ellipsis and never widen the window.
     DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX |
                   (design.centred ? SS_CENTER : SS_LEFT | SS_ENDELLIPSIS);
-    labels_[index] = CreateWindowExA(
-        0, "STATIC", "", style, Pixels(design.left), Pixels(design.top), Pixels(design.width),
-        Pixels(design.height), window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + index)),
-        GetModuleHandleA(nullptr), nullptr);
+    labels_[index] = CreateWindowExA(0, "STATIC", "", style, 0, 0, 0, 0, window_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + index)),
+                                     GetModuleHandleA(nullptr), nullptr);
+  }
+  PlaceLabels();
+}
+
+// Places the labels and makes their fonts at the current resolution: when
+// the window is made, and again when it moves to a monitor of another.
+void Win32StatusWindowView::PlaceLabels() {
+  for (const LabelDesign& design : kStatusWindowDesign) {
+    const int index = static_cast<int>(design.label);
+    const LabelBox box = PlacedBox(design);
+    SetWindowPos(labels_[index], nullptr, Pixels(box.left), Pixels(box.top), Pixels(box.width),
+                 Pixels(box.height), SWP_NOZORDER | SWP_NOACTIVATE);
     const double points = design.points > 0 ? design.points : kDefaultPoints;
     const char* family = *design.fontFamily ? design.fontFamily : kDefaultFamily;
-    fonts_[index] = CreateFontA(-static_cast<int>(std::lround(points * dpi_ / 72.0)), 0, 0, 0,
-                                design.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, family);
-    SendMessageA(labels_[index], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[index]), FALSE);
+    HFONT font = CreateFontA(-static_cast<int>(std::lround(points * dpi_ / 72.0)), 0, 0, 0,
+                             design.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, family);
+    SendMessageA(labels_[index], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (fonts_[index]) DeleteObject(fonts_[index]);
+    fonts_[index] = font;
   }
 }
 
@@ -329,6 +311,17 @@ LRESULT Win32StatusWindowView::Handle(UINT message, WPARAM wParam, LPARAM lParam
     case WM_ENDSESSION:
       if (wParam) RequestClose(kUnloadSessionEnd);
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another resolution: the same layout at its
+      // resolution, in the place Windows suggests.
+      dpi_ = HIWORD(wParam);
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      PlaceLabels();
+      return 0;
+    }
     default:
       break;
   }

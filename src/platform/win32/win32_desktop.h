@@ -114,6 +114,7 @@ class Win32StatusWindowView : public StatusWindowView {
 
  private:
   void BuildLabels();
+  void PlaceLabels();
   void RequestClose(int unloadMode);
 
   Win32Desktop& desktop_;
