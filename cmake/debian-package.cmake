@@ -26,6 +26,9 @@ install(FILES ${CMAKE_BINARY_DIR}/VKCOUR.TTF ${CMAKE_BINARY_DIR}/VKCOURBD.TTF
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fonts/truetype/rizarode)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${RIZARODE_DEBIAN_DIR}/copyright
   DESTINATION ${RIZARODE_DOC_DIR})
+# README's links lead into docs/, which goes beside it.
+file(GLOB RIZARODE_DOCS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/*.md)
+install(FILES ${RIZARODE_DOCS} DESTINATION ${RIZARODE_DOC_DIR}/docs)
 
 # Debian keeps man pages and the changelog compressed, without a time stamp
 # in the gzip header so that a rebuild gives the same bytes.
