@@ -1,4 +1,4 @@
-#include "platform/linux/page_printer.h"
+#include "support/pdf_printer.h"
 
 #include <fontconfig/fontconfig.h>
 #include <gmock/gmock.h>
@@ -36,7 +36,7 @@ class SaveAsPdfTest : public ::testing::Test {
   SaveAsPdfTest() {
     auto made = std::make_unique<PdfFileDevice>(dir / "PDF");
     device = made.get();
-    printer = std::make_unique<PagePrinter>(std::move(made));
+    printer = std::make_unique<testing::PdfPrinter>(std::move(made));
   }
 
   // Ends the document and returns the one file it became.
@@ -61,7 +61,7 @@ class SaveAsPdfTest : public ::testing::Test {
 
   testing::TempDir dir;
   PdfFileDevice* device = nullptr;
-  std::unique_ptr<PagePrinter> printer;
+  std::unique_ptr<testing::PdfPrinter> printer;
 };
 
 bool IsWholePixels(float twips) {
@@ -187,7 +187,7 @@ TEST_F(SaveAsPdfTest, UnderlinedTextHasALineUnderIt) {
   auto inkOf = [&](bool underline, const std::string& name) {
     auto made = std::make_unique<PdfFileDevice>(dir / name);
     PdfFileDevice& files = *made;
-    PagePrinter one(std::move(made));
+    testing::PdfPrinter one(std::move(made));
     one.SetFontName("Courier New");
     one.SetFontSize(20);
     one.SetFontUnderline(underline);
@@ -363,7 +363,7 @@ TEST(PdfFileNamesTest, ANamedOutputIsReplacedOnlyByACompleteDocument) {
   testing::TempDir dir;
   std::string out = dir.Write("out.pdf", "old");
   {
-    PagePrinter printer(PdfFileDevice::WritingTo(out));
+    testing::PdfPrinter printer(PdfFileDevice::WritingTo(out));
     printer.PrintText("new");
     EXPECT_EQ(dir.Read("out.pdf"), "old");  // still drawing
     printer.EndDoc();
@@ -376,9 +376,11 @@ TEST(PdfFileNamesTest, ANamedOutputIsReplacedOnlyByACompleteDocument) {
 TEST(PdfFileNamesTest, AnUnwritableDestinationIsAPrinterError) {
   testing::TempDir dir;
   dir.Write("file", "x");
-  PagePrinter printer(std::make_unique<PdfFileDevice>(dir / "file/PDF"));
+  testing::PdfPrinter printer(std::make_unique<PdfFileDevice>(dir / "file/PDF"));
   try {
+    // The document starts when its first line has named it.
     printer.PrintText("text");
+    printer.LineEnd();
     ADD_FAILURE() << "printing into a non-directory succeeded";
   } catch (const PrinterError& e) {
     EXPECT_EQ(e.code(), kPrinterErrorDevice);
@@ -471,7 +473,7 @@ TEST(RuntimeFontTest, AFaceThatCannotBeEmbeddedIsNotTaken) {
 
   auto made_device = std::make_unique<PdfFileDevice>(dir / "PDF");
   PdfFileDevice& files = *made_device;
-  PagePrinter printer(std::move(made_device));
+  testing::PdfPrinter printer(std::move(made_device));
   printer.SetFontName("Rizarode Woff Face");
   EXPECT_NE(printer.FontName(), "Rizarode Woff Face");
   printer.PrintText("still printed");
@@ -531,7 +533,7 @@ TEST_F(SaveAsPdfTest, PagesLookAsTheReferenceDrawingWithinAPixel) {
   // border that pages now keep.
   auto borderless = std::make_unique<PdfFileDevice>(dir / "PDF", 0);
   device = borderless.get();
-  printer = std::make_unique<PagePrinter>(std::move(borderless));
+  printer = std::make_unique<testing::PdfPrinter>(std::move(borderless));
   std::string data = std::string(RIZARODE_SOURCE_DIR) + "/tests/platform/data/";
   std::ifstream in(data + "look.TMP", std::ios::binary);
   Print(std::string((std::istreambuf_iterator<char>(in)), {}));
@@ -566,7 +568,7 @@ TEST(RuntimeFontTest, AFaceAddedToFontconfigIsFoundAtTheNextChangeOfFace) {
   std::string scriptPath = dir.Write("rename.py", script);
   ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath + " '" + source + "' " + made).c_str()), 0);
 
-  PagePrinter printer(std::make_unique<PdfFileDevice>(dir / "PDF"));
+  testing::PdfPrinter printer(std::make_unique<PdfFileDevice>(dir / "PDF"));
   printer.SetFontName("Rizarode Probe Face");
   EXPECT_NE(printer.FontName(), "Rizarode Probe Face");
   ASSERT_TRUE(FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(made.c_str())));
