@@ -90,7 +90,7 @@ class PageDevice {
   // Positions count from the sheet's top-left corner, turned as the page's
   // orientation turns it. The text's first byte has its origin at x on the
   // baseline.
-  virtual void DrawText(const TextFont& font, int64_t x, int64_t baseline,
+  virtual void DrawRun(const TextFont& font, int64_t x, int64_t baseline,
                         std::string_view bytes) = 0;
   virtual void FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height) = 0;
   virtual void EndPage() = 0;

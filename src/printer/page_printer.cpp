@@ -339,7 +339,7 @@ void PagePrinter::Draw(const std::shared_ptr<const Font>& font, int64_t x, int64
   if (!named_) {
     waiting_.push_back({font, x, y, width, height, std::string(bytes)});
   } else if (font) {
-    device_.DrawText(font->text, x, y, bytes);
+    device_.DrawRun(font->text, x, y, bytes);
   } else {
     device_.FillRectangle(x, y, width, height);
   }

@@ -102,19 +102,6 @@ TEST_F(SaveAsPdfTest, WidthAndHeightFollowSizeAndOrientation) {
   EXPECT_EQ(printer->Height(), 15840);
 }
 
-TEST_F(SaveAsPdfTest, OrientationAndBinReadBackAndRefuseNonsense) {
-  EXPECT_EQ(printer->Orientation(), kOrientationPortrait);
-  EXPECT_EQ(printer->PaperBin(), kPaperBinAuto);
-  printer->SetPaperBin(kPaperBinManual);
-  int16_t bin = printer->PaperBin();
-  printer->SetPaperBin(kPaperBinAuto);
-  printer->SetPaperBin(bin);
-  EXPECT_EQ(printer->PaperBin(), kPaperBinManual);
-  EXPECT_THROW(printer->SetOrientation(3), PrinterError);
-  EXPECT_THROW(printer->SetPaperBin(0), PrinterError);
-  EXPECT_EQ(printer->Orientation(), kOrientationPortrait);
-}
-
 TEST_F(SaveAsPdfTest, FontSizesAreRealisedInWholeDevicePixels) {
   printer->SetFontName("Courier New");
   printer->SetFontSize(10);
@@ -279,43 +266,11 @@ TEST_F(SaveAsPdfTest, AFormChosenBeforeAnythingIsDrawnAppliesToThatPage) {
   EXPECT_NEAR(pages[1].height, 8.5 * 72, 0.1);
 }
 
-TEST_F(SaveAsPdfTest, LinesRunningPastTheBottomContinueOnANewPage) {
-  printer->SetPaperSize(11);
-  std::string text;
-  for (int i = 1; i <= 150; ++i) text += "line " + std::to_string(i) + "\r\n";
-  Print(text);
-  std::string pdf = Finish();
-  EXPECT_EQ(PdfPages(pdf).size(), 3u);
-  std::string all = PdfText(pdf);
-  EXPECT_THAT(all, HasSubstr("line 150"));
-  EXPECT_EQ(all.find("line 1\n"), all.rfind("line 1\n"));  // nothing printed twice
-}
-
-TEST_F(SaveAsPdfTest, ABlankPageInsideADocumentIsKeptButNotATrailingOne) {
-  printer->PrintText("one");
-  printer->NewPage();
-  printer->NewPage();
-  printer->PrintText("three");
-  printer->NewPage();
-  printer->LineEnd();
-  EXPECT_EQ(PdfPages(Finish()).size(), 3u);
-}
-
 TEST_F(SaveAsPdfTest, EndDocWithNothingPrintedMakesNoFile) {
   printer->SetFontSize(12);
   printer->EndDoc();
   EXPECT_TRUE(device->Files().empty());
   EXPECT_FALSE(std::filesystem::exists(dir / "PDF"));
-}
-
-TEST_F(SaveAsPdfTest, AnAbortedDocumentGoesNowhereAndTheNextIsADocumentOfItsOwn) {
-  printer->PrintText("failed part");
-  printer->AbortDoc();
-  EXPECT_FALSE(printer->HasOpenDocument());
-  printer->PrintText("the retry");
-  std::string text = PdfText(Finish());
-  EXPECT_THAT(text, ::testing::Not(HasSubstr("failed part")));
-  EXPECT_THAT(text, HasSubstr("the retry"));
 }
 
 TEST_F(SaveAsPdfTest, EveryDocumentBecomesANewFileAndAnOpenOneIsSentAtTheEnd) {

@@ -110,7 +110,7 @@ void PdfPageDevice::BeginPage(const PageSetup& setup) {
   job_.pageManualFeed.push_back(manual);
 }
 
-void PdfPageDevice::DrawText(const TextFont& font, int64_t x, int64_t baseline,
+void PdfPageDevice::DrawRun(const TextFont& font, int64_t x, int64_t baseline,
                              std::string_view bytes) {
   const auto& face = static_cast<const FoundFace&>(*font.face);
   pdf::TextFont drawn(face.variant->source, font.emPixels, font.boldExtra, font.advance);

@@ -25,7 +25,7 @@ class PdfPageDevice : public PageDevice {
   std::shared_ptr<const DeviceFace> Face(const FaceRequest& request) override;
   void BeginDocument(const std::string& title) override;
   void BeginPage(const PageSetup& setup) override;
-  void DrawText(const TextFont& font, int64_t x, int64_t baseline,
+  void DrawRun(const TextFont& font, int64_t x, int64_t baseline,
                 std::string_view bytes) override;
   void FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height) override;
   void EndPage() override;

@@ -384,7 +384,7 @@ void GdiPageDevice::BeginPage(const PageSetup& setup) {
   offsetY_ = GetDeviceCaps(dc_, PHYSICALOFFSETY);
 }
 
-void GdiPageDevice::DrawText(const TextFont& font, int64_t x, int64_t baseline,
+void GdiPageDevice::DrawRun(const TextFont& font, int64_t x, int64_t baseline,
                              std::string_view bytes) {
   const auto& face = static_cast<const GdiFace&>(*font.face);
   HGDIOBJ previous = SelectObject(dc_, face.handle);
