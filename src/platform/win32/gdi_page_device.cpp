@@ -230,7 +230,9 @@ std::shared_ptr<const DeviceFace> GdiPageDevice::Face(const FaceRequest& request
   auto face = std::make_shared<GdiFace>(handle);
   face->name = name;
   ReadDesignMetrics(request, handle, *face);
-  faces_.emplace(key, face);
+  // A stand-in is not kept: the face may be installed before it is asked
+  // for again.
+  if (SameFace(name, request.face)) faces_.emplace(key, face);
   return face;
 }
 
@@ -308,22 +310,13 @@ void GdiPageDevice::ReadDesignMetrics(const FaceRequest& request, HFONT realised
       face.underlineThickness = static_cast<int32_t>(outline->otmsUnderscoreSize);
     }
   }
-  // A bold that GDI makes from the regular face is one unit wider in every
-  // character at the design size: the printer adds its pixel itself.
-  if (design && request.bold) {
-    FaceRequest regular = request;
-    regular.bold = false;
-    HFONT plain = CreateFontWithQuality(regular, quality_, static_cast<int32_t>(unitsPerEm));
-    INT plainWidths[256] = {};
-    if (plain) {
-      SelectObject(dc_, plain);
-      if (SameFace(TextFace(dc_), face.name) && GetCharWidth32A(dc_, 0, 255, plainWidths) &&
-          widths['0'] == plainWidths['0'] + 1 && widths['M'] == plainWidths['M'] + 1) {
-        face.syntheticBold = true;
-        for (int b = 0; b < 256; ++b) face.advance[b] = plainWidths[b];
-      }
-      SelectObject(dc_, realised);
-      DeleteObject(plain);
+  // A bold asked of a face whose file is not bold is made by GDI, which
+  // widens every character by a pixel: the printer adds it itself.
+  if (request.bold) {
+    unsigned char weight[2] = {};
+    constexpr DWORD kOs2 = 0x322F534F;  // "OS/2", as GetFontData names tables
+    if (GetFontData(dc_, kOs2, 4, weight, sizeof weight) == sizeof weight) {
+      face.syntheticBold = (weight[0] << 8 | weight[1]) < FW_SEMIBOLD;
     }
   }
   SelectObject(dc_, previous);
@@ -351,13 +344,14 @@ int GdiPageDevice::DeviceX(int64_t x) const {
   return static_cast<int>(std::llround(static_cast<double>(x) * dpiX_ / dpi_));
 }
 
+// The job starts with its first page, once that page's setup is on the
+// device context: a driver may take the orientation of the whole job from
+// the one it has at StartDoc.
 void GdiPageDevice::BeginDocument(const std::string& title) {
   RequirePrinter();
-  DOCINFOA info{};
-  info.cbSize = sizeof info;
-  info.lpszDocName = title.c_str();
-  if (StartDocA(dc_, &info) <= 0) DeviceFailure("StartDocA");
+  title_ = title;
   inDocument_ = true;
+  started_ = false;
 }
 
 // The page's setup reaches the device context before the page starts.
@@ -379,6 +373,13 @@ void GdiPageDevice::ApplySetup(const PageSetup& setup) {
 
 void GdiPageDevice::BeginPage(const PageSetup& setup) {
   ApplySetup(setup);
+  if (!started_) {
+    DOCINFOA info{};
+    info.cbSize = sizeof info;
+    info.lpszDocName = title_.c_str();
+    if (StartDocA(dc_, &info) <= 0) DeviceFailure("StartDocA");
+    started_ = true;
+  }
   if (StartPage(dc_) <= 0) DeviceFailure("StartPage");
   offsetX_ = GetDeviceCaps(dc_, PHYSICALOFFSETX);
   offsetY_ = GetDeviceCaps(dc_, PHYSICALOFFSETY);
@@ -424,15 +425,17 @@ void GdiPageDevice::EndDocument() {
     AbortDocument();
     throw PrinterError(kPrinterErrorDevice, why);
   }
-  inDocument_ = false;
+  inDocument_ = started_ = false;
 }
 
 // The device context is made anew: some drivers (Wine's) keep the aborted
 // job on it, and every later StartDocA on it fails.
 void GdiPageDevice::AbortDocument() {
   if (!inDocument_) return;
-  ::AbortDoc(dc_);
   inDocument_ = false;
+  if (!started_) return;
+  started_ = false;
+  ::AbortDoc(dc_);
   HDC fresh = CreateDCA("WINSPOOL", name_.c_str(), nullptr, AsDevmode(devmode_));
   if (!fresh) return;  // the old one is still better than none
   DeleteDC(dc_);

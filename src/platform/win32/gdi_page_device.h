@@ -79,6 +79,8 @@ class GdiPageDevice : public PageDevice {
   // The paper, orientation and bin that the device context has.
   std::tuple<int16_t, int16_t, int16_t> applied_;
   bool inDocument_ = false;
+  bool started_ = false;  // StartDoc has been called for it
+  std::string title_;
   // Where the printable area starts on the sheet, in device pixels.
   int offsetX_ = 0, offsetY_ = 0;
 };
