@@ -1,6 +1,7 @@
 #include "printer/page_printer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -27,6 +28,13 @@ int32_t Scale(int64_t units, int32_t em, int unitsPerEm) {
 }
 
 bool ValidBin(int16_t bin) { return (bin >= 1 && bin <= 15) || bin >= 256; }
+
+bool SameFace(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
 
 bool Blank(char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7f'; }
 
@@ -74,8 +82,10 @@ PagePrinter::~PagePrinter() {
 std::string PagePrinter::FontName() { return CurrentFont().text.face->name; }
 
 void PagePrinter::SetFontName(const std::string& face) {
+  if (face != face_) fonts_.clear();
   face_ = face;
-  fonts_.clear();
+  // A stand-in is asked for again: the face may have been installed since.
+  for (const std::shared_ptr<Font>& font : fonts_) font->confirmed = font->confirmed && font->taken;
   font_.reset();
   // Resolved now, against the fonts installed now; a printer that cannot be
   // reached says so when the face is asked for.
@@ -153,7 +163,7 @@ void PagePrinter::PrintText(std::string_view text) {
   InDocument([&] {
     OpenIfNone();
     CurrentFont();
-    std::shared_ptr<const Font> font = font_;
+    const std::shared_ptr<const Font>& font = font_;
     // Like a Windows printer, a line that would run past the bottom of the
     // printable area starts a new page rather than being lost.
     if (y_ > 0 && y_ + font->height > page_.printableHeight) {
@@ -179,7 +189,9 @@ void PagePrinter::PrintText(std::string_view text) {
       Draw(nullptr, x, baseline + font->underlineOffset, underlined, font->underlineThickness, {});
     }
     x_ += end - x;
-    if (!named_ && firstLine_.size() <= kLongestDocumentTitle) firstLine_ += text;
+    if (!named_ && firstLine_.size() <= kLongestDocumentTitle) {
+      firstLine_ += text.substr(0, kLongestDocumentTitle + 1);
+    }
   });
 }
 
@@ -241,27 +253,40 @@ void PagePrinter::InDocument(Operation operation) {
   }
 }
 
+// A size and style met before is taken as it was when the device still
+// gives the same face for it; only a face new to the device is scaled anew.
 const PagePrinter::Font& PagePrinter::CurrentFont() {
-  auto fits = [&](const std::shared_ptr<const Font>& f) {
+  auto fits = [&](const std::shared_ptr<Font>& f) {
     return f->text.emPixels == em_ && f->bold == bold_ && f->italic == italic_;
   };
-  if (font_ && fits(font_)) return *font_;
+  if (font_ && font_->text.emPixels == em_ && font_->bold == bold_ && font_->italic == italic_) {
+    return *font_;
+  }
   auto it = std::find_if(fonts_.begin(), fonts_.end(), fits);
-  if (it != fonts_.end()) {
+  if (it != fonts_.end() && (*it)->confirmed) {
     font_ = *it;
     return *font_;
   }
+  std::shared_ptr<const DeviceFace> face = device_.Face({face_, bold_, italic_, em_});
+  if (it != fonts_.end() && (*it)->text.face == face) {
+    (*it)->confirmed = true;
+    font_ = *it;
+    return *font_;
+  }
+  if (it != fonts_.end()) fonts_.erase(it);
   if (fonts_.size() >= kMaxRealisedFonts) fonts_.clear();
-  font_ = Realise();
-  fonts_.push_back(font_);
+  std::shared_ptr<Font> font = Realise(std::move(face));
+  fonts_.push_back(font);
+  font_ = font;
   return *font_;
 }
 
-std::shared_ptr<const PagePrinter::Font> PagePrinter::Realise() const {
+std::shared_ptr<PagePrinter::Font> PagePrinter::Realise(
+    std::shared_ptr<const DeviceFace> face) const {
   auto font = std::make_shared<Font>();
   font->bold = bold_;
   font->italic = italic_;
-  std::shared_ptr<const DeviceFace> face = device_.Face({face_, bold_, italic_, em_});
+  font->taken = SameFace(face->name, face_);
   const int upm = face->unitsPerEm > 0 ? face->unitsPerEm : em_;
   TextFont& text = font->text;
   text.face = face;

@@ -77,6 +77,10 @@ class PagePrinter : public Printer {
     bool bold = false, italic = false;
     int32_t ascent = 0, height = 0;
     int32_t underlineOffset = 0, underlineThickness = 1;
+    // The device gave the face asked for, not a stand-in.
+    bool taken = false;
+    // The device gave it since the face was last set.
+    bool confirmed = true;
   };
   // The current sheet in device pixels, turned for the orientation.
   struct Geometry {
@@ -92,7 +96,7 @@ class PagePrinter : public Printer {
   };
 
   const Font& CurrentFont();
-  std::shared_ptr<const Font> Realise() const;
+  std::shared_ptr<Font> Realise(std::shared_ptr<const DeviceFace> face) const;
   Geometry GeometryOf(const PageSetup& setup) const;
   void SetupChanged();
   void OpenIfNone();
@@ -113,9 +117,9 @@ class PagePrinter : public Printer {
   std::string face_ = "Arial";
   int32_t em_ = 1;
   bool bold_ = false, italic_ = false, underline_ = false;
-  // The sizes and styles of the current face realised so far; asked of the
-  // device again when the face is set.
-  std::vector<std::shared_ptr<const Font>> fonts_;
+  // The sizes and styles of the current face realised so far; a stand-in
+  // is asked of the device again when the face is set.
+  std::vector<std::shared_ptr<Font>> fonts_;
   std::shared_ptr<const Font> font_;
 
   PageSetup setup_;
