@@ -256,13 +256,12 @@ void PagePrinter::InDocument(Operation operation) {
 // A size and style met before is taken as it was when the device still
 // gives the same face for it; only a face new to the device is scaled anew.
 const PagePrinter::Font& PagePrinter::CurrentFont() {
-  auto fits = [&](const std::shared_ptr<Font>& f) {
-    return f->text.emPixels == em_ && f->bold == bold_ && f->italic == italic_;
+  auto fits = [&](const Font& f) {
+    return f.text.emPixels == em_ && f.bold == bold_ && f.italic == italic_;
   };
-  if (font_ && font_->text.emPixels == em_ && font_->bold == bold_ && font_->italic == italic_) {
-    return *font_;
-  }
-  auto it = std::find_if(fonts_.begin(), fonts_.end(), fits);
+  if (font_ && fits(*font_)) return *font_;
+  auto it = std::find_if(fonts_.begin(), fonts_.end(),
+                         [&](const std::shared_ptr<Font>& f) { return fits(*f); });
   if (it != fonts_.end() && (*it)->confirmed) {
     font_ = *it;
     return *font_;
