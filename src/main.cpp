@@ -6,6 +6,8 @@
 #include "platform/detached_box.h"
 #include "platform/linux/detached_box_process.h"
 #include "platform/linux/linux_platform.h"
+#include "printer/page_printer.h"
+#include "program/module_state.h"
 #include "program/program_end.h"
 #include "startup/run.h"
 
@@ -17,7 +19,8 @@ int main(int argc, char** argv) {
   // decimal separator, as the host application expects.
   std::setlocale(LC_NUMERIC, "");
   rizarode::LinuxPlatform machine(argc, argv);
-  const int code = rizarode::RunProgram(machine.Get());
+  rizarode::PagePrinter printer(machine.Pages(), rizarode::kProductName);
+  const int code = rizarode::RunProgram(machine.Get(printer));
   // The host runs in a process group of its own, which the end of a
   // terminal session does not reach: the session's end is passed on, as
   // the session would have ended the host itself.

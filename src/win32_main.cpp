@@ -5,6 +5,8 @@
 #include "platform/detached_box.h"
 #include "platform/win32/win32_detached_box.h"
 #include "platform/win32/win32_platform.h"
+#include "printer/page_printer.h"
+#include "program/module_state.h"
 #include "startup/run.h"
 
 int main() {
@@ -15,5 +17,6 @@ int main() {
   // decimal separator, as the host application expects.
   std::setlocale(LC_NUMERIC, "");
   rizarode::Win32Platform machine;
-  return rizarode::RunProgram(machine.Get());
+  rizarode::PagePrinter printer(machine.Pages(), rizarode::kProductName);
+  return rizarode::RunProgram(machine.Get(printer));
 }

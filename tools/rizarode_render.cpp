@@ -14,8 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/page_printer.h"
 #include "platform/linux/pdf_file_device.h"
+#include "platform/linux/pdf_page_device.h"
+#include "printer/page_printer.h"
 #include "printing/render_print_file.h"
 #include "program/module_state.h"
 #include "program/numbers.h"
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
   auto device = argc == 3 ? rizarode::PdfFileDevice::WritingTo(argv[2])
                           : std::make_unique<rizarode::PdfFileDevice>();
   rizarode::PdfFileDevice& files = *device;
-  rizarode::PagePrinter printer(std::move(device));
+  rizarode::PdfPageDevice pages(std::move(device));
+  rizarode::PagePrinter printer(pages, rizarode::kProductName);
 
   rizarode::ModuleState state;
   try {

@@ -3,8 +3,6 @@
 #include <cmath>
 
 #include "pdf/pdf_syntax.h"
-#include "platform/printer.h"
-#include "platform/text_encoding.h"
 
 namespace rizarode {
 namespace {
@@ -19,7 +17,7 @@ constexpr double kLargestDrift = 0.05;
 
 }  // namespace
 
-PdfDocument::PdfDocument(std::unique_ptr<DocumentSink> sink, int dpi, double widthPoints,
+PdfDocument::PdfDocument(std::unique_ptr<pdf::ByteSink> sink, int dpi, double widthPoints,
                          double heightPoints, std::string title)
     : file_(std::move(sink)),
       pixelPoints_(72.0 / dpi),
@@ -51,11 +49,11 @@ void PdfDocument::StartDrawing() {
   content_ += " cm\n";
 }
 
-void PdfDocument::ShowText(const DeviceFont& font, int64_t x, int64_t baseline,
+void PdfDocument::ShowText(const pdf::TextFont& font, int64_t x, int64_t baseline,
                            std::string_view bytes) {
   if (bytes.empty()) return;
   StartDrawing();
-  std::size_t number = fonts_.Use(font.Variant());
+  std::size_t number = fonts_.Use(font.Face());
   fonts_.MarkUsed(number, bytes);
   const pdf::PageFace& face = fonts_.Face(number);
   const FaceMetrics& m = face.metrics;
@@ -74,7 +72,7 @@ void PdfDocument::ShowText(const DeviceFont& font, int64_t x, int64_t baseline,
   SetTextState(number, font, scale * 100, spacing);
 
   content_ += "1 0 ";
-  AppendReal(content_, font.Variant().face.slant, 4);
+  AppendReal(content_, font.Face().slant, 4);
   content_ += " -1 ";
   AppendInteger(content_, x);
   content_ += ' ';
@@ -83,7 +81,7 @@ void PdfDocument::ShowText(const DeviceFont& font, int64_t x, int64_t baseline,
   AppendRun(face, font, scale, bytes);
 }
 
-void PdfDocument::SetTextState(std::size_t face, const DeviceFont& font, double scale,
+void PdfDocument::SetTextState(std::size_t face, const pdf::TextFont& font, double scale,
                                double spacing) {
   if (!state_.inText) {
     content_ += "BT\n";
@@ -125,7 +123,7 @@ void PdfDocument::SetTextState(std::size_t face, const DeviceFont& font, double 
 
 // Shows the bytes; where the font's advances drift from the layout's
 // whole-pixel advances (a proportional face), the glyphs are moved back.
-void PdfDocument::AppendRun(const pdf::PageFace& face, const DeviceFont& font, double scale,
+void PdfDocument::AppendRun(const pdf::PageFace& face, const pdf::TextFont& font, double scale,
                             std::string_view bytes) {
   double perUnit = font.Em() * scale / 1000;  // pixels per glyph-space unit
   double drift = 0;
@@ -189,7 +187,7 @@ void PdfDocument::EndPage() {
   pages_.push_back(object);
 }
 
-void PdfDocument::Finish(const JobSettings& settings) {
+void PdfDocument::Finish() {
   // A last page with nothing on it is no page, unless it is the only one.
   if (!content_.empty() || pages_.empty()) EndPage();
 
@@ -214,14 +212,13 @@ void PdfDocument::Finish(const JobSettings& settings) {
   file_.WriteObject(catalog_, body);
 
   body = "<< /Title ";
-  pdf::AppendUtf16String(body, Cp1252ToUtf8(title_));
+  pdf::AppendUtf16String(body, title_);
   body += " /Creator (RIZARODE) /Producer (RIZARODE) >>";
   file_.WriteObject(info_, body);
 
   if (!file_.Finish(catalog_, info_)) {
-    throw PrinterError(kPrinterErrorDevice, "the PDF document could not be written: write error");
+    throw pdf::PdfError("the PDF document could not be written: write error");
   }
-  file_.Sink().Deliver(settings);
 }
 
 }  // namespace rizarode

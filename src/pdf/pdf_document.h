@@ -1,6 +1,6 @@
 #pragma once
 // One PDF document drawn page by page in device pixels, the way the page
-// printer lays its pages out, and streamed into a DocumentSink: each page
+// printer lays its pages out, and streamed into a ByteSink: each page
 // is written when it ends, the fonts and the page tree when the document
 // ends. Everything drawn is opaque black.
 
@@ -10,29 +10,29 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/device_fonts.h"
+#include "pdf/pdf_face.h"
 #include "pdf/pdf_file.h"
 #include "pdf/pdf_fonts.h"
-#include "platform/linux/print_device.h"
 
 namespace rizarode {
 
 class PdfDocument {
  public:
-  // Throws PrinterError when the document cannot be started.
-  PdfDocument(std::unique_ptr<DocumentSink> sink, int dpi, double widthPoints,
+  // The title is UTF-8. Throws pdf::PdfError when the document cannot be
+  // started.
+  PdfDocument(std::unique_ptr<pdf::ByteSink> sink, int dpi, double widthPoints,
               double heightPoints, std::string title);
 
   // Only for a page that nothing has been drawn on yet.
   void SetPageSize(double widthPoints, double heightPoints);
   // The bytes in the font, the first one's origin at x on the baseline;
   // each advances by the font's whole-pixel advance.
-  void ShowText(const DeviceFont& font, int64_t x, int64_t baseline, std::string_view bytes);
+  void ShowText(const pdf::TextFont& font, int64_t x, int64_t baseline, std::string_view bytes);
   void FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height);
   void ShowPage();
-  // Ends the last page and the document and hands the document over.
-  // Throws PrinterError when it could not be made or delivered.
-  void Finish(const JobSettings& settings);
+  // Ends the last page and the document and writes what is left of it.
+  // Throws pdf::PdfError when it could not be made or written.
+  void Finish();
 
  private:
   // What the page's content has set, so that only changes are written.
@@ -45,8 +45,8 @@ class PdfDocument {
   };
 
   void StartDrawing();
-  void SetTextState(std::size_t face, const DeviceFont& font, double scale, double spacing);
-  void AppendRun(const pdf::PageFace& face, const DeviceFont& font, double scale,
+  void SetTextState(std::size_t face, const pdf::TextFont& font, double scale, double spacing);
+  void AppendRun(const pdf::PageFace& face, const pdf::TextFont& font, double scale,
                  std::string_view bytes);
   void EndPage();
 

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "pdf/pdf_syntax.h"
-#include "platform/printer.h"
 
 namespace rizarode::pdf {
 namespace {
@@ -15,9 +14,9 @@ constexpr uint64_t kNotWritten = ~uint64_t{0};
 
 }  // namespace
 
-PdfFile::PdfFile(std::unique_ptr<DocumentSink> sink) : sink_(std::move(sink)) {
+PdfFile::PdfFile(std::unique_ptr<ByteSink> sink) : sink_(std::move(sink)) {
   if (deflateInit(&zip_, kDeflateLevel) != Z_OK) {
-    throw PrinterError(kPrinterErrorDevice, "cannot start a PDF document: no compressor");
+    throw PdfError("cannot start a PDF document: no compressor");
   }
   buffer_.reserve(kFlushSize + 4096);
   // The comment of high bytes marks the file as binary for transfers.
@@ -127,7 +126,7 @@ std::string_view PdfFile::Deflate(std::string_view data) {
   zip_.avail_out = static_cast<uInt>(deflated_.size());
   int status = deflate(&zip_, Z_FINISH);
   if (status != Z_STREAM_END) {
-    throw PrinterError(kPrinterErrorDevice, "the PDF document could not be written: deflate failed");
+    throw PdfError("the PDF document could not be written: deflate failed");
   }
   return std::string_view(deflated_.data(), deflated_.size() - zip_.avail_out);
 }

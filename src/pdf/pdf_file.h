@@ -8,18 +8,31 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/print_device.h"
-
 namespace rizarode::pdf {
+
+// Where the bytes of a document go.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // False when the bytes could not be written.
+  virtual bool Write(const unsigned char* data, std::size_t size) = 0;
+};
+
+// A document that could not be made or written.
+class PdfError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class PdfFile {
  public:
-  // Writes the header. Throws PrinterError when no compressor can be made.
-  explicit PdfFile(std::unique_ptr<DocumentSink> sink);
+  // Writes the header. Throws PdfError when no compressor can be made.
+  explicit PdfFile(std::unique_ptr<ByteSink> sink);
   ~PdfFile();
   PdfFile(const PdfFile&) = delete;
   PdfFile& operator=(const PdfFile&) = delete;
@@ -34,7 +47,6 @@ class PdfFile {
   // Writes the cross-reference table and trailer and flushes. Returns false
   // when any write failed.
   bool Finish(uint32_t root, uint32_t info);
-  DocumentSink& Sink() { return *sink_; }
 
  private:
   void BeginObject(uint32_t number);
@@ -42,7 +54,7 @@ class PdfFile {
   void Flush();
   std::string_view Deflate(std::string_view data);
 
-  std::unique_ptr<DocumentSink> sink_;
+  std::unique_ptr<ByteSink> sink_;
   z_stream zip_{};
   std::string deflated_;  // grows to the largest stream, never shrinks
   std::string buffer_;

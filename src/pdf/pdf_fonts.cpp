@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "pdf/pdf_syntax.h"
-#include "platform/printer.h"
 #include "platform/text_encoding.h"
 
 namespace rizarode::pdf {
@@ -47,7 +46,7 @@ constexpr hb_tag_t kDroppedTables[] = {
 Blob FontProgram(const PageFace& face, bool& subset) {
   Blob file(hb_blob_create_from_file_or_fail(face.file.c_str()));
   if (!file) {
-    throw PrinterError(kPrinterErrorDevice, "cannot read the font file " + face.file);
+    throw PdfError("cannot read the font file " + face.file);
   }
   Face whole(hb_face_create(file.get(), static_cast<unsigned>(face.index)));
   SubsetInput input(hb_subset_input_create_or_fail());
@@ -174,14 +173,14 @@ double GlyphSpaceWidth(int32_t designUnits, int unitsPerEm) {
   return std::round(designUnits * 1000000.0 / unitsPerEm) / 1000.0;
 }
 
-std::size_t PdfFonts::Use(const FontVariant& variant) {
+std::size_t PdfFonts::Use(const FaceSource& source) {
   for (std::size_t i = 0; i < faces_.size(); ++i) {
-    if (faces_[i].index == variant.face.index && faces_[i].file == variant.face.file) return i;
+    if (faces_[i].index == source.index && faces_[i].file == source.file) return i;
   }
   PageFace& face = faces_.emplace_back();
-  face.file = variant.face.file;
-  face.index = variant.face.index;
-  face.metrics = variant.metrics;
+  face.file = source.file;
+  face.index = source.index;
+  face.metrics = source.metrics;
   for (int b = 0; b < 256; ++b) {
     face.widths[b] = GlyphSpaceWidth(face.metrics.advance[b], face.metrics.unitsPerEm);
   }
@@ -210,7 +209,7 @@ std::string PdfFonts::WriteAll(PdfFile& file) const {
 uint32_t PdfFonts::WriteFace(PdfFile& file, std::size_t number) const {
   const PageFace& face = faces_[number];
   const FaceMetrics& m = face.metrics;
-  if (face.file.empty()) throw PrinterError(kPrinterErrorDevice, "no font is installed");
+  if (face.file.empty()) throw PdfError("no font is installed");
   bool subset = false;
   Blob program = FontProgram(face, subset);
   unsigned length = 0;

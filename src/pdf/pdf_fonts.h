@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/device_fonts.h"
+#include "pdf/pdf_face.h"
 #include "pdf/pdf_file.h"
 
 namespace rizarode::pdf {
@@ -28,13 +28,13 @@ struct PageFace {
 
 class PdfFonts {
  public:
-  // The number of the face that serves a variant, added on first use; its
-  // resource name is "/F" + number.
-  std::size_t Use(const FontVariant& variant);
+  // The number of a face, added on first use; its resource name is "/F" +
+  // number.
+  std::size_t Use(const FaceSource& source);
   void MarkUsed(std::size_t face, std::string_view bytes);
   const PageFace& Face(std::size_t face) const { return faces_[face]; }
   // Writes every face and returns the entries of the /Font resource
-  // dictionary. Throws PrinterError when a face cannot be read any more.
+  // dictionary. Throws PdfError when a face cannot be read any more.
   std::string WriteAll(PdfFile& file) const;
 
  private:

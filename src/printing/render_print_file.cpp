@@ -88,16 +88,44 @@ void SelectFontSize(Printer& printer, std::string_view tag, const std::string& f
   printer.SetFontSize(points);
 }
 
-// A closing form feed ends the host's print job, so the job reaches the
-// spooler at once; an inner one only turns the page. A failure of either
-// is thrown: the document did not go out whole.
-void FormFeed(Printer& printer, bool closing) {
-  if (closing) {
-    printer.EndDoc();
-  } else {
-    printer.NewPage();
+// Where the interpreter's calls go: to the printer, but not the output of
+// the documents that went out in an earlier attempt at the same file (they
+// are interpreted again, so that fonts and forms are as they were), and
+// nowhere when the file is only read through. Counts the documents that end.
+struct Output {
+  Printer* printer = nullptr;
+  int skip = 0;
+  int ended = 0;
+  int sent = 0;
+  // Something was printed after the last document that ended.
+  bool wrote = false;
+
+  template <typename Setting>
+  void Set(Setting setting) {
+    if (printer) setting(*printer);
   }
-}
+  template <typename Writing>
+  void Write(Writing writing) {
+    if (!printer || ended < skip) return;
+    wrote = true;
+    writing(*printer);
+  }
+  // A closing form feed ends the host's print job, so the job reaches the
+  // spooler at once; an inner one only turns the page. A failure of either
+  // is thrown: the document did not go out whole.
+  void FormFeed(bool closing) {
+    if (!closing) {
+      Write([](Printer& p) { p.NewPage(); });
+      return;
+    }
+    if (printer && ended >= skip) {
+      printer->EndDoc();
+      wrote = false;
+      ++sent;
+    }
+    ++ended;
+  }
+};
 
 constexpr std::string_view kJobEndTag = "#JOBend#";
 // A line is handed over in pieces of this size, so that a line of any
@@ -113,7 +141,7 @@ class LineInterpreter {
  public:
   enum class Result { kLineDone, kNeedMore, kJobEnd };
 
-  LineInterpreter(Printer& printer, const ModuleState& state) : printer_(printer), state_(state) {}
+  LineInterpreter(Output& output, const ModuleState& state) : out_(output), state_(state) {}
 
   // Prints text of one line without its line end. When the line goes on
   // beyond text (lineComplete false), a tag that text cuts off is left
@@ -164,125 +192,34 @@ class LineInterpreter {
 
  private:
   void Act(Tag kind, std::string_view tag, std::string_view after) {
+    auto form = [&](int16_t orientation, int16_t bin) {
+      out_.Set([&](Printer& p) { SelectForm(p, tag, orientation, bin); });
+    };
     switch (kind) {
-      case Tag::kBoldOn: printer_.SetFontBold(true); break;
-      case Tag::kBoldOff: printer_.SetFontBold(false); break;
-      case Tag::kUnderlineOn: printer_.SetFontUnderline(true); break;
-      case Tag::kUnderlineOff: printer_.SetFontUnderline(false); break;
-      case Tag::kItalicOn: printer_.SetFontItalic(true); break;
-      case Tag::kItalicOff: printer_.SetFontItalic(false); break;
-      case Tag::kFormPortrait: SelectForm(printer_, tag, kOrientationPortrait, kPaperBinAuto); break;
-      case Tag::kFormLandscape: SelectForm(printer_, tag, kOrientationLandscape, kPaperBinAuto); break;
-      case Tag::kFormPortraitManual:
-        SelectForm(printer_, tag, kOrientationPortrait, kPaperBinManual);
+      case Tag::kBoldOn: out_.Set([](Printer& p) { p.SetFontBold(true); }); break;
+      case Tag::kBoldOff: out_.Set([](Printer& p) { p.SetFontBold(false); }); break;
+      case Tag::kUnderlineOn: out_.Set([](Printer& p) { p.SetFontUnderline(true); }); break;
+      case Tag::kUnderlineOff: out_.Set([](Printer& p) { p.SetFontUnderline(false); }); break;
+      case Tag::kItalicOn: out_.Set([](Printer& p) { p.SetFontItalic(true); }); break;
+      case Tag::kItalicOff: out_.Set([](Printer& p) { p.SetFontItalic(false); }); break;
+      case Tag::kFormPortrait: form(kOrientationPortrait, kPaperBinAuto); break;
+      case Tag::kFormLandscape: form(kOrientationLandscape, kPaperBinAuto); break;
+      case Tag::kFormPortraitManual: form(kOrientationPortrait, kPaperBinManual); break;
+      case Tag::kFormLandscapeManual: form(kOrientationLandscape, kPaperBinManual); break;
+      case Tag::kFormFeed: out_.FormFeed(after == kJobEndTag || state_.Debug(kDebugOneJob)); break;
+      case Tag::kFont:
+        out_.Set([&](Printer& p) { SelectFontSize(p, tag, state_.fontFaceName); });
         break;
-      case Tag::kFormLandscapeManual:
-        SelectForm(printer_, tag, kOrientationLandscape, kPaperBinManual);
-        break;
-      case Tag::kFormFeed:
-        FormFeed(printer_, after == kJobEndTag || state_.Debug(kDebugOneJob));
-        break;
-      case Tag::kFont: SelectFontSize(printer_, tag, state_.fontFaceName); break;
       default: break;
     }
   }
 
   void Print(std::string_view text) {
-    if (!text.empty()) printer_.PrintText(text);
+    if (!text.empty()) out_.Write([&](Printer& p) { p.PrintText(text); });
   }
 
-  Printer& printer_;
+  Output& out_;
   const ModuleState& state_;
-};
-
-// The printer as seen by a second attempt at a file: the documents that
-// went out in the first one are interpreted again, so that fonts and forms
-// are as they were, but not printed. Counts the documents that end.
-class ResumingPrinter : public Printer {
- public:
-  ResumingPrinter(Printer& printer, int skip) : printer_(printer), skip_(skip) {}
-  int Ended() const { return ended_; }
-  int Sent() const { return sent_; }
-  bool WroteSinceLastEnd() const { return wrote_; }
-
-  std::string DeviceName() override { return printer_.DeviceName(); }
-  std::string FontName() override { return printer_.FontName(); }
-  void SetFontName(const std::string& face) override { printer_.SetFontName(face); }
-  float FontSize() override { return printer_.FontSize(); }
-  void SetFontSize(float points) override { printer_.SetFontSize(points); }
-  void SetFontBold(bool on) override { printer_.SetFontBold(on); }
-  void SetFontItalic(bool on) override { printer_.SetFontItalic(on); }
-  void SetFontUnderline(bool on) override { printer_.SetFontUnderline(on); }
-  void SetPaperSize(int16_t paperSize) override { printer_.SetPaperSize(paperSize); }
-  int16_t PaperSize() override { return printer_.PaperSize(); }
-  int16_t Orientation() override { return printer_.Orientation(); }
-  void SetOrientation(int16_t orientation) override { printer_.SetOrientation(orientation); }
-  int16_t PaperBin() override { return printer_.PaperBin(); }
-  void SetPaperBin(int16_t bin) override { printer_.SetPaperBin(bin); }
-  float Width() override { return printer_.Width(); }
-  float Height() override { return printer_.Height(); }
-  float TextWidth(std::string_view text) override { return printer_.TextWidth(text); }
-  float TextHeight(std::string_view text) override { return printer_.TextHeight(text); }
-  void PrintText(std::string_view text) override {
-    if (Skipping()) return;
-    wrote_ = true;
-    printer_.PrintText(text);
-  }
-  void LineEnd() override {
-    if (Skipping()) return;
-    wrote_ = true;
-    printer_.LineEnd();
-  }
-  void NewPage() override {
-    if (Skipping()) return;
-    wrote_ = true;
-    printer_.NewPage();
-  }
-  void EndDoc() override {
-    if (!Skipping()) {
-      printer_.EndDoc();
-      wrote_ = false;
-      ++sent_;
-    }
-    ++ended_;
-  }
-  void AbortDoc() override { printer_.AbortDoc(); }
-  std::string TakeDeliveryNote() override { return printer_.TakeDeliveryNote(); }
-
- private:
-  bool Skipping() const { return ended_ < skip_; }
-
-  Printer& printer_;
-  int skip_;
-  int ended_ = 0;
-  int sent_ = 0;
-  bool wrote_ = false;
-};
-
-// A printer that prints nothing: for reading a file through to its end.
-class NoPrinter : public Printer {
- public:
-  std::string DeviceName() override { return {}; }
-  std::string FontName() override { return {}; }
-  void SetFontName(const std::string&) override {}
-  float FontSize() override { return 0; }
-  void SetFontSize(float) override {}
-  void SetFontBold(bool) override {}
-  void SetFontItalic(bool) override {}
-  void SetFontUnderline(bool) override {}
-  void SetPaperSize(int16_t) override {}
-  int16_t Orientation() override { return kOrientationPortrait; }
-  void SetOrientation(int16_t) override {}
-  int16_t PaperBin() override { return kPaperBinAuto; }
-  void SetPaperBin(int16_t) override {}
-  float Width() override { return 0; }
-  float Height() override { return 0; }
-  float TextWidth(std::string_view) override { return 0; }
-  float TextHeight(std::string_view) override { return 0; }
-  void PrintText(std::string_view) override {}
-  void LineEnd() override {}
-  void NewPage() override {}
-  void EndDoc() override {}
 };
 
 class FileTableLines : public PrintFileLines {
@@ -300,15 +237,15 @@ class FileTableLines : public PrintFileLines {
   int16_t number_;
 };
 
-}  // namespace
-
-bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state,
-                        bool* jobEnded) {
+bool Interpret(PrintFileLines& lines, Output& output, const ModuleState& state,
+               bool* jobEnded) {
   if (jobEnded) *jobEnded = false;
-  printer.SetFontBold(false);
-  printer.SetFontItalic(false);
-  printer.SetFontUnderline(false);
-  LineInterpreter interpreter(printer, state);
+  output.Set([](Printer& p) {
+    p.SetFontBold(false);
+    p.SetFontItalic(false);
+    p.SetFontUnderline(false);
+  });
+  LineInterpreter interpreter(output, state);
   std::string piece;
   // The part of the current line not yet handled: a tag cut off by the end
   // of a piece, followed by the next piece.
@@ -329,9 +266,17 @@ bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleSta
       continue;
     }
     line.clear();
-    printer.LineEnd();
+    output.Write([](Printer& p) { p.LineEnd(); });
   }
   return !lines.Failed();
+}
+
+}  // namespace
+
+bool InterpretPrintFile(PrintFileLines& lines, Printer& printer, const ModuleState& state,
+                        bool* jobEnded) {
+  Output output{&printer};
+  return Interpret(lines, output, state, jobEnded);
 }
 
 RenderOutcome RenderPrintFile(Program& program, const std::string& path, int documentsDone) {
@@ -339,10 +284,10 @@ RenderOutcome RenderPrintFile(Program& program, const std::string& path, int doc
   if (number == 0) return {RenderOutcome::kNotOpened, {}, 0};
   // Closes the file also when a printer failure ends the printing early.
   FileTableLines lines(program.files, number);
-  ResumingPrinter printer(program.platform.printer, documentsDone);
+  Output output{&program.platform.printer, documentsDone};
   RenderOutcome outcome;
   try {
-    if (!InterpretPrintFile(lines, printer, program.state)) {
+    if (!Interpret(lines, output, program.state, nullptr)) {
       outcome.kind = RenderOutcome::kFailed;
       outcome.why = "the print file could not be read";
     }
@@ -350,9 +295,9 @@ RenderOutcome RenderPrintFile(Program& program, const std::string& path, int doc
     outcome.kind = RenderOutcome::kFailed;
     outcome.why = e.what();
   }
-  outcome.documentsEnded = printer.Ended();
-  outcome.documentsSent = printer.Sent();
-  outcome.wroteIntoOpenDocument = printer.WroteSinceLastEnd();
+  outcome.documentsEnded = output.ended;
+  outcome.documentsSent = output.sent;
+  outcome.wroteIntoOpenDocument = output.wrote;
   return outcome;
 }
 
@@ -360,9 +305,9 @@ std::optional<bool> ReachesJobEnd(Program& program, const std::string& path) {
   int16_t number = program.files.OpenFileByMode(path, "I", "R", "W", 0);
   if (number == 0) return std::nullopt;
   FileTableLines lines(program.files, number);
-  NoPrinter printer;
+  Output nowhere;
   bool jobEnded = false;
-  if (!InterpretPrintFile(lines, printer, program.state, &jobEnded)) return std::nullopt;
+  if (!Interpret(lines, nowhere, program.state, &jobEnded)) return std::nullopt;
   return jobEnded;
 }
 

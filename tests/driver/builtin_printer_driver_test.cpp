@@ -13,7 +13,7 @@
 #include "driver/driver_fixture.h"
 #include "driver/font_phase.h"
 
-#include "platform/linux/page_printer.h"
+#include "support/pdf_printer.h"
 #include "platform/linux/pdf_file_device.h"
 
 namespace rizarode {
@@ -24,7 +24,7 @@ using testing::TempDir;
 
 
 std::unique_ptr<Printer> SaveAsPdfInto(const std::string& directory) {
-  return std::make_unique<PagePrinter>(std::make_unique<PdfFileDevice>(directory));
+  return std::make_unique<testing::PdfPrinter>(std::make_unique<PdfFileDevice>(directory));
 }
 
 struct FontBlock {

@@ -12,7 +12,7 @@
 
 #include "platform/linux/cups_device.h"
 #include "platform/linux/default_printer.h"
-#include "platform/linux/page_printer.h"
+#include "support/pdf_printer.h"
 #include "support/pdf_probe.h"
 #include "support/temp_dir.h"
 
@@ -45,7 +45,7 @@ std::vector<std::string> CupsPdfOutputDirectories() {
   return {out, "/var/spool/cups-pdf/ANONYMOUS"};
 }
 
-// Waits for cups-pdf to write the job with this title completely; empty
+// Waits for cups-pdf to write the job whose title starts with this; empty
 // when it has not within a minute. cups-pdf writes the file in place, so a
 // file counts once it reads as a PDF with pages.
 std::string WaitForCupsPdfOutput(const std::string& title) {
@@ -90,12 +90,12 @@ TEST_F(CupsPrinterTest, TheDefaultDestinationFollowsThePrinterVariable) {
   std::unique_ptr<CupsDevice> chosen = CupsDevice::Default();
   ASSERT_NE(chosen, nullptr);
   EXPECT_EQ(chosen->Name(), kQueue);
-  EXPECT_EQ(MakeDefaultPrinter()->DeviceName(), kQueue);
+  EXPECT_EQ(MakeDefaultPageDevice()->Name(), kQueue);
 }
 
 TEST_F(CupsPrinterTest, PaperSizesComeFromTheMediaListAndMetricsFromTheResolution) {
   int dpi = device->Resolution();
-  PagePrinter printer(std::move(device));
+  testing::PdfPrinter printer(std::move(device));
   for (int16_t n : {1, 5, 8, 9, 11}) EXPECT_NO_THROW(printer.SetPaperSize(n)) << n;
   // cups-pdf lists no sheet of 8.5 by 12 inches.
   try {
@@ -118,22 +118,22 @@ TEST_F(CupsPrinterTest, ADocumentArrivesAsOneJobWithItsPagesAndText) {
   if (!testing::HavePdfTools()) GTEST_SKIP() << "poppler-utils missing";
   std::string title = UniqueTitle();
   {
-    PagePrinter printer(std::move(device), title);
+    testing::PdfPrinter printer(std::move(device));
     printer.SetFontName("Courier New");
     printer.SetFontSize(12);
-    printer.PrintText("Hello from the spooler");
-    printer.LineEnd();
+    printer.PrintText(title + " from the");
     printer.SetFontBold(true);
-    printer.PrintText(title);
+    printer.PrintText(" spooler");
+    printer.LineEnd();
     printer.NewPage();
     printer.PrintText("second page caf\xE9");
     printer.EndDoc();
   }
-  std::string pdf = WaitForCupsPdfOutput(title);
+  // The job is named for the host and the first words of its first line.
+  std::string pdf = WaitForCupsPdfOutput("VELDRAK_-_" + title + "_from_the_spooler");
   ASSERT_FALSE(pdf.empty()) << "no output of cups-pdf for " << title;
   std::string text = testing::PdfText(pdf);
-  EXPECT_THAT(text, HasSubstr("Hello from the spooler"));
-  EXPECT_THAT(text, HasSubstr(title));
+  EXPECT_THAT(text, HasSubstr(title + " from the spooler"));
   EXPECT_THAT(text, HasSubstr("second page caf\xC3\xA9"));
   EXPECT_EQ(testing::PdfPages(pdf).size(), 2u);
   fs::remove(pdf);
@@ -165,7 +165,7 @@ TEST_F(CupsPrinterTest, ADocumentThatCannotBeSentIsKeptAsAFile) {
   ASSERT_NE(rejecting, nullptr);
   testing::TempDir dir;
   rejecting->SetRescueDirectory(dir / "PDF");
-  PagePrinter printer(std::move(rejecting));
+  testing::PdfPrinter printer(std::move(rejecting));
   printer.PrintText("not to be lost");
   // Kept is not lost: the document has gone out, and where it went is told.
   EXPECT_NO_THROW(printer.EndDoc());
@@ -185,10 +185,10 @@ TEST(DefaultPrinterTest, WithoutAnAnsweringSchedulerDocumentsBecomePdfFiles) {
   for (const char* server : {"/nonexistent/rizarode-cups.sock", "192.0.2.1"}) {
     cupsSetServer(server);
     auto start = std::chrono::steady_clock::now();
-    std::unique_ptr<Printer> printer = MakeDefaultPrinter();
+    std::unique_ptr<PageDevice> pages = MakeDefaultPageDevice();
     auto waited = std::chrono::steady_clock::now() - start;
     cupsSetServer(nullptr);
-    EXPECT_EQ(printer->DeviceName(), "Save as PDF") << server;
+    EXPECT_EQ(pages->Name(), "Save as PDF") << server;
     EXPECT_LT(waited, std::chrono::seconds(10)) << server;
   }
 }

@@ -7,7 +7,7 @@
 
 #include "platform/linux/file_registry_store.h"
 #include "platform/linux/linux_font_system.h"
-#include "platform/linux/page_printer.h"
+#include "support/pdf_printer.h"
 #include "platform/linux/pdf_file_device.h"
 #include "support/fontconfig_sandbox.h"
 #include "support/temp_dir.h"
@@ -340,7 +340,7 @@ class PrivateFontsOnThisMachineTest : public ::testing::Test {
   TestPlatform t;
   FileRegistryStore registry{dir / "registry"};
   LinuxFontSystem fontSystem{{"false"}};
-  PagePrinter printer{std::make_unique<PdfFileDevice>(dir / "PDF")};
+  testing::PdfPrinter printer{std::make_unique<PdfFileDevice>(dir / "PDF")};
   Platform platform{t.desktop, t.windows, t.launcher, t.files,  registry,
                     fontSystem, t.clock,  t.random,   t.info,   printer};
 };

@@ -5,7 +5,8 @@
 # HOME and XDG_DATA_HOME are empty, since Wine also sees fontconfig's fonts).
 # The first start installs the fonts and goes on without a restart offer;
 # both jobs go through GDI to the CUPS default queue (cups-pdf) and are
-# checked as the PDF files it writes; the program ends by itself with 0.
+# checked as the PDF files it writes, word by word against the same job from
+# the Linux program; the program ends by itself with 0.
 . "$(dirname "$0")/../e2e/e2e_lib.sh"
 
 e2e_wine_require_display "$@"
@@ -115,6 +116,74 @@ if [ -n "$sheet" ]; then
   echo "sheet: $columns"
   e2e_check "every word of the sheet starts on a 6 pt column" \
     [ "$columns" = "0 words off the columns; pitch 6.00 pt" ]
+fi
+
+# The same job from the Linux program on the same queue: every word at the
+# same place, within half a point, since both lay out their pages by the
+# same rules and differ only in the device that draws them. cups-pdf turns
+# Wine's landscape page in its content and the Linux one by the page's
+# rotation, so each word is taken where it stands on the sheet as read:
+# from the left along its line, and from the top.
+word_corners() {
+  pdftotext -bbox "$1" - 2>/dev/null | awk -F'"' '
+    function flush(   i, across) {
+      across = long > 0 && up * 2 > long
+      for (i = 0; i < n; i++) {
+        if (across) { x = height - y1[i]; y = x0[i] } else { x = x0[i]; y = y0[i] }
+        printf "%d %.3f %.3f %s\n", p, x, y, t[i]
+      }
+      n = long = up = 0
+    }
+    /<page / { flush(); p++; height = $4 }
+    /<word / {
+      t[n] = $9; gsub(/<\/word>|>/, "", t[n])
+      x0[n] = $2; y0[n] = $4; y1[n] = $8
+      if (length(t[n]) >= 4) { long++; if ($8 - $4 > $6 - $2) up++ }
+      n++
+    }
+    END { flush() }' | sort -k1,1n -k3,3n |
+    # Words of one line (their tops within 3 pt) from left to right.
+    awk '$1 != p || $3 - top > 3 { line++; p = $1; top = $3 } { print line, $0 }' |
+    sort -k1,1n -k3,3n | cut -d' ' -f2-
+}
+largest_shift() {
+  paste -d' ' <(word_corners "$1") <(word_corners "$2") | awk '
+    NF != 8 || $1 != $5 || $4 != $8 { print "words differ at \"" $4 "\" and \"" $8 "\""; bad = 1; exit }
+    { dx = $2 - $6; dy = $3 - $7; if (dx < 0) dx = -dx; if (dy < 0) dy = -dy
+      if (dx > m) m = dx; if (dy > m) m = dy; n++ }
+    END { if (!bad) printf "%.3f pt over %d words\n", m, n }' || true
+}
+LINUX_BUILD="${RIZARODE_LINUX_BUILD:-$E2E_SRC/build}"
+e2e_check "the Linux build is there to print the same job ($LINUX_BUILD)" \
+  [ -x "$LINUX_BUILD/rizarode" -a -x "$LINUX_BUILD/demo-run/VELDRAK.EXE" ]
+if [ -x "$LINUX_BUILD/rizarode" ] && [ -n "$report" ] && [ -n "$sheet" ]; then
+  wine_pdfs="$(mktemp -d /tmp/rzwp.XXXXXX)"
+  mv "$report" "$wine_pdfs/report.pdf"
+  mv "$sheet" "$wine_pdfs/sheet.pdf"
+  rm -rf "$E2E_HOST_DIR" "$E2E_LOG"
+  wine_home="$E2E_HOME"
+  E2E_BUILD="$LINUX_BUILD"
+  E2E_PROGRAM="$LINUX_BUILD/rizarode"
+  e2e_prepare_host_dir
+  e2e_run -u DISPLAY -u WAYLAND_DISPLAY -u CUPS_SERVER
+  e2e_wait_for_own_pdfs "$PDF_DIR" 2
+  compared=0
+  for f in $(e2e_own_pdfs "$PDF_DIR"); do
+    text="$(e2e_pdf_text "$f")"
+    for kind in report sheet; do
+      [ "$kind" = report ] && key="Descendants of Aldert Brinkhorst" || key="Family group sheet"
+      if e2e_text_has "$text" "$key"; then
+        compared=$((compared + 1))
+        shift="$(largest_shift "$wine_pdfs/$kind.pdf" "$f")"
+        echo "$kind: largest difference from the Linux PDF: $shift"
+        e2e_check "every word of the $kind within 0.5 pt of the Linux PDF's ($shift)" \
+          awk -v s="$shift" 'BEGIN { exit !(s ~ /^[0-9.]+ pt/ && s + 0 <= 0.5) }'
+      fi
+    done
+    rm -f "$f"
+  done
+  e2e_check "both jobs came out of the Linux program too" [ "$compared" = 2 ]
+  rm -rf "$wine_pdfs" "$wine_home"
 fi
 for f in "${pdfs[@]}"; do rm -f "$f"; done
 e2e_finish

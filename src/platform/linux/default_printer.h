@@ -3,12 +3,12 @@
 
 #include <memory>
 
-#include "platform/printer.h"
+#include "platform/page_device.h"
 
 namespace rizarode {
 
 // The print service's default destination; "Save as PDF" (files in ~/PDF)
 // when the service has none or does not answer.
-std::unique_ptr<Printer> MakeDefaultPrinter();
+std::unique_ptr<PageDevice> MakeDefaultPageDevice();
 
 }  // namespace rizarode

@@ -15,10 +15,6 @@
 namespace rizarode {
 namespace {
 
-// Enough for the realised sizes a page can hold; beyond it the cache is
-// emptied (fonts in use stay alive through their owners).
-constexpr std::size_t kMaxCachedFonts = 64;
-
 FT_Library Library(void* handle) { return static_cast<FT_Library>(handle); }
 
 // The Unicode character that a Windows-1252 byte stands for.
@@ -83,10 +79,6 @@ void ReadVerticalMetrics(FT_Face face, FaceMetrics& m) {
   m.underlineThickness = face->underline_thickness;
 }
 
-int32_t Scale(int64_t units, int32_t em, int unitsPerEm) {
-  return static_cast<int32_t>(std::llround(static_cast<double>(units) * em / unitsPerEm));
-}
-
 // The advance that every printable character shares, or 0 when the face is
 // proportional.
 int32_t FixedAdvance(const FaceMetrics& m) {
@@ -101,63 +93,33 @@ int32_t FixedAdvance(const FaceMetrics& m) {
 
 }  // namespace
 
-DeviceFont::DeviceFont(std::shared_ptr<const FontVariant> variant, int32_t emPixels)
-    : variant_(std::move(variant)), em_(emPixels) {
-  const FaceMetrics& m = variant_->metrics;
-  // Simulated bold widens every character by one pixel, as on Windows.
-  for (int b = 0; b < 256; ++b) advance_[b] = Scale(m.advance[b], em_, m.unitsPerEm) + BoldExtra();
-  ascent_ = Scale(m.ascent, em_, m.unitsPerEm);
-  descent_ = Scale(m.descent, em_, m.unitsPerEm);
-  underlineThickness_ = std::max(1, Scale(m.underlineThickness, em_, m.unitsPerEm));
-  underlineOffset_ = -Scale(m.underlinePosition, em_, m.unitsPerEm) - underlineThickness_ / 2;
-}
-
-DeviceFont::~DeviceFont() = default;
-
-int64_t DeviceFont::Width(std::string_view text) const {
-  int64_t width = 0;
-  for (char c : text) width += advance_[static_cast<unsigned char>(c)];
-  return width;
-}
-
 FontCatalog::FontCatalog() {
   FT_Library library = nullptr;
   if (FT_Init_FreeType(&library) == 0) freetype_ = library;
 }
 
 FontCatalog::~FontCatalog() {
-  fonts_.clear();
   variants_.clear();
   if (freetype_) FT_Done_FreeType(Library(freetype_));
 }
 
-std::shared_ptr<const DeviceFont> FontCatalog::Get(const std::string& face, bool bold,
-                                                   bool italic, int32_t emPixels) {
+std::shared_ptr<const FontVariant> FontCatalog::Get(const std::string& face, bool bold,
+                                                    bool italic) {
   FontGeneration now = CurrentFontGeneration();
   if (!(now == generation_)) {
-    fonts_.clear();
     variants_.clear();
     metrics_.clear();
     generation_ = now;
   }
-  std::shared_ptr<const FontVariant> variant = Variant(face, bold, italic);
-  auto key = std::make_pair(variant.get(), emPixels);
-  auto it = fonts_.find(key);
-  if (it != fonts_.end()) return it->second;
-  if (fonts_.size() >= kMaxCachedFonts) fonts_.clear();
-  auto font = std::make_shared<const DeviceFont>(variant, emPixels);
-  fonts_.emplace(key, font);
-  return font;
-}
-
-std::shared_ptr<const FontVariant> FontCatalog::Variant(const std::string& face, bool bold,
-                                                        bool italic) {
   auto key = std::make_tuple(face, bold, italic);
   auto it = variants_.find(key);
   if (it != variants_.end()) return it->second;
   auto variant = std::make_shared<FontVariant>();
   variant->face = ResolveFace(face, bold, italic);
-  variant->metrics = MetricsOf(variant->face);
+  variant->source.file = variant->face.file;
+  variant->source.index = variant->face.index;
+  variant->source.slant = variant->face.slant;
+  variant->source.metrics = MetricsOf(variant->face);
   variants_.emplace(key, variant);
   return variant;
 }

@@ -53,16 +53,22 @@ struct LinuxPlatform::Parts {
   SystemClock clock;
   ClockSeededRandom random;
   LinuxProgramInfo info;
-  std::unique_ptr<Printer> printer = MakeDefaultPrinter();
+  std::unique_ptr<PageDevice> pages = MakeDefaultPageDevice();
 };
 
 LinuxPlatform::LinuxPlatform(int argc, char** argv)
     : parts_(std::make_unique<Parts>(argc, argv)) {
-  Parts& p = *parts_;
   ClearAbandonedPartialPdfFiles(DefaultPdfDirectory());
+}
+
+PageDevice& LinuxPlatform::Pages() { return *parts_->pages; }
+
+Platform& LinuxPlatform::Get(Printer& printer) {
+  Parts& p = *parts_;
   platform_ = std::unique_ptr<Platform>(new Platform{
       *p.desktop, *p.windows, p.launcher, p.files, *p.registry, *p.fonts,
-      p.clock, p.random, p.info, *p.printer});
+      p.clock, p.random, p.info, printer});
+  return *platform_;
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

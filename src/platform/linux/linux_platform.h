@@ -1,9 +1,10 @@
 #pragma once
 // The real machine: picks the desktop (a display or the terminal) and the
-// printer, and hands every part over as one Platform.
+// printer's page device, and hands every part over as one Platform.
 
 #include <memory>
 
+#include "platform/page_device.h"
 #include "platform/platform.h"
 
 namespace rizarode {
@@ -12,7 +13,10 @@ class LinuxPlatform {
  public:
   LinuxPlatform(int argc, char** argv);
   ~LinuxPlatform();
-  Platform& Get() { return *platform_; }
+  // The default printer's pages, for the printer that prints on them.
+  PageDevice& Pages();
+  // Every part, with that printer.
+  Platform& Get(Printer& printer);
   // Sends SIGHUP to the host when it still runs.
   void HangUpHost();
 

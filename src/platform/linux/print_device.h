@@ -1,7 +1,7 @@
 #pragma once
-// What tells one page printer from another: its name, its resolution, the
+// What tells one Linux printer from another: its name, its resolution, the
 // sheets it takes, and where a finished document goes. The drawing itself
-// is the same for all of them (CairoPrinter).
+// is the same for all of them (PdfPageDevice).
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "pdf/pdf_file.h"
 #include "platform/linux/paper_sizes.h"
 
 namespace rizarode {
@@ -33,10 +34,8 @@ struct JobSettings {
 };
 
 // The bytes of one document on their way out.
-class DocumentSink {
+class DocumentSink : public pdf::ByteSink {
  public:
-  virtual ~DocumentSink() = default;
-  virtual bool Write(const unsigned char* data, std::size_t size) = 0;
   // The document is complete: print it or keep it. Throws PrinterError.
   virtual void Deliver(const JobSettings& settings) = 0;
 };

@@ -1,6 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
-#include "platform/win32/gdi_printer.h"
+#include "platform/win32/gdi_page_device.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
@@ -22,14 +22,19 @@ struct Win32Platform::Parts {
   Win32Clock clock;
   Win32Random random{clock};
   Win32ProgramInfo info;
-  GdiPrinter printer;
+  GdiPageDevice pages;
 };
 
-Win32Platform::Win32Platform() : parts_(std::make_unique<Parts>()) {
+Win32Platform::Win32Platform() : parts_(std::make_unique<Parts>()) {}
+
+PageDevice& Win32Platform::Pages() { return parts_->pages; }
+
+Platform& Win32Platform::Get(Printer& printer) {
   Parts& p = *parts_;
   platform_ = std::unique_ptr<Platform>(new Platform{
       p.desktop, p.windows, p.launcher, p.files, p.registry, p.fonts,
-      p.clock, p.random, p.info, p.printer});
+      p.clock, p.random, p.info, printer});
+  return *platform_;
 }
 
 Win32Platform::~Win32Platform() = default;

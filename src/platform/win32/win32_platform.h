@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/page_device.h"
 #include "platform/platform.h"
 
 namespace rizarode {
@@ -12,7 +13,10 @@ class Win32Platform {
  public:
   Win32Platform();
   ~Win32Platform();
-  Platform& Get() { return *platform_; }
+  // The default printer's pages, for the printer that prints on them.
+  PageDevice& Pages();
+  // Every part, with that printer.
+  Platform& Get(Printer& printer);
 
  private:
   struct Parts;

@@ -1,4 +1,4 @@
-#include "platform/win32/gdi_printer.h"
+#include "platform/win32/gdi_page_device.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +10,31 @@
 #include <vector>
 
 #include "platform/win32/windows_api.h"
+#include "printer/page_printer.h"
 
 #include <winspool.h>
 
 namespace rizarode {
 namespace {
 
+// The printer over the pages of a GDI printer, as the program composes it.
+struct GdiPrinter {
+  explicit GdiPrinter(const std::string& name = {})
+      : pages(name.empty() ? std::make_unique<GdiPageDevice>()
+                           : std::make_unique<GdiPageDevice>(name)),
+        printer(*pages, "VELDRAK") {}
+  int Resolution() const { return pages->Resolution(); }
+  PagePrinter* operator->() { return &printer; }
+  std::unique_ptr<GdiPageDevice> pages;
+  PagePrinter printer;
+};
+
 // The default printer of the machine (under Wine: the CUPS default queue).
 class GdiPrinterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     printer_ = std::make_unique<GdiPrinter>();
-    if (printer_->DeviceName().empty()) GTEST_SKIP() << "no default printer";
+    if ((*printer_)->DeviceName().empty()) GTEST_SKIP() << "no default printer";
   }
   std::unique_ptr<GdiPrinter> printer_;
 };
@@ -56,9 +69,10 @@ TEST_F(GdiPrinterTest, AFaceInstalledWhileRunningIsTakenForTheSameRequest) {
   Rename(font, "RUZeruzaz Ori", face);
   Rename(font, "RUZeruzazOri", std::string("RUZeruzaz") + tag);
 
-  printer_->SetFontSize(8);
-  printer_->SetFontName(face);
-  ASSERT_NE(printer_->FontName(), face) << "a face that is not installed reads back its stand-in";
+  PagePrinter& printer = printer_->printer;
+  printer.SetFontSize(8);
+  printer.SetFontName(face);
+  ASSERT_NE(printer.FontName(), face) << "a face that is not installed reads back its stand-in";
 
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
@@ -66,19 +80,21 @@ TEST_F(GdiPrinterTest, AFaceInstalledWhileRunningIsTakenForTheSameRequest) {
   std::ofstream(path, std::ios::binary) << font;
   ASSERT_GT(AddFontResourceA(path.c_str()), 0);
 
-  printer_->SetFontSize(8);
-  printer_->SetFontName(face);
-  EXPECT_EQ(printer_->FontName(), face);
+  printer.SetFontSize(8);
+  printer.SetFontName(face);
+  EXPECT_EQ(printer.FontName(), face);
   // Realised in whole device pixels; "0" is 12 twips wide per point at 10.
-  const int em = static_cast<int>(std::lround(8.0 * printer_->Resolution() / 72.0));
-  EXPECT_FLOAT_EQ(printer_->FontSize(), static_cast<float>(em * 72.0 / printer_->Resolution()));
-  printer_->SetFontSize(10);
-  EXPECT_EQ(printer_->FontName(), face);
-  EXPECT_EQ(printer_->TextWidth("0"), 120.0f);
-  EXPECT_EQ(printer_->TextWidth("000"), 360.0f);
-  printer_->SetFontBold(true);  // made bold by GDI: the face has no bold of its own
-  EXPECT_EQ(printer_->TextWidth("000"), 360.0f) << "bold advances as regular";
-  printer_->SetFontBold(false);
+  const int dpi = printer_->Resolution();
+  const int em = static_cast<int>(std::lround(8.0 * dpi / 72.0));
+  EXPECT_FLOAT_EQ(printer.FontSize(), static_cast<float>(em * 72.0 / dpi));
+  printer.SetFontSize(10);
+  EXPECT_EQ(printer.FontName(), face);
+  EXPECT_EQ(printer.TextWidth("0"), 120.0f);
+  EXPECT_EQ(printer.TextWidth("000"), 360.0f);
+  printer.SetFontBold(true);  // made bold by GDI: the face has no bold of its own
+  EXPECT_FLOAT_EQ(printer.TextWidth("000"), static_cast<float>(360.0 + 3 * 1440.0 / dpi))
+      << "a made bold advances a pixel more, as on Linux";
+  printer.SetFontBold(false);
 
   RemoveFontResourceA(path.c_str());
   printer_.reset();
@@ -86,7 +102,7 @@ TEST_F(GdiPrinterTest, AFaceInstalledWhileRunningIsTakenForTheSameRequest) {
 }
 
 TEST_F(GdiPrinterTest, PaperSizesAreThoseOfferedAndTurnWithTheOrientation) {
-  GdiPrinter& p = *printer_;
+  PagePrinter& p = printer_->printer;
   p.SetPaperSize(9);  // A4: every driver has it
   const float width = p.Width(), height = p.Height();
   EXPECT_NEAR(width, 11906, 10);
@@ -113,7 +129,7 @@ TEST_F(GdiPrinterTest, PaperSizesAreThoseOfferedAndTurnWithTheOrientation) {
 // manual feed. They are what the program reads until it sets its own, so
 // that a setting read and set back later leaves them as they were.
 TEST_F(GdiPrinterTest, OrientationAndBinStartAsThePrinterHasThem) {
-  const std::string name = printer_->DeviceName();
+  const std::string name = (*printer_)->DeviceName();
   printer_.reset();
   PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
   HANDLE handle = nullptr;
@@ -132,7 +148,7 @@ TEST_F(GdiPrinterTest, OrientationAndBinStartAsThePrinterHasThem) {
   ASSERT_TRUE(SetPrinterA(handle, 2, info.data(), 0));
 
   GdiPrinter p;
-  const int16_t orientation = p.Orientation(), bin = p.PaperBin();
+  const int16_t orientation = p->Orientation(), bin = p->PaperBin();
   *dm = before;
   SetPrinterA(handle, 2, info.data(), 0);
   ClosePrinter(handle);
@@ -141,7 +157,8 @@ TEST_F(GdiPrinterTest, OrientationAndBinStartAsThePrinterHasThem) {
 }
 
 TEST(GdiPrinterWithoutDeviceTest, EveryFontQueryFailsAsNoPrinter) {
-  GdiPrinter p("RIZARODE no such printer");
+  GdiPrinter g("RIZARODE no such printer");
+  PagePrinter& p = g.printer;
   p.SetFontSize(10);
   p.SetFontName("Arial");
   try {

@@ -1,0 +1,140 @@
+#include "platform/linux/pdf_page_device.h"
+
+#include "platform/text_encoding.h"
+
+namespace rizarode {
+namespace {
+
+// Faces in use stay alive through the printer that draws with them.
+constexpr std::size_t kMaxCachedFaces = 64;
+
+// A face that fontconfig found, as the printer measures it.
+struct FoundFace : DeviceFace {
+  std::shared_ptr<const FontVariant> variant;
+};
+
+double Points(int32_t microns) { return microns * 72.0 / 25400.0; }
+
+DeviceSheet SheetOf(const MediaChoice& media) {
+  DeviceSheet sheet;
+  sheet.widthMicrons = media.paper->widthMicrons;
+  sheet.heightMicrons = media.paper->heightMicrons;
+  sheet.leftMicrons = media.leftMicrons;
+  sheet.topMicrons = media.topMicrons;
+  sheet.rightMicrons = media.rightMicrons;
+  sheet.bottomMicrons = media.bottomMicrons;
+  return sheet;
+}
+
+// The document's own failures are the printer's.
+template <typename Writing>
+void Write(Writing writing) {
+  try {
+    writing();
+  } catch (const pdf::PdfError& e) {
+    throw PrinterError(kPrinterErrorDevice, e.what());
+  }
+}
+
+}  // namespace
+
+PdfPageDevice::PdfPageDevice(std::unique_ptr<PrintDevice> device)
+    : device_(std::move(device)), dpi_(device_->Resolution() > 0 ? device_->Resolution() : 600) {}
+
+PdfPageDevice::~PdfPageDevice() = default;
+
+PageSetup PdfPageDevice::InitialSetup() const {
+  PageSetup setup;
+  setup.paperSize = device_->DefaultPaperSize();
+  if (std::optional<MediaChoice> media = device_->Media(setup.paperSize)) {
+    setup.sheet = SheetOf(*media);
+  } else {
+    MediaChoice a4;
+    a4.paper = FindPaperSize(kPaperA4);
+    setup.sheet = SheetOf(a4);
+  }
+  return setup;
+}
+
+std::optional<DeviceSheet> PdfPageDevice::Sheet(int16_t paperSize) {
+  std::optional<MediaChoice> media = device_->Media(paperSize);
+  if (!media) return std::nullopt;
+  return SheetOf(*media);
+}
+
+std::shared_ptr<const DeviceFace> PdfPageDevice::Face(const FaceRequest& request) {
+  std::shared_ptr<const FontVariant> variant =
+      fonts_.Get(request.face, request.bold, request.italic);
+  auto it = faces_.find(variant.get());
+  if (it != faces_.end()) return it->second;
+  if (faces_.size() >= kMaxCachedFaces) faces_.clear();
+  auto face = std::make_shared<FoundFace>();
+  const FaceMetrics& m = variant->source.metrics;
+  face->name = variant->face.name;
+  face->unitsPerEm = m.unitsPerEm;
+  face->advance = m.advance;
+  face->ascent = m.ascent;
+  face->descent = m.descent;
+  face->underlinePosition = m.underlinePosition;
+  face->underlineThickness = m.underlineThickness;
+  face->syntheticBold = variant->face.syntheticBold;
+  face->variant = variant;
+  faces_.emplace(variant.get(), face);
+  return face;
+}
+
+void PdfPageDevice::BeginDocument(const std::string& title) {
+  std::unique_ptr<DocumentSink> sink = device_->StartDocument();
+  DocumentSink* raw = sink.get();
+  Write([&] {
+    document_ = std::make_unique<PdfDocument>(std::move(sink), dpi_, Points(215900),
+                                              Points(279400), Cp1252ToUtf8(title));
+  });
+  sink_ = raw;
+  job_ = JobSettings();
+  job_.title = title;
+}
+
+void PdfPageDevice::BeginPage(const PageSetup& setup) {
+  bool across = setup.orientation == kOrientationLandscape;
+  // The sheet's exact size, so that viewers and print services recognise it.
+  const DeviceSheet& s = setup.sheet;
+  document_->SetPageSize(Points(across ? s.heightMicrons : s.widthMicrons),
+                         Points(across ? s.widthMicrons : s.heightMicrons));
+  bool manual = setup.bin == kPaperBinManual;
+  if (job_.pageManualFeed.empty()) {
+    std::optional<MediaChoice> media = device_->Media(setup.paperSize);
+    job_.media = media ? media->name : std::string();
+    job_.manualFeed = manual;
+  }
+  job_.pageManualFeed.push_back(manual);
+}
+
+void PdfPageDevice::DrawRun(const TextFont& font, int64_t x, int64_t baseline,
+                             std::string_view bytes) {
+  const auto& face = static_cast<const FoundFace&>(*font.face);
+  pdf::TextFont drawn(face.variant->source, font.emPixels, font.boldExtra, font.advance);
+  document_->ShowText(drawn, x, baseline, bytes);
+}
+
+void PdfPageDevice::FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height) {
+  document_->FillRectangle(x, y, width, height);
+}
+
+void PdfPageDevice::EndPage() {
+  Write([&] { document_->ShowPage(); });
+}
+
+void PdfPageDevice::EndDocument() {
+  std::unique_ptr<PdfDocument> document = std::move(document_);
+  Write([&] { document->Finish(); });
+  sink_->Deliver(job_);
+}
+
+// An unfinished document goes nowhere: its sink discards what it holds.
+void PdfPageDevice::AbortDocument() {
+  document_.reset();
+  sink_ = nullptr;
+}
+
+}  // namespace rizarode

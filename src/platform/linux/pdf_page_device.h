@@ -1,0 +1,48 @@
+#pragma once
+// Pages drawn into a PDF document with the faces that fontconfig finds:
+// the page device of every Linux printer. What becomes of a finished
+// document (a print job, a file) is the PrintDevice's.
+
+#include <memory>
+#include <string>
+
+#include "pdf/pdf_document.h"
+#include "platform/linux/device_fonts.h"
+#include "platform/linux/print_device.h"
+#include "platform/page_device.h"
+
+namespace rizarode {
+
+class PdfPageDevice : public PageDevice {
+ public:
+  explicit PdfPageDevice(std::unique_ptr<PrintDevice> device);
+  ~PdfPageDevice() override;
+
+  std::string Name() const override { return device_->Name(); }
+  int Resolution() const override { return dpi_; }
+  PageSetup InitialSetup() const override;
+  std::optional<DeviceSheet> Sheet(int16_t paperSize) override;
+  std::shared_ptr<const DeviceFace> Face(const FaceRequest& request) override;
+  void BeginDocument(const std::string& title) override;
+  void BeginPage(const PageSetup& setup) override;
+  void DrawRun(const TextFont& font, int64_t x, int64_t baseline,
+                std::string_view bytes) override;
+  void FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height) override;
+  void EndPage() override;
+  void EndDocument() override;
+  void AbortDocument() override;
+  std::string TakeNote() override { return device_->TakeNote(); }
+
+  PrintDevice& Device() { return *device_; }
+
+ private:
+  std::unique_ptr<PrintDevice> device_;
+  int dpi_;
+  FontCatalog fonts_;
+  std::map<const FontVariant*, std::shared_ptr<const DeviceFace>> faces_;
+  std::unique_ptr<PdfDocument> document_;
+  DocumentSink* sink_ = nullptr;  // the document's
+  JobSettings job_;
+};
+
+}  // namespace rizarode

@@ -1,0 +1,385 @@
+#include "printer/page_printer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+namespace rizarode {
+namespace {
+
+constexpr float kStartFontPoints = 10.0f;
+// Far beyond any size a sheet can show; keeps silly sizes from tags finite.
+constexpr double kLargestEmPixels = 16383;
+// Sizes and styles of one face that a document uses are few; beyond this
+// many the list starts again (fonts still drawn with stay alive).
+constexpr std::size_t kMaxRealisedFonts = 16;
+
+int64_t PixelsFromMicrons(int32_t microns, int dpi) {
+  return std::llround(static_cast<double>(microns) * dpi / 25400.0);
+}
+
+float TwipsFromMicrons(int32_t microns) {
+  return static_cast<float>(std::lround(microns * 1440.0 / 25400.0));
+}
+
+int32_t Scale(int64_t units, int32_t em, int unitsPerEm) {
+  return static_cast<int32_t>(std::llround(static_cast<double>(units) * em / unitsPerEm));
+}
+
+bool ValidBin(int16_t bin) { return (bin >= 1 && bin <= 15) || bin >= 256; }
+
+bool SameFace(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+bool Blank(char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7f'; }
+
+}  // namespace
+
+std::string DocumentTitle(const std::string& host, std::string_view line) {
+  std::string words;
+  for (char c : line) {
+    if (words.size() > kLongestDocumentTitle) break;
+    if (!Blank(c)) {
+      words += c;
+    } else if (!words.empty() && words.back() != ' ') {
+      words += ' ';
+    }
+  }
+  while (!words.empty() && words.back() == ' ') words.pop_back();
+  if (words.empty()) return host.substr(0, kLongestDocumentTitle);
+  std::string title = host + " - " + words;
+  if (title.size() <= kLongestDocumentTitle) return title;
+  // The word that runs over goes, unless it is the only one.
+  std::size_t cut = title.rfind(' ', kLongestDocumentTitle);
+  title.resize(cut != std::string::npos && cut > host.size() + 2 ? cut : kLongestDocumentTitle);
+  return title;
+}
+
+PagePrinter::PagePrinter(PageDevice& device, std::string host)
+    : device_(device),
+      host_(std::move(host)),
+      dpi_(device.Resolution() > 0 ? device.Resolution() : 600),
+      setup_(device.InitialSetup()) {
+  SetFontSize(kStartFontPoints);
+  page_ = GeometryOf(setup_);
+}
+
+PagePrinter::~PagePrinter() {
+  if (!open_) return;
+  try {
+    EndDoc();
+  } catch (const PrinterError& e) {
+    std::fprintf(stderr, "%s: the last document could not be printed: %s\n",
+                 device_.Name().c_str(), e.what());
+  }
+}
+
+std::string PagePrinter::FontName() { return CurrentFont().text.face->name; }
+
+void PagePrinter::SetFontName(const std::string& face) {
+  if (face != face_) fonts_.clear();
+  face_ = face;
+  // A stand-in is asked for again: the face may have been installed since.
+  for (const std::shared_ptr<Font>& font : fonts_) font->confirmed = font->confirmed && font->taken;
+  font_.reset();
+  // Resolved now, against the fonts installed now; a printer that cannot be
+  // reached says so when the face is asked for.
+  try {
+    CurrentFont();
+  } catch (const PrinterError& e) {
+    if (e.code() != kPrinterErrorNoPrinter) throw;
+  }
+}
+
+// The size of the em in whole pixels: the size read back is the size of
+// that height.
+float PagePrinter::FontSize() {
+  CurrentFont();  // only a printer that can be reached has a size
+  return static_cast<float>(em_ * 72.0 / dpi_);
+}
+
+void PagePrinter::SetFontSize(float points) {
+  double pixels = static_cast<double>(points) * dpi_ / 72.0;
+  if (!(pixels >= 1)) pixels = 1;  // also a size that is no number
+  em_ = std::max(1, static_cast<int32_t>(std::min(std::nearbyint(pixels), kLargestEmPixels)));
+}
+
+void PagePrinter::SetPaperSize(int16_t paperSize) {
+  std::optional<DeviceSheet> sheet = device_.Sheet(paperSize);
+  if (!sheet) {
+    throw PrinterError(kPrinterErrorBadPaperSize,
+                       "paper size " + std::to_string(paperSize) + " is not offered");
+  }
+  setup_.paperSize = paperSize;
+  setup_.sheet = *sheet;
+  SetupChanged();
+}
+
+void PagePrinter::SetOrientation(int16_t orientation) {
+  if (orientation != kOrientationPortrait && orientation != kOrientationLandscape) {
+    throw PrinterError(kPrinterErrorBadValue,
+                       "orientation " + std::to_string(orientation) + " is not valid");
+  }
+  setup_.orientation = orientation;
+  SetupChanged();
+}
+
+void PagePrinter::SetPaperBin(int16_t bin) {
+  if (!ValidBin(bin)) {
+    throw PrinterError(kPrinterErrorBadValue, "paper bin " + std::to_string(bin) + " is not valid");
+  }
+  setup_.bin = bin;
+  SetupChanged();
+}
+
+float PagePrinter::Width() {
+  const DeviceSheet& s = setup_.sheet;
+  return TwipsFromMicrons(setup_.orientation == kOrientationLandscape ? s.heightMicrons
+                                                                      : s.widthMicrons);
+}
+
+float PagePrinter::Height() {
+  const DeviceSheet& s = setup_.sheet;
+  return TwipsFromMicrons(setup_.orientation == kOrientationLandscape ? s.widthMicrons
+                                                                      : s.heightMicrons);
+}
+
+float PagePrinter::TextWidth(std::string_view text) {
+  const Font& font = CurrentFont();
+  int64_t width = 0;
+  for (char c : text) width += font.text.advance[static_cast<unsigned char>(c)];
+  return Twips(width);
+}
+
+float PagePrinter::TextHeight(std::string_view) { return Twips(CurrentFont().height); }
+
+void PagePrinter::PrintText(std::string_view text) {
+  if (text.empty()) return;
+  InDocument([&] {
+    OpenIfNone();
+    CurrentFont();
+    const std::shared_ptr<const Font>& font = font_;
+    // Like a Windows printer, a line that would run past the bottom of the
+    // printable area starts a new page rather than being lost.
+    if (y_ > 0 && y_ + font->height > page_.printableHeight) {
+      const int64_t x = x_;
+      EndPage();
+      x_ = x;
+    }
+    BeginPageIfNone();
+    // Text beyond the sheet's right edge cannot show: it is not drawn, so a
+    // line of any length costs no more than a line across the sheet.
+    int64_t x = page_.left + x_;
+    int64_t baseline = page_.top + y_ + font->ascent;
+    int64_t end = x;
+    std::size_t shown = 0;
+    for (char c : text) {
+      if (end < page_.width) ++shown;
+      end += font->text.advance[static_cast<unsigned char>(c)];
+    }
+    if (shown > 0) Draw(font, x, baseline, 0, 0, text.substr(0, shown));
+    // The underline is cut at the same edge as the text.
+    int64_t underlined = std::min(end, page_.width) - x;
+    if (underline_ && underlined > 0) {
+      Draw(nullptr, x, baseline + font->underlineOffset, underlined, font->underlineThickness, {});
+    }
+    x_ += end - x;
+    if (!named_ && firstLine_.size() <= kLongestDocumentTitle) {
+      firstLine_ += text.substr(0, kLongestDocumentTitle + 1);
+    }
+  });
+}
+
+void PagePrinter::LineEnd() {
+  InDocument([&] {
+    OpenIfNone();
+    x_ = 0;
+    y_ += CurrentFont().height;
+    if (named_) return;
+    std::string title = DocumentTitle(host_, firstLine_);
+    firstLine_.clear();
+    if (title.size() > host_.size()) NameDocument(title);
+  });
+}
+
+void PagePrinter::NewPage() {
+  InDocument([&] {
+    OpenIfNone();
+    EndPage();  // a page with nothing on it is still a page
+  });
+}
+
+void PagePrinter::EndDoc() {
+  if (!open_) return;
+  InDocument([&] {
+    if (inPage_) EndPage();
+    // Nothing was drawn: no empty job for the spooler.
+    if (pagesEnded_ > 0) device_.EndDocument();
+  });
+  Reset();
+}
+
+// An unfinished document goes nowhere, and the next output starts a new
+// one: the retry of the same file included, which must not add to a job
+// that holds a part of the failed document.
+void PagePrinter::AbortDoc() {
+  if (named_) device_.AbortDocument();
+  Reset();
+}
+
+void PagePrinter::Reset() {
+  open_ = named_ = inPage_ = false;
+  pagesEnded_ = 0;
+  firstLine_.clear();
+  waiting_.clear();
+  x_ = y_ = 0;
+  page_ = GeometryOf(setup_);
+}
+
+// A document whose drawing fails is dropped: nothing of it stays in an
+// open job.
+template <typename Operation>
+void PagePrinter::InDocument(Operation operation) {
+  try {
+    operation();
+  } catch (const PrinterError&) {
+    AbortDoc();
+    throw;
+  }
+}
+
+// A size and style met before is taken as it was when the device still
+// gives the same face for it; only a face new to the device is scaled anew.
+const PagePrinter::Font& PagePrinter::CurrentFont() {
+  auto fits = [&](const Font& f) {
+    return f.text.emPixels == em_ && f.bold == bold_ && f.italic == italic_;
+  };
+  if (font_ && fits(*font_)) return *font_;
+  auto it = std::find_if(fonts_.begin(), fonts_.end(),
+                         [&](const std::shared_ptr<Font>& f) { return fits(*f); });
+  if (it != fonts_.end() && (*it)->confirmed) {
+    font_ = *it;
+    return *font_;
+  }
+  std::shared_ptr<const DeviceFace> face = device_.Face({face_, bold_, italic_, em_});
+  if (it != fonts_.end() && (*it)->text.face == face) {
+    (*it)->confirmed = true;
+    font_ = *it;
+    return *font_;
+  }
+  if (it != fonts_.end()) fonts_.erase(it);
+  if (fonts_.size() >= kMaxRealisedFonts) fonts_.clear();
+  std::shared_ptr<Font> font = Realise(std::move(face));
+  fonts_.push_back(font);
+  font_ = font;
+  return *font_;
+}
+
+std::shared_ptr<PagePrinter::Font> PagePrinter::Realise(
+    std::shared_ptr<const DeviceFace> face) const {
+  auto font = std::make_shared<Font>();
+  font->bold = bold_;
+  font->italic = italic_;
+  font->taken = SameFace(face->name, face_);
+  const int upm = face->unitsPerEm > 0 ? face->unitsPerEm : em_;
+  TextFont& text = font->text;
+  text.face = face;
+  text.emPixels = em_;
+  // Synthetic bold widens every character by one pixel, as on Windows.
+  text.boldExtra = face->syntheticBold ? 1 : 0;
+  for (int b = 0; b < 256; ++b) {
+    text.advance[b] = Scale(face->advance[b], em_, upm) + text.boldExtra;
+  }
+  font->ascent = Scale(face->ascent, em_, upm);
+  font->height = font->ascent + Scale(face->descent, em_, upm);
+  font->underlineThickness = std::max(1, Scale(face->underlineThickness, em_, upm));
+  font->underlineOffset =
+      -Scale(face->underlinePosition, em_, upm) - font->underlineThickness / 2;
+  return font;
+}
+
+PagePrinter::Geometry PagePrinter::GeometryOf(const PageSetup& setup) const {
+  const DeviceSheet& s = setup.sheet;
+  int64_t left = PixelsFromMicrons(s.leftMicrons, dpi_);
+  int64_t top = PixelsFromMicrons(s.topMicrons, dpi_);
+  int64_t right = PixelsFromMicrons(s.rightMicrons, dpi_);
+  int64_t bottom = PixelsFromMicrons(s.bottomMicrons, dpi_);
+  Geometry g;
+  g.width = PixelsFromMicrons(s.widthMicrons, dpi_);
+  g.height = PixelsFromMicrons(s.heightMicrons, dpi_);
+  if (setup.orientation == kOrientationLandscape) {
+    // The sheet turned a quarter to the left: its top edge becomes the left.
+    std::swap(g.width, g.height);
+    g.left = top;
+    g.top = right;
+    g.printableHeight = g.height - right - left;
+  } else {
+    g.left = left;
+    g.top = top;
+    g.printableHeight = g.height - top - bottom;
+  }
+  return g;
+}
+
+// A paper size, orientation or bin chosen before anything is drawn on a
+// page is meant for that page: the host puts its form tag right after the
+// form feed.
+void PagePrinter::SetupChanged() {
+  if (!inPage_) page_ = GeometryOf(setup_);
+}
+
+void PagePrinter::OpenIfNone() {
+  if (open_) return;
+  Reset();
+  open_ = true;
+}
+
+void PagePrinter::BeginPageIfNone() {
+  if (inPage_) return;
+  inPage_ = true;
+  pageSetup_ = setup_;
+  if (named_) device_.BeginPage(pageSetup_);
+}
+
+void PagePrinter::EndPage() {
+  BeginPageIfNone();
+  // The first line of text did not end on the first page: the host alone
+  // names the document.
+  if (!named_) NameDocument(DocumentTitle(host_, {}));
+  device_.EndPage();
+  ++pagesEnded_;
+  inPage_ = false;
+  x_ = y_ = 0;
+  page_ = GeometryOf(setup_);
+}
+
+void PagePrinter::Draw(const std::shared_ptr<const Font>& font, int64_t x, int64_t y,
+                       int64_t width, int64_t height, std::string_view bytes) {
+  if (!named_) {
+    waiting_.push_back({font, x, y, width, height, std::string(bytes)});
+  } else if (font) {
+    device_.DrawRun(font->text, x, y, bytes);
+  } else {
+    device_.FillRectangle(x, y, width, height);
+  }
+}
+
+void PagePrinter::NameDocument(const std::string& title) {
+  device_.BeginDocument(title);
+  named_ = true;
+  if (inPage_) device_.BeginPage(pageSetup_);
+  std::vector<Drawing> waiting = std::move(waiting_);
+  waiting_.clear();
+  for (const Drawing& d : waiting) Draw(d.font, d.x, d.y, d.width, d.height, d.bytes);
+}
+
+float PagePrinter::Twips(int64_t pixels) const {
+  return static_cast<float>(static_cast<double>(pixels) * 1440.0 / dpi_);
+}
+
+}  // namespace rizarode

@@ -1,0 +1,139 @@
+#pragma once
+// The printer that the program prints on, over a page device that only
+// draws and measures: the rules of a Windows printer, kept here once for
+// every system.
+//
+// Fonts are realised at the device's resolution: the em is a whole number
+// of pixels, every character advances by its face's advance scaled to the
+// em and rounded to whole pixels (one more for synthetic bold), and a text
+// is as wide as the sum of its characters, so TextWidth says exactly where
+// the drawing puts the next character. A document opens with the first
+// output; a page goes to the device with the first text drawn on it, so a
+// form chosen after a form feed but before the page's first text applies
+// to that page. A line that would run past the bottom of the printable area
+// starts a new page; text beyond the sheet's right edge is not drawn.
+//
+// The document is named for the host application and the first words of
+// its first line of text ("VELDRAK - Descendants of ..."), so that jobs can
+// be told apart in the printer's queue; the device learns the name only
+// when that line has ended (or the first page has), and what was drawn
+// until then waits here.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/page_device.h"
+#include "platform/printer.h"
+
+namespace rizarode {
+
+// At most this many characters in a document's name.
+inline constexpr std::size_t kLongestDocumentTitle = 63;
+
+// "host - first words of the line", the words cut where the name would
+// grow longer than kLongestDocumentTitle; the host alone when the line has
+// no words.
+std::string DocumentTitle(const std::string& host, std::string_view line);
+
+class PagePrinter : public Printer {
+ public:
+  PagePrinter(PageDevice& device, std::string host);
+  // A document still open is ended and sent: what was printed is not lost
+  // because no closing form feed came.
+  ~PagePrinter() override;
+
+  std::string DeviceName() override { return device_.Name(); }
+  std::string FontName() override;
+  void SetFontName(const std::string& face) override;
+  float FontSize() override;
+  void SetFontSize(float points) override;
+  void SetFontBold(bool on) override { bold_ = on; }
+  void SetFontItalic(bool on) override { italic_ = on; }
+  void SetFontUnderline(bool on) override { underline_ = on; }
+  void SetPaperSize(int16_t paperSize) override;
+  int16_t PaperSize() override { return setup_.paperSize; }
+  int16_t Orientation() override { return setup_.orientation; }
+  void SetOrientation(int16_t orientation) override;
+  int16_t PaperBin() override { return setup_.bin; }
+  void SetPaperBin(int16_t bin) override;
+  float Width() override;
+  float Height() override;
+  float TextWidth(std::string_view text) override;
+  float TextHeight(std::string_view text) override;
+  void PrintText(std::string_view text) override;
+  void LineEnd() override;
+  void NewPage() override;
+  void EndDoc() override;
+  void AbortDoc() override;
+  std::string TakeDeliveryNote() override { return device_.TakeNote(); }
+
+  bool HasOpenDocument() const { return open_; }
+
+ private:
+  // A face realised at a size, with its lengths in device pixels.
+  struct Font {
+    TextFont text;
+    bool bold = false, italic = false;
+    int32_t ascent = 0, height = 0;
+    int32_t underlineOffset = 0, underlineThickness = 1;
+    // The device gave the face asked for, not a stand-in.
+    bool taken = false;
+    // The device gave it since the face was last set.
+    bool confirmed = true;
+  };
+  // The current sheet in device pixels, turned for the orientation.
+  struct Geometry {
+    int64_t width = 0, height = 0;
+    int64_t left = 0, top = 0;
+    int64_t printableHeight = 0;
+  };
+  // A drawing that waits for the document's name.
+  struct Drawing {
+    std::shared_ptr<const Font> font;  // null for a rectangle
+    int64_t x, y, width, height;
+    std::string bytes;
+  };
+
+  const Font& CurrentFont();
+  std::shared_ptr<Font> Realise(std::shared_ptr<const DeviceFace> face) const;
+  Geometry GeometryOf(const PageSetup& setup) const;
+  void SetupChanged();
+  void OpenIfNone();
+  void BeginPageIfNone();
+  void EndPage();
+  void Draw(const std::shared_ptr<const Font>& font, int64_t x, int64_t y, int64_t width,
+            int64_t height, std::string_view bytes);
+  void NameDocument(const std::string& title);
+  void Reset();
+  template <typename Operation>
+  void InDocument(Operation operation);
+  float Twips(int64_t pixels) const;
+
+  PageDevice& device_;
+  std::string host_;
+  int dpi_;
+
+  std::string face_ = "Arial";
+  int32_t em_ = 1;
+  bool bold_ = false, italic_ = false, underline_ = false;
+  // The sizes and styles of the current face realised so far; a stand-in
+  // is asked of the device again when the face is set.
+  std::vector<std::shared_ptr<Font>> fonts_;
+  std::shared_ptr<const Font> font_;
+
+  PageSetup setup_;
+
+  bool open_ = false;       // a document has had output
+  bool named_ = false;      // the device has begun it
+  bool inPage_ = false;     // the current page is on the device
+  int pagesEnded_ = 0;
+  PageSetup pageSetup_;
+  Geometry page_;
+  std::string firstLine_;
+  std::vector<Drawing> waiting_;
+  // The position, in device pixels from the printable area's top-left.
+  int64_t x_ = 0, y_ = 0;
+};
+
+}  // namespace rizarode
