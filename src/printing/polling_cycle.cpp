@@ -260,13 +260,16 @@ void SetAsidePrintedFiles(Program& program) {
 }
 
 // What the run leaves for the next start: the jobs not printed, and a
-// print file the host has not finished.
+// print file the host has not finished. A link at the print file's name is
+// no job: no start ever prints it.
 int JobsLeft(Program& program) {
   int left = 0;
   for (const PrintJob& job : program.state.printJobs) {
     if (!job.printed) ++left;
   }
-  if (program.platform.files.FileExists(program.state.printFilePath)) ++left;
+  FileSystem& files = program.platform.files;
+  const std::string& path = program.state.printFilePath;
+  if (files.FileExists(path) && !files.IsSymbolicLink(path)) ++left;
   return left;
 }
 
