@@ -167,6 +167,7 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
     ~Busy() { flag_ = false; }
     bool& flag_;
   } busy(program.state.printingJobs);
+  if (!lastChance) program.platform.printer.ExpectAnswersAgain();
   std::vector<PrintJob>& jobs = program.state.printJobs;
   bool printed = false;
   bool undeleted = false;

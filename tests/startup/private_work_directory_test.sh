@@ -12,7 +12,7 @@ if [ "$(id -u)" != 0 ]; then
 fi
 
 VICTIM=rzvictim
-OTHER=rztest
+OTHER=rzother
 MADE_USERS=()
 TAKEN=()
 e2e_prepare_host_dir
