@@ -32,7 +32,7 @@ case "$FAULT_CASE" in
     printf 'text of a job cut short\r\n#BOLD#half' >&3
     kill -KILL $$
     ;;
-  link) ln -s "$dir/../VELDRAK.EXE" "$job"; sleep 2 ;;
+  link) ln -s "$PWD/VELDRAK.EXE" "$job"; sleep 2 ;;
   idle) sleep 5 ;;
 esac
 wait_for_done

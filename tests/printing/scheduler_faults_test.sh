@@ -129,21 +129,42 @@ e2e_check "SIGTERM: the run ends as at the session's end (got $E2E_STATUS)" [ "$
 check_five_jobs_saved SIGTERM
 stop_swallowing_scheduler
 
-# A document whose pages come from two feeds goes out as three jobs; the
-# scheduler takes one job per user at a time and the queue is stopped, so
-# the second is refused. The document is saved whole as unsent, and none
-# of its parts stays in the queue to print when the queue starts again.
+# A document whose pages come from two feeds goes out as three jobs, to a
+# queue whose printer has a manual feed.
+start_feeds_scheduler() {
+  e2e_start_scheduler RizaRodeFeeds
+  sed '/^\*OpenGroup: General/a *OpenUI *InputSlot/Media Source: PickOne\n*OrderDependency: 20 AnySetup *InputSlot\n*DefaultInputSlot: Auto\n*InputSlot Auto/Automatic Selection: ""\n*InputSlot Manual/Manual Feed: ""\n*CloseUI: *InputSlot' \
+    /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd >"$E2E_SCHED/feeds.ppd"
+  lpadmin -h "$E2E_SCHED/cups.sock" -p RizaRodeFeeds -P "$E2E_SCHED/feeds.ppd" 2>/dev/null
+}
+print_feeds() {
+  E2E_CUPS_SERVER="$E2E_SCHED/cups.sock" e2e_start_program FAULT_CASE=feeds FAULT_DONE="$E2E_HOME/done"
+  e2e_wait_for_log 60 "$1" || true
+  touch "$E2E_HOME/done"
+  e2e_finish_program
+}
+
+# All three accepted: each prints, none is left held.
 new_run
-E2E_SCHED_CONF="MaxJobsPerUser 1" e2e_start_scheduler RizaRodeFeeds
-sed '/^\*OpenGroup: General/a *OpenUI *InputSlot/Media Source: PickOne\n*OrderDependency: 20 AnySetup *InputSlot\n*DefaultInputSlot: Auto\n*InputSlot Auto/Automatic Selection: ""\n*InputSlot Manual/Manual Feed: ""\n*CloseUI: *InputSlot' \
-  /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd >"$E2E_SCHED/feeds.ppd"
-lpadmin -h "$E2E_SCHED/cups.sock" -p RizaRodeFeeds -P "$E2E_SCHED/feeds.ppd"
-cupsdisable -h "$E2E_SCHED/cups.sock" RizaRodeFeeds
-E2E_CUPS_SERVER="$E2E_SCHED/cups.sock" e2e_start_program FAULT_CASE=feeds FAULT_DONE="$E2E_HOME/done"
-e2e_wait_for_log 60 "saved as" || true
-touch "$E2E_HOME/done"
-e2e_finish_program
+start_feeds_scheduler
+print_feeds "Printing ended"
+for ((i = 0; i < 100 && $(lpstat -h "$E2E_SCHED/cups.sock" -W completed -o | wc -l) < 3; i++)); do
+  sleep 0.2
+done
 e2e_check "feeds: the driver file offers the manual feed" grep -qF "#FORM-p009#" "${E2E_WORK}RIZARODE.TMP"
+e2e_check "feeds: three jobs printed" [ "$(lpstat -h "$E2E_SCHED/cups.sock" -W completed -o | wc -l)" -eq 3 ]
+e2e_check "feeds: none waits" [ -z "$(queued)" ]
+e2e_check "feeds: nothing saved as unsent" [ "$(unsent_pdfs)" -eq 0 ]
+e2e_stop_scheduler
+
+# The scheduler takes one job per user at a time and the queue is stopped,
+# so the second part is refused. The document is saved whole as unsent,
+# and none of its parts stays in the queue to print when the queue starts
+# again.
+new_run
+E2E_SCHED_CONF="MaxJobsPerUser 1" start_feeds_scheduler
+cupsdisable -h "$E2E_SCHED/cups.sock" RizaRodeFeeds
+print_feeds "saved as"
 e2e_check "feeds: the run ends normally" [ "$E2E_STATUS" -eq 0 ]
 e2e_check "feeds: the document is saved as unsent" [ "$(unsent_pdfs)" -eq 1 ]
 e2e_check "feeds: all three pages in it" [ "$(times_printed "of feeds")" -eq 3 ]

@@ -17,12 +17,6 @@ MADE_USERS=()
 TAKEN=()
 e2e_prepare_host_dir
 cleanup_private_work_directory() {
-  local p
-  for p in /proc/[0-9]*; do
-    if [ "$(readlink "$p/exe" 2>/dev/null)" = "$E2E_HOST_DIR/VELDRAK.EXE" ]; then
-      kill "${p#/proc/}" 2>/dev/null || true
-    fi
-  done
   [ ${#TAKEN[@]} -eq 0 ] || rm -rf "${TAKEN[@]}"
   local user
   for user in "${MADE_USERS[@]}"; do userdel "$user" >/dev/null 2>&1 || true; done
