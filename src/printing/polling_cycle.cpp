@@ -167,8 +167,12 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
     ~Busy() { flag_ = false; }
     bool& flag_;
   } busy(program.state.printingJobs);
-  if (!lastChance) program.platform.printer.ExpectAnswersAgain();
   std::vector<PrintJob>& jobs = program.state.printJobs;
+  // A print service that fell silent is tried again by the next tick that
+  // has something for it, so that the run's end finds it as that left it.
+  bool toPrint =
+      std::any_of(jobs.begin(), jobs.end(), [](const PrintJob& j) { return !j.printed; });
+  if (!lastChance && toPrint) program.platform.printer.ExpectAnswersAgain();
   bool printed = false;
   bool undeleted = false;
   for (std::size_t i = 0; i < jobs.size();) {
