@@ -113,7 +113,15 @@ class FileSystem {
   // only when it is a directory (not a link) that the user owns and nobody
   // else may enter; empty when that cannot be had. Any other directory comes
   // back as it was given.
+  // A directory that others may write in without the sticky bit gives
+  // nothing: any of them could move the user's directory away and put one
+  // of their own in its place.
   virtual std::string OwnDirectoryIn(const std::string& directory) = 0;
+
+  // A directory of the program's own that only this user can enter, made
+  // when missing, for when every temporary directory fails: better than the
+  // current directory, which others may read. Empty where there is none.
+  virtual std::string PrivateDirectory() { return {}; }
 };
 
 }  // namespace rizarode

@@ -102,6 +102,8 @@ class PageDevice {
   // Where the documents ended since the last call went, when that is not
   // the printer (a job refused and saved to a file instead); else empty.
   virtual std::string TakeNote() { return {}; }
+  // See Printer::ExpectAnswersAgain.
+  virtual void ExpectAnswersAgain() {}
 };
 
 }  // namespace rizarode

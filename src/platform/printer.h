@@ -81,6 +81,11 @@ class Printer {
   // Where the documents ended since the last call went, when that is not
   // the printer (a job refused and saved to a file instead); else empty.
   virtual std::string TakeDeliveryNote() { return {}; }
+  // A print service that stopped answering is not waited for again (its
+  // documents go where refused ones go) until this is called: the polling
+  // cycle calls it as each of its passes over the jobs begins, but not at
+  // the run's end, which must not wait on a service that fell silent.
+  virtual void ExpectAnswersAgain() {}
 };
 
 }  // namespace rizarode

@@ -67,6 +67,7 @@ class PagePrinter : public Printer {
   void EndDoc() override;
   void AbortDoc() override;
   std::string TakeDeliveryNote() override { return device_.TakeNote(); }
+  void ExpectAnswersAgain() override { device_.ExpectAnswersAgain(); }
 
   bool HasOpenDocument() const { return open_; }
 

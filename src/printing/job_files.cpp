@@ -84,4 +84,29 @@ std::string KeepPrintedFile(Program& program, const std::string& path) {
   return KeepFileAs(program, path, kPrintedSuffix);
 }
 
+// Written through the lock's open descriptor, which needs nothing of the
+// directory: it may no longer let files be made or removed.
+void RecordAsGone(Program& program, PrintJob& job) {
+  ModuleState& state = program.state;
+  if (job.recordedAsGone || !state.runLock) return;
+  std::string line = job.path.substr(state.workDirectory.size()) + "\n";
+  FileHandle& lock = *state.runLock;
+  int64_t end = lock.Length();
+  job.recordedAsGone = end >= 0 && lock.Seek(end) && lock.Write(line.data(), line.size());
+}
+
+std::set<std::string> FilesRecordedAsGone(FileHandle& lock) {
+  std::string text;
+  char buffer[4096];
+  long n;
+  if (!lock.Seek(0)) return {};
+  while ((n = lock.Read(buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
+  std::set<std::string> names;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    names.insert(text.substr(start, end - start));
+  }
+  return names;
+}
+
 }  // namespace rizarode

@@ -5,11 +5,15 @@
 // Only these two forms are print files: the run's lock file, the DOS
 // emulator's files and a file kept because it was cut short are not.
 
+#include <set>
 #include <string>
+
+#include "platform/file_system.h"
 
 namespace rizarode {
 
 class Program;
+struct PrintJob;
 
 // Where a print file's name stops being its stem ("VK0000FF"); npos when
 // the name is no print file. order tells the file's place among those of
@@ -31,5 +35,12 @@ std::string KeepCutFile(Program& program, const std::string& path);
 // The same for a file that was printed but could not be deleted: the next
 // start must not print it again.
 std::string KeepPrintedFile(Program& program, const std::string& path);
+
+// A run's lock file lists its print files that went out, one name a line,
+// each written before the file is deleted: a file that then cannot be
+// deleted, nor set aside, is not printed again by the next start, which
+// reads the list through the lock it takes.
+void RecordAsGone(Program& program, PrintJob& job);
+std::set<std::string> FilesRecordedAsGone(FileHandle& lock);
 
 }  // namespace rizarode

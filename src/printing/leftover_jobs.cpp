@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <set>
 
 #include "printing/job_files.h"
 #include "program/program.h"
@@ -65,9 +66,16 @@ void AdoptRun(Program& program, LeftRun& run) {
   std::unique_ptr<FileHandle> lock = TakeRunLock(files, lockPath);
   if (!lock) return;  // that run goes on
   std::sort(run.files.begin(), run.files.end());
+  const std::set<std::string> gone = FilesRecordedAsGone(*lock);
+  bool printedStay = false;
   for (const auto& [order, name] : run.files) {
     const std::string path = dir + name;
     if (files.IsSymbolicLink(path)) continue;
+    if (gone.count(name) != 0) {
+      // It went out, and that run could not remove it.
+      if (!files.DeleteFile(path) && KeepPrintedFile(program, path).empty()) printedStay = true;
+      continue;
+    }
     if (order == LONG_MAX && !FinishedWriting(program, path)) continue;
     std::string adopted = NextJobPath(program);
     if (!files.RenameFile(path, adopted)) continue;
@@ -77,7 +85,12 @@ void AdoptRun(Program& program, LeftRun& run) {
     program.state.printJobs.push_back(job);
   }
   RemoveRunFiles(files, dir, run.stem);
-  ReleaseRunLock(files, lock, lockPath);
+  // The record goes only with the last of the files it speaks of.
+  if (printedStay) {
+    lock->Close();
+  } else {
+    ReleaseRunLock(files, lock, lockPath);
+  }
 }
 
 }  // namespace

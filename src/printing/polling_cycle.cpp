@@ -36,9 +36,12 @@ bool HostWindowExists(Program& program) {
   return h != 0;
 }
 
-bool Gone(Program& program, const std::string& path) {
+// A job that went out leaves: first in the record, then on disk.
+bool Gone(Program& program, PrintJob& job) {
+  RecordAsGone(program, job);
   FileSystem& files = program.platform.files;
-  return files.DeleteFile(path) || (!files.FileExists(path) && !files.IsSymbolicLink(path));
+  return files.DeleteFile(job.path) ||
+         (!files.FileExists(job.path) && !files.IsSymbolicLink(job.path));
 }
 
 void ShowWaiting(Program& program, int32_t tick) {
@@ -138,14 +141,15 @@ std::size_t DocumentFailed(Program& program, std::size_t failed, int32_t retryTi
     first = std::min(first, i);
   }
   jobs[first].failure = "Print job not printed (" + why + "); trying again";
+  jobs[first].why = why;
   jobs[first].retryTick = retryTick;
   return first;
 }
 
 // The files of a document that ended in a later file go now.
 void DeleteJobsThatWentOut(Program& program) {
-  std::erase_if(program.state.printJobs, [&](const PrintJob& job) {
-    return job.printed && !job.inOpenDocument && Gone(program, job.path);
+  std::erase_if(program.state.printJobs, [&](PrintJob& job) {
+    return job.printed && !job.inOpenDocument && Gone(program, job);
   });
 }
 
@@ -164,6 +168,11 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
     bool& flag_;
   } busy(program.state.printingJobs);
   std::vector<PrintJob>& jobs = program.state.printJobs;
+  // A print service that fell silent is tried again by the next tick that
+  // has something for it, so that the run's end finds it as that left it.
+  bool toPrint =
+      std::any_of(jobs.begin(), jobs.end(), [](const PrintJob& j) { return !j.printed; });
+  if (!lastChance && toPrint) program.platform.printer.ExpectAnswersAgain();
   bool printed = false;
   bool undeleted = false;
   for (std::size_t i = 0; i < jobs.size();) {
@@ -171,7 +180,7 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
     if (job.printed) {
       if (job.inOpenDocument) {
         ++i;
-      } else if (Gone(program, job.path)) {
+      } else if (Gone(program, job)) {
         jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(i));
       } else {
         undeleted = true;
@@ -252,22 +261,42 @@ void EndOpenDocument(Program& program, int32_t tick) {
 }
 
 // Printed files that could not be deleted: under their own names the next
-// start would take them for jobs left unprinted.
+// start would take them for jobs left unprinted. One that cannot be renamed
+// either stays, with the record that it went out, and the user is told
+// where it is.
 void SetAsidePrintedFiles(Program& program) {
   std::erase_if(program.state.printJobs, [&](const PrintJob& job) {
     return job.printed && !job.inOpenDocument && !KeepPrintedFile(program, job.path).empty();
   });
+  std::string stayed;
+  for (const PrintJob& job : program.state.printJobs) {
+    if (!job.printed || job.inOpenDocument) continue;
+    stayed += job.path + "\r";
+    if (job.recordedAsGone) program.state.keepRunLockFile = true;
+  }
+  if (!stayed.empty()) Tell(program, PrintedFileStaysMessage(program.state.languageCode, stayed));
 }
 
 // What the run leaves for the next start: the jobs not printed, and a
-// print file the host has not finished.
+// print file the host has not finished. A link at the print file's name is
+// no job: no start ever prints it.
 int JobsLeft(Program& program) {
   int left = 0;
   for (const PrintJob& job : program.state.printJobs) {
     if (!job.printed) ++left;
   }
-  if (program.platform.files.FileExists(program.state.printFilePath)) ++left;
+  FileSystem& files = program.platform.files;
+  const std::string& path = program.state.printFilePath;
+  if (files.FileExists(path) && !files.IsSymbolicLink(path)) ++left;
   return left;
+}
+
+// Why the first job that stays could not be printed, when it was tried.
+std::string WhyKept(Program& program) {
+  for (const PrintJob& job : program.state.printJobs) {
+    if (!job.printed && !job.why.empty()) return job.why;
+  }
+  return {};
 }
 
 void TellWhatIsKept(Program& program) {
@@ -276,7 +305,7 @@ void TellWhatIsKept(Program& program) {
   ShowStatus(program, kKeptText, "", 1);
   std::string dir = program.state.workDirectory.empty() ? program.platform.files.CurrentDirectory()
                                                         : program.state.workDirectory;
-  Tell(program, KeptJobsMessage(program.state.languageCode, left, dir));
+  Tell(program, KeptJobsMessage(program.state.languageCode, left, dir, WhyKept(program)));
 }
 
 // The run ends: what is complete still goes out. A file still open for

@@ -186,7 +186,8 @@ std::string SavedJobMessage(const std::string& code, const std::string& note) {
   return "A print job could not go to the printer and was saved as a file.\r\r" + note + "\r";
 }
 
-std::string KeptJobsMessage(const std::string& code, int count, const std::string& directory) {
+std::string KeptJobsMessage(const std::string& code, int count, const std::string& directory,
+                            const std::string& why) {
   const std::string n = std::to_string(count);
   const bool one = count == 1;
   switch (MessageLanguage1(code)) {
@@ -194,18 +195,21 @@ std::string KeptJobsMessage(const std::string& code, int count, const std::strin
       return (one ? "Een afdruk is niet afgedrukt. Deze blijft" :
                     n + " afdrukken zijn niet afgedrukt. Deze blijven") +
              " bewaard in\r\r" + directory + "\r\ren " + (one ? "wordt" : "worden") +
-             " afgedrukt zodra het programma weer start.\r";
+             " afgedrukt zodra het programma weer start.\r" +
+             (why.empty() ? "" : "\rOorzaak: " + why + "\r");
     case Language::kGerman:
       return (one ? "Ein Druckauftrag wurde nicht gedruckt. Er bleibt" :
                     n + " Druckauftr\xE4ge wurden nicht gedruckt. Sie bleiben") +
              " aufbewahrt in\r\r" + directory + "\r\rund " + (one ? "wird" : "werden") +
-             " gedruckt, sobald das Programm wieder startet.\r";
+             " gedruckt, sobald das Programm wieder startet.\r" +
+             (why.empty() ? "" : "\rUrsache: " + why + "\r");
     case Language::kEnglish:
       break;
   }
   return (one ? "A print job was not printed. It is" : n + " print jobs were not printed. They are") +
          " kept in\r\r" + directory + "\r\rand " + (one ? "is" : "are") +
-         " printed when the program starts again.\r";
+         " printed when the program starts again.\r" +
+         (why.empty() ? "" : "\rCause: " + why + "\r");
 }
 
 std::string CutJobMessage(const std::string& code, const std::string& keptAs) {
@@ -221,6 +225,21 @@ std::string CutJobMessage(const std::string& code, const std::string& keptAs) {
   }
   return "VELDRAK ended before a print job was complete. The incomplete job was not printed "
          "and is kept as\r\r" + keptAs + "\r";
+}
+
+std::string PrintedFileStaysMessage(const std::string& code, const std::string& paths) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "Een afdruk is afgedrukt, maar het bestand ervan kon niet worden verwijderd:\r\r" +
+             paths + "\rHet wordt niet opnieuw afgedrukt en kan worden gewist.\r";
+    case Language::kGerman:
+      return "Ein Druckauftrag wurde gedruckt, aber seine Datei konnte nicht entfernt werden:\r\r" +
+             paths + "\rSie wird nicht noch einmal gedruckt und kann gel\xF6scht werden.\r";
+    case Language::kEnglish:
+      break;
+  }
+  return "A print job was printed, but its file could not be removed:\r\r" + paths +
+         "\rIt is not printed again and may be deleted.\r";
 }
 
 std::string RestartTitle(const std::string& code) {

@@ -38,11 +38,16 @@ std::string NoPrinterMessage(const std::string& code);
 // A print job that the printer refused went into a file instead; note says
 // which.
 std::string SavedJobMessage(const std::string& code, const std::string& note);
-// The run ends with jobs not printed: how many, where they wait, and that
-// the next start prints them.
-std::string KeptJobsMessage(const std::string& code, int count, const std::string& directory);
+// The run ends with jobs not printed: how many, where they wait, that the
+// next start prints them, and why they could not be printed (the system's
+// words; empty when they were not tried).
+std::string KeptJobsMessage(const std::string& code, int count, const std::string& directory,
+                            const std::string& why = {});
 // A print file that ends short of its job's end is kept, never printed.
 std::string CutJobMessage(const std::string& code, const std::string& keptAs);
+// Printed files that could be neither deleted nor renamed (one a line,
+// each ending in CR): they stay, and the next start does not print them.
+std::string PrintedFileStaysMessage(const std::string& code, const std::string& paths);
 std::string RestartTitle(const std::string& code);
 std::string RestartMessage(const std::string& code);
 

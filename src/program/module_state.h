@@ -38,8 +38,10 @@ struct PrintJob {
   std::string path;
   // It went out; only its file could not be deleted yet.
   bool printed = false;
-  // It did not go out: why, and the tick before which it is not tried again.
+  // It did not go out: the status that says so, the reason in the
+  // system's words, and the tick before which it is not tried again.
   std::string failure;
+  std::string why;
   int32_t retryTick = 0;
   // Documents of the file that went out, in an attempt that failed or in
   // one whose last document is still open: not again.
@@ -50,6 +52,8 @@ struct PrintJob {
   // Printed only when the interpreter reaches its "#JOBend#": a file the
   // host finished only by ending, or one an earlier run left behind.
   bool mustReachJobEnd = false;
+  // Its going out is written down in the run's lock file.
+  bool recordedAsGone = false;
 };
 
 struct ModuleState {
@@ -87,6 +91,9 @@ struct ModuleState {
   // print file to the end.
   std::unique_ptr<FileHandle> runLock;
   std::string runLockPath;
+  // A printed file stays that could neither be deleted nor set aside: the
+  // lock file, which says so, stays with it for the next start.
+  bool keepRunLockFile = false;
 
   bool Debug(int16_t bit) const { return (debugFlags & bit) != 0; }
   std::string DriverFilePath() const { return workDirectory + kDriverFileName; }

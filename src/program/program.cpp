@@ -8,6 +8,12 @@ Program::Program(Platform& p) : platform(p), files(p.files) {}
 
 // However the run ends, its lock goes with it; only a killed run leaves the
 // lock file behind, unheld.
-Program::~Program() { ReleaseRunLock(platform.files, state.runLock, state.runLockPath); }
+Program::~Program() {
+  if (state.keepRunLockFile) {
+    if (state.runLock) state.runLock->Close();
+    return;
+  }
+  ReleaseRunLock(platform.files, state.runLock, state.runLockPath);
+}
 
 }  // namespace rizarode

@@ -29,17 +29,28 @@ std::string TextBesideCurrentDirectory(FileSystem& files) {
   return here + "TEXT";
 }
 
+struct Candidate {
+  std::string path;
+  // Held to the length limit: a directory that the host may have to take
+  // on a DOS command line.
+  bool limited = true;
+};
+
 // The variables a user sets on purpose come first, then the directories the
-// system keeps for temporary files, the current directory's TEXT and the
-// root.
-std::vector<std::string> Candidates(FileSystem& files) {
-  std::vector<std::string> candidates = {files.GetEnv("TEMP").value_or(""),
-                                         files.GetEnv("TMP").value_or("")};
+// system keeps for temporary files, the program's own private directory, the
+// current directory's TEXT and the root. The private directory is made only
+// when it is reached, and is not held to the limit: only the systems on
+// which a DOS host runs in an emulator have one, and the emulator gives the
+// host the work directory as a drive of its own.
+std::vector<Candidate> Candidates(FileSystem& files) {
+  std::vector<Candidate> candidates = {{files.GetEnv("TEMP").value_or("")},
+                                       {files.GetEnv("TMP").value_or("")}};
   for (std::string& directory : files.TemporaryDirectories()) {
-    candidates.push_back(std::move(directory));
+    candidates.push_back({std::move(directory)});
   }
-  candidates.push_back(TextBesideCurrentDirectory(files));
-  candidates.push_back(files.RootDirectory());
+  candidates.push_back({std::string(), false});  // the private directory
+  candidates.push_back({TextBesideCurrentDirectory(files)});
+  candidates.push_back({files.RootDirectory()});
   return candidates;
 }
 
@@ -58,12 +69,15 @@ std::string OwnCandidate(FileSystem& files, const std::string& candidate) {
 // (with a closing separator); empty when none can.
 std::string FirstUsableCandidate(Program& program) {
   FileSystem& files = program.platform.files;
-  for (std::string candidate : Candidates(files)) {
+  for (Candidate& entry : Candidates(files)) {
+    std::string candidate = entry.limited ? entry.path : files.PrivateDirectory();
     if (candidate.empty()) continue;
     if (!EndsWithSeparator(files, candidate)) candidate += files.Separator();
-    if (candidate.size() > kLongestCandidate) continue;
-    candidate = OwnCandidate(files, candidate);
-    if (candidate.empty()) continue;
+    if (entry.limited) {
+      if (candidate.size() > kLongestCandidate) continue;
+      candidate = OwnCandidate(files, candidate);
+      if (candidate.empty()) continue;
+    }
     if (ProbeFilePath(program, candidate + kProbeFileName)) return candidate;
   }
   return {};

@@ -372,7 +372,7 @@ e2e_all_pdf_text() { local f; for f in "$1"/*.pdf; do [ -f "$f" ] && pdftotext "
 # A scheduler of the test's own that listens on a socket alone, with the
 # queue NAME (to /dev/null) as its default destination: sets E2E_SCHED (its
 # directory; the socket is $E2E_SCHED/cups.sock) and E2E_SCHED_PID. Needs
-# root and cupsd.
+# root and cupsd. Lines in E2E_SCHED_CONF go into its cupsd.conf too.
 e2e_start_scheduler() {
   local queue="$1" i
   E2E_SCHED="$(mktemp -d /tmp/rzcups.XXXXXX)"
@@ -380,6 +380,7 @@ e2e_start_scheduler() {
   chmod 1777 "$E2E_SCHED/tmp"
   printf 'Listen %s/cups.sock\nLogLevel warn\nBrowsing No\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n' \
     "$E2E_SCHED" >"$E2E_SCHED/cupsd.conf"
+  [ -z "${E2E_SCHED_CONF:-}" ] || printf '%s\n' "$E2E_SCHED_CONF" >>"$E2E_SCHED/cupsd.conf"
   printf 'ServerRoot %s\nRequestRoot %s/spool\nCacheDir %s/cache\nStateDir %s/state\nTempDir %s/tmp\nErrorLog %s/log/error_log\nAccessLog %s/log/access_log\nPageLog %s/log/page_log\nFileDevice Yes\n' \
     "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" "$E2E_SCHED" \
     >"$E2E_SCHED/cups-files.conf"

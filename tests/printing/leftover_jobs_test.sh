@@ -14,6 +14,7 @@
 #   hangup    a whole job, then tells its program to end (SIGTERM) at once
 #   cut       half a job, then dies while writing it
 #   frozen    a whole job a few seconds later, then waits for FAULT_DONE
+#   link      a symbolic link at its print file's name, then ends
 #   idle      no job; ends after a while
 write_host() {
   e2e_write_script_host "$E2E_HOST_DIR/VELDRAK.EXE" <<'HOST'
@@ -31,6 +32,7 @@ case "$FAULT_CASE" in
     printf 'text of a job cut short\r\n#BOLD#half' >&3
     kill -KILL $$
     ;;
+  link) ln -s "$PWD/VELDRAK.EXE" "$job"; sleep 2 ;;
   idle) sleep 5 ;;
 esac
 wait_for_done
@@ -93,11 +95,54 @@ start_rizarode kept
 e2e_finish_program
 e2e_check "kept: the run ends normally" [ "$E2E_STATUS" -eq 0 ]
 e2e_check "kept: the user is told" grep -qF "zodra het programma weer start" "$E2E_LOG"
+e2e_check "kept: and why, in the system's words" grep -qF "Oorzaak: cannot create a PDF file in $E2E_HOME/PDF: " "$E2E_LOG"
 e2e_check "kept: the job's file is kept" grep -q '^VK' <(work_left)
 rm "$E2E_HOME/PDF"
 restart
 e2e_check "kept: the next start prints it once" [ "$(times_printed "text of a kept job")" -eq 1 ]
 e2e_check "kept: nothing is left" [ -z "$(work_left)" ]
+
+# The work directory turns unwritable while a job's document is open: once
+# the document has gone out its file can be neither deleted nor set aside.
+# The user is told where it stays, and the next start, with the directory
+# writable again, removes it without printing it a second time.
+# Root may write in any directory: for root it is mounted read-only over
+# itself, which leaves the files the run already has open as they were.
+unwritable() {
+  if [ "$(id -u)" -eq 0 ]; then
+    mount --bind "$1" "$1" && mount -o remount,ro,bind "$1"
+  else
+    chmod 555 "$1"
+  fi
+}
+writable() {
+  if [ "$(id -u)" -eq 0 ]; then umount "$1"; else chmod 755 "$1"; fi
+}
+new_run
+start_rizarode open FAULT_DONE="$E2E_HOME/done"
+e2e_wait_for_log 60 "Printing ended" || true
+unwritable "${E2E_WORK%/}"
+touch "$E2E_HOME/done"
+e2e_finish_program
+writable "${E2E_WORK%/}"
+e2e_check "unwritable: the run ends normally" [ "$E2E_STATUS" -eq 0 ]
+e2e_check "unwritable: printed once" [ "$(times_printed "text of an open document")" -eq 1 ]
+e2e_check "unwritable: the user is told that the file stays, and where" \
+  grep -qF "kon niet worden verwijderd:" "$E2E_LOG"
+e2e_check "unwritable: ... naming it" grep -qF "${E2E_WORK}VK" "$E2E_LOG"
+restart
+e2e_check "unwritable: the next start does not print it again" \
+  [ "$(times_printed "text of an open document")" -eq 1 ]
+e2e_check "unwritable: nothing is left" [ -z "$(work_left)" ]
+
+# A link at the print file's name is not printed, and is no job kept for
+# the next start either.
+new_run
+start_rizarode link
+e2e_finish_program
+e2e_check "link: the run ends normally" [ "$E2E_STATUS" -eq 0 ]
+e2e_check "link: not printed" [ "$(e2e_pdf_count "$E2E_HOME/PDF")" -eq 0 ]
+e2e_check "link: no job is said to be kept" e2e_log_lacks "zodra het programma weer start"
 
 # SIGTERM right after the host closed a whole job: the job still goes out,
 # and the run ends as at the session's end.

@@ -252,67 +252,119 @@ std::unique_ptr<DocumentSink> CupsDevice::StartDocument() {
 
 // A document whose pages come from different feeds goes out as one job per
 // run of pages from the same feed, each job the whole document limited to
-// its pages: a job has a single media source.
+// its pages: a job has a single media source. The parts are held until the
+// last has been accepted, so that a part the scheduler refuses takes the
+// ones before it back with it: they are cancelled before anything of them
+// printed, and the document is saved whole, once.
 int CupsDevice::SendJob(std::FILE* document, const JobSettings& settings) {
   std::vector<PageRun> runs = RunsOfEqualFeed(settings);
   if (!manualFeed_ || runs.size() == 1) {
-    return SendPages(document, settings, settings.manualFeed && manualFeed_, "");
+    return SendPages(document, settings, settings.manualFeed && manualFeed_, "", false);
   }
-  int job = 0;
-  for (const PageRun& run : runs) {
-    job = SendPages(document, settings, run.manualFeed,
-                    std::to_string(run.first) + "-" + std::to_string(run.last));
+  std::vector<int> parts;
+  try {
+    for (const PageRun& run : runs) {
+      parts.push_back(SendPages(document, settings, run.manualFeed,
+                                std::to_string(run.first) + "-" + std::to_string(run.last), true));
+    }
+  } catch (const PrinterError&) {
+    CancelJobs(parts);
+    throw;
   }
-  return job;
+  ReleaseJobs(parts);
+  return parts.back();
 }
 
 namespace {
 
-// Why a request failed. When the scheduler never answered (stopped or
-// frozen: the connection timed out) the library's last error is still a
-// success, or an error whose text is that of no error at all.
-std::string WhyRequestFailed(http_t* http) {
+// The scheduler never answered (stopped or frozen: the connection timed
+// out); then the library's last error is still a success, or an error
+// whose text is that of no error at all.
+bool NoAnswer(http_t* http) {
   const char* last = cupsLastErrorString();
   if (cupsLastError() > IPP_STATUS_OK_CONFLICTING && last != nullptr && *last != '\0' &&
       std::strcmp(last, "Success") != 0 && std::strcmp(last, std::strerror(0)) != 0) {
-    return last;
+    return false;
   }
   int error = httpError(http);
-  if (error != 0 && error != ETIMEDOUT && error != EAGAIN && error != EWOULDBLOCK) {
-    return std::strerror(error);
-  }
-  return "the scheduler did not answer within " +
-         std::to_string(static_cast<int>(kTransferTimeoutSeconds)) + " s";
+  return error == 0 || error == ETIMEDOUT || error == EAGAIN || error == EWOULDBLOCK;
 }
+
+const std::string& NoAnswerText() {
+  static const std::string text = "the scheduler did not answer within " +
+                                  std::to_string(static_cast<int>(kTransferTimeoutSeconds)) + " s";
+  return text;
+}
+
+std::string WhyRequestFailed(http_t* http) {
+  if (NoAnswer(http)) return NoAnswerText();
+  const char* last = cupsLastErrorString();
+  if (cupsLastError() > IPP_STATUS_OK_CONFLICTING && last != nullptr && *last != '\0') return last;
+  return std::strerror(httpError(http));
+}
+
+std::string JobUri(int job) { return "ipp://localhost/jobs/" + std::to_string(job); }
 
 }  // namespace
 
+void CupsDevice::Fail(const std::string& what) const {
+  throw PrinterError(kPrinterErrorDevice, "cannot print on " + std::string(dest_->name) + ": " + what);
+}
+
+// A request of the job failed: the job is cancelled, so that nothing of it
+// prints later, and a scheduler that did not answer is not waited for again.
+void CupsDevice::FailRequest(http_t* http, int job, bool noAnswer) {
+  std::string why = noAnswer ? NoAnswerText() : WhyRequestFailed(http);
+  if (why == NoAnswerText()) silent_ = true;
+  if (job > 0) CancelJobs({job});
+  Fail(why);
+}
+
+// On a connection of their own: the one that failed may be stuck.
+void CupsDevice::CancelJobs(const std::vector<int>& jobs) const {
+  if (jobs.empty()) return;
+  Http http = ConnectScheduler(timeoutMs_);
+  if (!http) return;
+  for (int job : jobs) cupsCancelDestJob(http.get(), dest_, job);
+}
+
+void CupsDevice::ReleaseJobs(const std::vector<int>& jobs) const {
+  Http http = ConnectScheduler(timeoutMs_);
+  for (int job : jobs) {
+    ipp_t* request = ippNewRequest(IPP_OP_RELEASE_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, JobUri(job).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    // A part that cannot be released stays held in the queue, where the
+    // user can release it: it is not lost.
+    ippDelete(cupsDoRequest(http.get(), request, "/jobs/"));
+  }
+}
+
 int CupsDevice::SendPages(std::FILE* document, const JobSettings& settings, bool manualFeed,
-                          const std::string& pageRanges) {
-  auto fail = [&](const std::string& what) {
-    throw PrinterError(kPrinterErrorDevice,
-                       "cannot print on " + std::string(dest_->name) + ": " + what);
-  };
+                          const std::string& pageRanges, bool held) {
+  if (silent_) Fail(NoAnswerText() + " before; not waited for again");
   // The scheduler that the destination came from, also when it listens on
   // a local socket only (CUPS_SERVER): the destination's own address may
   // name another one, or none.
   Http http = ConnectScheduler(timeoutMs_);
-  if (!http) fail("the print service does not answer");
+  if (!http) Fail("the print service does not answer");
   httpSetTimeout(http.get(), kTransferTimeoutSeconds, nullptr, nullptr);
   DestInfo info(cupsCopyDestInfo(http.get(), dest_));
-  if (!info) fail(WhyRequestFailed(http.get()));
+  if (!info) FailRequest(http.get(), 0);
 
   cups_option_t* options = nullptr;
   int count = 0;
   if (!settings.media.empty()) count = cupsAddOption(CUPS_MEDIA, settings.media.c_str(), count, &options);
   if (manualFeed) count = cupsAddOption(CUPS_MEDIA_SOURCE, "manual", count, &options);
   if (!pageRanges.empty()) count = cupsAddOption("page-ranges", pageRanges.c_str(), count, &options);
+  if (held) count = cupsAddOption("job-hold-until", "indefinite", count, &options);
   std::string title = Cp1252ToUtf8(settings.title);
   int job = 0;
   ipp_status_t created = cupsCreateDestJob(http.get(), dest_, info.get(), &job, title.c_str(),
                                            count, options);
   cupsFreeOptions(count, options);
-  if (created > IPP_STATUS_OK_CONFLICTING || job <= 0) fail(WhyRequestFailed(http.get()));
+  if (created > IPP_STATUS_OK_CONFLICTING || job <= 0) FailRequest(http.get(), job);
 
   bool sent = cupsStartDestDocument(http.get(), dest_, info.get(), job, title.c_str(),
                                     CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
@@ -323,11 +375,14 @@ int CupsDevice::SendPages(std::FILE* document, const JobSettings& settings, bool
     sent = cupsWriteRequestData(http.get(), buffer, n) == HTTP_STATUS_CONTINUE;
   }
   if (sent && std::ferror(document)) sent = false;
-  if (!sent || cupsFinishDestDocument(http.get(), dest_, info.get()) > IPP_STATUS_OK_CONFLICTING) {
-    std::string why = WhyRequestFailed(http.get());
-    cupsCancelDestJob(http.get(), dest_, job);
-    fail(why);
-  }
+  if (!sent) FailRequest(http.get(), job);
+  // The document has gone out only when the scheduler says so: after a
+  // time-out the library's own finishing reports the last success.
+  ipp_t* response = cupsGetResponse(http.get(), ("/printers/" + std::string(dest_->name)).c_str());
+  if (!response) FailRequest(http.get(), job, true);
+  ipp_status_t status = ippGetStatusCode(response);
+  ippDelete(response);
+  if (status > IPP_STATUS_OK_CONFLICTING) FailRequest(http.get(), job);
   return job;
 }
 

@@ -32,10 +32,15 @@ class CupsDevice : public PrintDevice {
   // rescueDirectory, so that nothing printed is lost, and TakeNote says so.
   std::unique_ptr<DocumentSink> StartDocument() override;
 
+  void ExpectAnswersAgain() override { silent_ = false; }
+
   void SetRescueDirectory(std::string directory) { rescueDirectory_ = std::move(directory); }
   bool HasManualFeed() const { return manualFeed_; }
-  // Sends the bytes of a complete PDF document as one job; returns the job
-  // id. Throws PrinterError.
+  // Sends the bytes of a complete PDF document, as one job, or as one job
+  // per run of pages from one feed; returns the (last) job id. It has gone
+  // out only when the scheduler confirmed every part; else nothing of it
+  // stays queued, as far as the scheduler can be reached to cancel it, and
+  // PrinterError is thrown.
   int SendJob(std::FILE* document, const JobSettings& settings);
   const std::string& RescueDirectory() const { return rescueDirectory_; }
 
@@ -45,7 +50,11 @@ class CupsDevice : public PrintDevice {
   void ReadCapabilities(http_t* http, cups_dinfo_t* info);
   int16_t ChooseDefaultPaperSize(http_t* http, cups_dinfo_t* info) const;
   int SendPages(std::FILE* document, const JobSettings& settings, bool manualFeed,
-                const std::string& pageRanges);
+                const std::string& pageRanges, bool held);
+  [[noreturn]] void Fail(const std::string& what) const;
+  [[noreturn]] void FailRequest(http_t* http, int job, bool noAnswer = false);
+  void CancelJobs(const std::vector<int>& jobs) const;
+  void ReleaseJobs(const std::vector<int>& jobs) const;
 
   cups_dest_t* dest_;
   int timeoutMs_;
@@ -54,6 +63,9 @@ class CupsDevice : public PrintDevice {
   int16_t defaultPaperSize_ = kPaperA4;
   std::vector<cups_size_t> media_;
   std::string rescueDirectory_;
+  // The scheduler did not answer a request: not waited for again until
+  // ExpectAnswersAgain.
+  bool silent_ = false;
 };
 
 }  // namespace rizarode

@@ -348,6 +348,24 @@ std::vector<std::string> LinuxFileSystem::TemporaryDirectories() {
 
 std::string LinuxFileSystem::RootDirectory() const { return "/"; }
 
+namespace {
+
+// The directory at path, made 0700 when missing, as long as it is a
+// directory (not a link) of this user's; closed to others when it is not.
+bool UsersOwnDirectory(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st {};
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+    return false;
+  }
+  // The user's own, yet opened up: closed again, as a directory of this
+  // program's naming holds nothing meant for others.
+  return (st.st_mode & 077) == 0 || ::fchmod(fd.get(), 0700) == 0;
+}
+
+}  // namespace
+
 // Made 0700 and checked through a descriptor opened without following a
 // link, so that nothing another user planted at the name (a link, a
 // directory of theirs, one left open to others) is ever used.
@@ -355,19 +373,27 @@ std::string LinuxFileSystem::OwnDirectoryIn(const std::string& directory) {
   struct stat shared {};
   if (::stat(directory.c_str(), &shared) != 0 || !S_ISDIR(shared.st_mode)) return directory;
   if ((shared.st_mode & (S_ISVTX | S_IWOTH)) == 0) return directory;
+  // Without the sticky bit anybody may rename the user's directory away
+  // and leave a link to theirs at its name, after it was checked.
+  if ((shared.st_mode & S_ISVTX) == 0) return {};
   std::string own = directory;
   if (own.empty() || own.back() != '/') own += '/';
   own += "rz-" + std::to_string(::geteuid());
-  if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) return {};
-  UniqueFd fd(::open(own.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  struct stat st {};
-  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
-    return {};
+  return UsersOwnDirectory(own) ? own : std::string();
+}
+
+std::string LinuxFileSystem::PrivateDirectory() {
+  std::string cache = GetEnv("XDG_CACHE_HOME").value_or("");
+  if (cache.empty() || cache.front() != '/') {
+    const std::string home = GetEnv("HOME").value_or("");
+    if (home.empty() || home.front() != '/') return {};
+    cache = home + (home.back() == '/' ? "" : "/") + ".cache";
   }
-  // The user's own, yet opened up: closed again, as a directory of this
-  // program's naming holds nothing meant for others.
-  if ((st.st_mode & 077) != 0 && ::fchmod(fd.get(), 0700) != 0) return {};
-  return own;
+  if (cache.back() != '/') cache += '/';
+  // The cache directory itself is the user's, as the base directories are.
+  if (::mkdir(cache.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  const std::string own = cache + "rizarode/";
+  return UsersOwnDirectory(own) ? own : std::string();
 }
 
 }  // namespace rizarode

@@ -30,6 +30,8 @@ class LinuxFileSystem : public FileSystem {
   // In a directory with the sticky bit, or one that all may write: the
   // directory "rz-" + the user's id inside it ("/var/tmp/rz-1000").
   std::string OwnDirectoryIn(const std::string& directory) override;
+  // $XDG_CACHE_HOME/rizarode, by default ~/.cache/rizarode.
+  std::string PrivateDirectory() override;
 
  private:
   std::unique_ptr<FileHandle> OpenFile(const std::string& path, const OpenRequest& request);

@@ -32,6 +32,7 @@ class PdfPageDevice : public PageDevice {
   void EndDocument() override;
   void AbortDocument() override;
   std::string TakeNote() override { return device_->TakeNote(); }
+  void ExpectAnswersAgain() override { device_->ExpectAnswersAgain(); }
 
   PrintDevice& Device() { return *device_; }
 

@@ -55,6 +55,8 @@ class PrintDevice {
   // not where the user expects them (a refused job kept as a file); else
   // empty.
   virtual std::string TakeNote() { return std::exchange(note_, {}); }
+  // See Printer::ExpectAnswersAgain.
+  virtual void ExpectAnswersAgain() {}
 
  protected:
   std::string note_;
