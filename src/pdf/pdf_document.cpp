@@ -1,5 +1,6 @@
 #include "pdf/pdf_document.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "pdf/pdf_syntax.h"
@@ -16,6 +17,19 @@ using pdf::AppendReference;
 // A glyph that the font's own advance would put further from its layout
 // position than this, in pixels, is moved back to it.
 constexpr double kLargestDrift = 0.05;
+
+// The first byte from `at` on after which the glyphs have drifted too far,
+// or the end; `drift` goes on from the drift before `at`.
+std::size_t Drifted(const std::array<double, 256>& drifts, std::string_view bytes, std::size_t at,
+                    double& drift) {
+  double sum = drift;
+  for (; at < bytes.size(); ++at) {
+    sum += drifts[static_cast<unsigned char>(bytes[at])];
+    if (!(std::fabs(sum) <= kLargestDrift)) break;
+  }
+  drift = sum;
+  return at;
+}
 
 }  // namespace
 
@@ -57,30 +71,36 @@ void PdfDocument::ShowText(const DeviceFont& font, int64_t x, int64_t baseline,
   StartDrawing();
   std::size_t number = fonts_.Use(font.Variant());
   fonts_.MarkUsed(number, bytes);
-  const pdf::PageFace& face = fonts_.Face(number);
-  const FaceMetrics& m = face.metrics;
+  const RunFace& run = RunFaceOf(number, font);
+  SetTextState(number, font, run.scale * 100, run.spacing);
+  PlaceRun(font, x, baseline);
+  AppendRun(run, bytes);
+}
 
-  // A fixed-pitch face is drawn widened or narrowed by the rounding of its
-  // one advance, so that its glyphs fall where their whole-pixel advances
-  // put them and need no position of their own.
-  double scale = 1;
-  if (m.pitch > 0) {
-    double natural = pdf::GlyphSpaceWidth(m.pitch, m.unitsPerEm) * font.Em() / 1000;
-    double wanted = std::llround(static_cast<double>(m.pitch) * font.Em() / m.unitsPerEm);
-    if (natural > 0 && wanted > 0) scale = std::round(wanted / natural * 1e6) / 1e6;
+// Within a text object an upright run is placed from the last one's
+// origin: a move is shorter than a whole matrix, and a page's repeated
+// moves deflate to almost nothing.
+void PdfDocument::PlaceRun(const DeviceFont& font, int64_t x, int64_t baseline) {
+  double slant = font.Variant().face.slant;
+  if (state_.placed && slant == 0) {
+    AppendInteger(content_, x - state_.x);
+    content_ += ' ';
+    // The matrix turns text space upside down.
+    AppendInteger(content_, state_.baseline - baseline);
+    content_ += " Td\n";
+  } else {
+    content_ += "1 0 ";
+    AppendReal(content_, slant, 4);
+    content_ += " -1 ";
+    AppendInteger(content_, x);
+    content_ += ' ';
+    AppendInteger(content_, baseline);
+    content_ += " Tm\n";
   }
-  // Simulated bold's extra pixel, in unscaled text space.
-  double spacing = font.BoldExtra() / scale;
-  SetTextState(number, font, scale * 100, spacing);
-
-  content_ += "1 0 ";
-  AppendReal(content_, font.Variant().face.slant, 4);
-  content_ += " -1 ";
-  AppendInteger(content_, x);
-  content_ += ' ';
-  AppendInteger(content_, baseline);
-  content_ += " Tm\n";
-  AppendRun(face, font, scale, bytes);
+  // From a slanted matrix a move would go sideways as well.
+  state_.placed = slant == 0;
+  state_.x = x;
+  state_.baseline = baseline;
 }
 
 void PdfDocument::SetTextState(std::size_t face, const DeviceFont& font, double scale,
@@ -88,6 +108,7 @@ void PdfDocument::SetTextState(std::size_t face, const DeviceFont& font, double 
   if (!state_.inText) {
     content_ += "BT\n";
     state_.inText = true;
+    state_.placed = false;
   }
   if (face != state_.face || font.Em() != state_.em) {
     content_ += "/F";
@@ -123,29 +144,55 @@ void PdfDocument::SetTextState(std::size_t face, const DeviceFont& font, double 
   }
 }
 
+const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const DeviceFont& font) {
+  for (const RunFace& run : runFaces_) {
+    if (run.face == face && run.em == font.Em() && run.boldExtra == font.BoldExtra()) return run;
+  }
+  RunFace& run = runFaces_[nextRunFace_];
+  nextRunFace_ = (nextRunFace_ + 1) % runFaces_.size();
+  run.face = face;
+  run.em = font.Em();
+  run.boldExtra = font.BoldExtra();
+  const pdf::PageFace& page = fonts_.Face(face);
+  const FaceMetrics& m = page.metrics;
+  // A fixed-pitch face is drawn widened or narrowed by the rounding of its
+  // one advance, so that its glyphs fall where their whole-pixel advances
+  // put them and need no position of their own.
+  run.scale = 1;
+  if (m.pitch > 0) {
+    double natural = pdf::GlyphSpaceWidth(m.pitch, m.unitsPerEm) * font.Em() / 1000;
+    double wanted = std::llround(static_cast<double>(m.pitch) * font.Em() / m.unitsPerEm);
+    if (natural > 0 && wanted > 0) run.scale = std::round(wanted / natural * 1e6) / 1e6;
+  }
+  run.spacing = font.BoldExtra() / run.scale;
+  run.perUnit = font.Em() * run.scale / 1000;
+  run.largestDrift = 0;
+  for (int b = 0; b < 256; ++b) {
+    run.drift[b] = page.widths[b] * run.perUnit + font.BoldExtra() - font.Advance(b);
+    run.largestDrift = std::max(run.largestDrift, std::fabs(run.drift[b]));
+  }
+  return run;
+}
+
 // Shows the bytes; where the font's advances drift from the layout's
 // whole-pixel advances (a proportional face), the glyphs are moved back.
-void PdfDocument::AppendRun(const pdf::PageFace& face, const DeviceFont& font, double scale,
-                            std::string_view bytes) {
-  double perUnit = font.Em() * scale / 1000;  // pixels per glyph-space unit
+void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes) {
+  // Mostly a fixed-pitch face, whose glyphs cannot drift far in a line.
+  bool steady = static_cast<double>(bytes.size()) * run.largestDrift < kLargestDrift / 2;
   double drift = 0;
-  std::size_t start = 0;
-  bool array = false;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    auto b = static_cast<unsigned char>(bytes[i]);
-    drift += face.widths[b] * perUnit + font.BoldExtra() - font.Advance(b);
-    if (std::fabs(drift) <= kLargestDrift) continue;
-    if (!array) content_ += '[';
-    array = true;
-    pdf::AppendString(content_, bytes.substr(start, i + 1 - start));
-    AppendReal(content_, drift / perUnit, 2);
-    start = i + 1;
-    drift = 0;
-  }
-  if (!array) {
+  std::size_t moved = steady ? bytes.size() : Drifted(run.drift, bytes, 0, drift);
+  if (moved == bytes.size()) {
     pdf::AppendString(content_, bytes);
     content_ += " Tj\n";
     return;
+  }
+  content_ += '[';
+  std::size_t start = 0;
+  for (; moved < bytes.size(); moved = Drifted(run.drift, bytes, moved + 1, drift)) {
+    pdf::AppendString(content_, bytes.substr(start, moved + 1 - start));
+    AppendReal(content_, drift / run.perUnit, 2);
+    start = moved + 1;
+    drift = 0;
   }
   if (start < bytes.size()) pdf::AppendString(content_, bytes.substr(start));
   content_ += "] TJ\n";

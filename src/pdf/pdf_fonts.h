@@ -5,7 +5,6 @@
 // byte's glyph and its /ToUnicode map gives the text back to any reader.
 
 #include <array>
-#include <bitset>
 #include <string>
 #include <vector>
 
@@ -23,7 +22,8 @@ struct PageFace {
   FaceMetrics metrics;
   // Each byte's advance as /Widths gives it.
   std::array<double, 256> widths{};
-  std::bitset<256> used;
+  // Marking a byte is a single store, the cheapest work per byte shown.
+  std::array<bool, 256> used{};
 };
 
 class PdfFonts {

@@ -1,5 +1,6 @@
 #include "pdf/pdf_syntax.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -10,6 +11,25 @@ constexpr char kHex[] = "0123456789ABCDEF";
 
 void AppendHex16(std::string& out, uint32_t unit) {
   for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
+}
+
+// What follows the backslash of each byte that a literal string escapes.
+constexpr std::array<char, 256> kEscapes = [] {
+  std::array<char, 256> escapes{};
+  escapes['('] = '(';
+  escapes[')'] = ')';
+  escapes['\\'] = '\\';
+  // A reader turns a bare line end inside a string into a line feed.
+  escapes['\r'] = 'r';
+  escapes['\n'] = 'n';
+  return escapes;
+}();
+
+// The first byte from `at` on that is escaped; a loop of its own, since
+// it runs over every byte shown.
+const char* Escaped(const char* at, const char* end) {
+  while (at != end && kEscapes[static_cast<unsigned char>(*at)] == 0) ++at;
+  return at;
 }
 
 // The next character of UTF-8 text; a byte that starts no valid sequence
@@ -60,15 +80,15 @@ void AppendReal(std::string& out, double value, int decimals) {
 
 void AppendString(std::string& out, std::string_view bytes) {
   out += '(';
-  for (char c : bytes) {
-    switch (c) {
-      case '(': case ')': case '\\': out += '\\'; out += c; break;
-      // A reader turns a bare line end inside a string into a line feed.
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
+  const char* plain = bytes.data();  // the first byte not yet written
+  const char* end = plain + bytes.size();
+  for (const char* at = Escaped(plain, end); at != end; at = Escaped(at + 1, end)) {
+    out.append(plain, at);
+    out += '\\';
+    out += kEscapes[static_cast<unsigned char>(*at)];
+    plain = at + 1;
   }
+  out.append(plain, end);
   out += ')';
 }
 
