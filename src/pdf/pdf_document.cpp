@@ -1,6 +1,7 @@
 #include "pdf/pdf_document.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "pdf/pdf_syntax.h"
@@ -30,6 +31,25 @@ std::size_t Drifted(const std::array<double, 256>& drifts, std::string_view byte
   drift = sum;
   return at;
 }
+
+// An operator and its operands gathered on the stack and added to the
+// content at once: a page adds a few of them for every run.
+class Operation {
+ public:
+  Operation& Integer(int64_t value) {
+    end_ = std::to_chars(end_, text_ + sizeof text_, value).ptr;
+    return *this;
+  }
+  Operation& Text(std::string_view text) {
+    end_ = std::copy(text.begin(), text.end(), end_);
+    return *this;
+  }
+  void AppendTo(std::string& out) const { out.append(text_, static_cast<std::size_t>(end_ - text_)); }
+
+ private:
+  char text_[96];  // a few integers and names
+  char* end_ = text_;
+};
 
 }  // namespace
 
@@ -83,11 +103,18 @@ void PdfDocument::ShowText(const DeviceFont& font, int64_t x, int64_t baseline,
 void PdfDocument::PlaceRun(const DeviceFont& font, int64_t x, int64_t baseline) {
   double slant = font.Variant().face.slant;
   if (state_.placed && slant == 0) {
-    AppendInteger(content_, x - state_.x);
-    content_ += ' ';
     // The matrix turns text space upside down.
-    AppendInteger(content_, state_.baseline - baseline);
-    content_ += " Td\n";
+    int64_t across = x - state_.x, down = state_.baseline - baseline;
+    Operation move;
+    if (across == 0 && down < 0) {
+      // The start of the next line, by the leading when it is the same.
+      if (-down != state_.leading) move.Integer(-down).Text(" TL\n");
+      state_.leading = -down;
+      move.Text("T*\n");
+    } else {
+      move.Integer(across).Text(" ").Integer(down).Text(" Td\n");
+    }
+    move.AppendTo(content_);
   } else {
     content_ += "1 0 ";
     AppendReal(content_, slant, 4);
@@ -111,11 +138,8 @@ void PdfDocument::SetTextState(std::size_t face, const DeviceFont& font, double 
     state_.placed = false;
   }
   if (face != state_.face || font.Em() != state_.em) {
-    content_ += "/F";
-    AppendInteger(content_, static_cast<int64_t>(face));
-    content_ += ' ';
-    AppendInteger(content_, font.Em());
-    content_ += " Tf\n";
+    Operation().Text("/F").Integer(static_cast<int64_t>(face)).Text(" ").Integer(font.Em())
+        .Text(" Tf\n").AppendTo(content_);
     state_.face = face;
     state_.em = font.Em();
   }

@@ -46,6 +46,7 @@ class PdfDocument {
     // The text matrix: upright at the last run's origin, once placed.
     bool placed = false;
     int64_t x = 0, baseline = 0;
+    int64_t leading = 0;  // from one line's start to the next
   };
   // How a face is drawn at one size, worked out on its first run there:
   // the font's advances follow from the face, the size and simulated bold.
