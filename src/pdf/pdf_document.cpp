@@ -90,11 +90,10 @@ void PdfDocument::ShowText(const DeviceFont& font, int64_t x, int64_t baseline,
   if (bytes.empty()) return;
   StartDrawing();
   std::size_t number = fonts_.Use(font.Variant());
-  fonts_.MarkUsed(number, bytes);
   const RunFace& run = RunFaceOf(number, font);
   SetTextState(number, font, run.scale * 100, run.spacing);
   PlaceRun(font, x, baseline);
-  AppendRun(run, bytes);
+  AppendRun(run, bytes, fonts_.Used(number));
 }
 
 // Within a text object an upright run is placed from the last one's
@@ -200,25 +199,26 @@ const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const Devic
 
 // Shows the bytes; where the font's advances drift from the layout's
 // whole-pixel advances (a proportional face), the glyphs are moved back.
-void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes) {
+void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes,
+                            std::array<bool, 256>& used) {
   // Mostly a fixed-pitch face, whose glyphs cannot drift far in a line.
   bool steady = static_cast<double>(bytes.size()) * run.largestDrift < kLargestDrift / 2;
   double drift = 0;
   std::size_t moved = steady ? bytes.size() : Drifted(run.drift, bytes, 0, drift);
   if (moved == bytes.size()) {
-    pdf::AppendString(content_, bytes);
+    pdf::AppendString(content_, bytes, used);
     content_ += " Tj\n";
     return;
   }
   content_ += '[';
   std::size_t start = 0;
   for (; moved < bytes.size(); moved = Drifted(run.drift, bytes, moved + 1, drift)) {
-    pdf::AppendString(content_, bytes.substr(start, moved + 1 - start));
+    pdf::AppendString(content_, bytes.substr(start, moved + 1 - start), used);
     AppendReal(content_, drift / run.perUnit, 2);
     start = moved + 1;
     drift = 0;
   }
-  if (start < bytes.size()) pdf::AppendString(content_, bytes.substr(start));
+  if (start < bytes.size()) pdf::AppendString(content_, bytes.substr(start), used);
   content_ += "] TJ\n";
 }
 

@@ -66,7 +66,7 @@ class PdfDocument {
   void SetTextState(std::size_t face, const DeviceFont& font, double scale, double spacing);
   void PlaceRun(const DeviceFont& font, int64_t x, int64_t baseline);
   const RunFace& RunFaceOf(std::size_t face, const DeviceFont& font);
-  void AppendRun(const RunFace& run, std::string_view bytes);
+  void AppendRun(const RunFace& run, std::string_view bytes, std::array<bool, 256>& used);
   void EndPage();
 
   pdf::PdfFile file_;

@@ -189,20 +189,6 @@ std::size_t PdfFonts::Use(const FontVariant& variant) {
   return faces_.size() - 1;
 }
 
-void PdfFonts::MarkUsed(std::size_t face, std::string_view bytes) {
-  std::array<bool, 256>& used = faces_[face].used;
-  auto mark = [&used](char c) { used[static_cast<unsigned char>(c)] = true; };
-  // Four at a time: this runs over every byte shown.
-  std::size_t i = 0;
-  for (; i + 4 <= bytes.size(); i += 4) {
-    mark(bytes[i]);
-    mark(bytes[i + 1]);
-    mark(bytes[i + 2]);
-    mark(bytes[i + 3]);
-  }
-  for (; i < bytes.size(); ++i) mark(bytes[i]);
-}
-
 std::string PdfFonts::WriteAll(PdfFile& file) const {
   std::string entries;
   for (std::size_t i = 0; i < faces_.size(); ++i) {

@@ -22,7 +22,6 @@ struct PageFace {
   FaceMetrics metrics;
   // Each byte's advance as /Widths gives it.
   std::array<double, 256> widths{};
-  // Marking a byte is a single store, the cheapest work per byte shown.
   std::array<bool, 256> used{};
 };
 
@@ -31,7 +30,8 @@ class PdfFonts {
   // The number of the face that serves a variant, added on first use; its
   // resource name is "/F" + number.
   std::size_t Use(const FontVariant& variant);
-  void MarkUsed(std::size_t face, std::string_view bytes);
+  // The bytes shown in the face so far, for the text shown to mark.
+  std::array<bool, 256>& Used(std::size_t face) { return faces_[face].used; }
   const PageFace& Face(std::size_t face) const { return faces_[face]; }
   // Writes every face and returns the entries of the /Font resource
   // dictionary. Throws PrinterError when a face cannot be read any more.

@@ -1,6 +1,5 @@
 #include "pdf/pdf_syntax.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -25,16 +24,37 @@ constexpr std::array<char, 256> kEscapes = [] {
   return escapes;
 }();
 
-bool IsEscaped(char c) { return kEscapes[static_cast<unsigned char>(c)] != 0; }
-
-// The first byte from `at` on that is escaped; four at a time, since it
-// runs over every byte shown.
-const char* Escaped(const char* at, const char* end) {
+// The first byte from `at` on that is escaped; marks the bytes before it
+// in `seen` when there is one. Four at a time, since it runs over every
+// byte shown.
+template <bool kMarking>
+const char* Escaped(const char* at, const char* end, bool* seen) {
+  auto escaped = [seen](char c) {
+    auto b = static_cast<unsigned char>(c);
+    if constexpr (kMarking) seen[b] = true;
+    return kEscapes[b] != 0;
+  };
   for (; end - at >= 4; at += 4) {
-    if (IsEscaped(at[0]) | IsEscaped(at[1]) | IsEscaped(at[2]) | IsEscaped(at[3])) break;
+    if (escaped(at[0]) | escaped(at[1]) | escaped(at[2]) | escaped(at[3])) break;
   }
-  while (at != end && !IsEscaped(*at)) ++at;
+  while (at != end && !escaped(*at)) ++at;
   return at;
+}
+
+template <bool kMarking>
+void AppendLiteral(std::string& out, std::string_view bytes, bool* seen) {
+  out += '(';
+  const char* plain = bytes.data();  // the first byte not yet written
+  const char* end = plain + bytes.size();
+  for (const char* at = Escaped<kMarking>(plain, end, seen); at != end;
+       at = Escaped<kMarking>(at + 1, end, seen)) {
+    out.append(plain, at);
+    out += '\\';
+    out += kEscapes[static_cast<unsigned char>(*at)];
+    plain = at + 1;
+  }
+  out.append(plain, end);
+  out += ')';
 }
 
 // The next character of UTF-8 text; a byte that starts no valid sequence
@@ -84,17 +104,11 @@ void AppendReal(std::string& out, double value, int decimals) {
 }
 
 void AppendString(std::string& out, std::string_view bytes) {
-  out += '(';
-  const char* plain = bytes.data();  // the first byte not yet written
-  const char* end = plain + bytes.size();
-  for (const char* at = Escaped(plain, end); at != end; at = Escaped(at + 1, end)) {
-    out.append(plain, at);
-    out += '\\';
-    out += kEscapes[static_cast<unsigned char>(*at)];
-    plain = at + 1;
-  }
-  out.append(plain, end);
-  out += ')';
+  AppendLiteral<false>(out, bytes, nullptr);
+}
+
+void AppendString(std::string& out, std::string_view bytes, std::array<bool, 256>& seen) {
+  AppendLiteral<true>(out, bytes, seen.data());
 }
 
 void AppendUtf16String(std::string& out, std::string_view utf8) {
