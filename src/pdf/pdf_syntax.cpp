@@ -29,15 +29,19 @@ constexpr std::array<char, 256> kEscapes = [] {
 // byte shown.
 template <bool kMarking>
 const char* Escaped(const char* at, const char* end, bool* seen) {
-  auto escaped = [seen](char c) {
+  auto escape = [seen](char c) -> unsigned {
     auto b = static_cast<unsigned char>(c);
-    if constexpr (kMarking) seen[b] = true;
-    return kEscapes[b] != 0;
+    if constexpr (kMarking) {
+      seen[b] = true;
+    } else {
+      (void)seen;
+    }
+    return static_cast<unsigned char>(kEscapes[b]);
   };
   for (; end - at >= 4; at += 4) {
-    if (escaped(at[0]) | escaped(at[1]) | escaped(at[2]) | escaped(at[3])) break;
+    if ((escape(at[0]) | escape(at[1]) | escape(at[2]) | escape(at[3])) != 0) break;
   }
-  while (at != end && !escaped(*at)) ++at;
+  while (at != end && escape(*at) == 0) ++at;
   return at;
 }
 
