@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcups2-dev libfontconfig-dev libfreetype-dev
   libgtk-3-dev libx11-dev
-  libharfbuzz-dev zlib1g-dev qpdf
+  libharfbuzz-dev libdeflate-dev qpdf
   cups cups-client cups-bsd printer-driver-cups-pdf
   xvfb xauth x11-utils
   poppler-utils

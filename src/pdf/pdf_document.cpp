@@ -1,5 +1,7 @@
 #include "pdf/pdf_document.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "pdf/pdf_syntax.h"
@@ -14,6 +16,38 @@ using pdf::AppendReference;
 // A glyph that the font's own advance would put further from its layout
 // position than this, in pixels, is moved back to it.
 constexpr double kLargestDrift = 0.05;
+
+// The first byte from `at` on after which the glyphs have drifted too far,
+// or the end; `drift` goes on from the drift before `at`.
+std::size_t Drifted(const std::array<double, 256>& drifts, std::string_view bytes, std::size_t at,
+                    double& drift) {
+  double sum = drift;
+  for (; at < bytes.size(); ++at) {
+    sum += drifts[static_cast<unsigned char>(bytes[at])];
+    if (!(std::fabs(sum) <= kLargestDrift)) break;
+  }
+  drift = sum;
+  return at;
+}
+
+// An operator and its operands gathered on the stack and added to the
+// content at once: a page adds a few of them for every run.
+class Operation {
+ public:
+  Operation& Integer(int64_t value) {
+    end_ = std::to_chars(end_, text_ + sizeof text_, value).ptr;
+    return *this;
+  }
+  Operation& Text(std::string_view text) {
+    end_ = std::copy(text.begin(), text.end(), end_);
+    return *this;
+  }
+  void AppendTo(std::string& out) const { out.append(text_, static_cast<std::size_t>(end_ - text_)); }
+
+ private:
+  char text_[96];  // a few integers and names
+  char* end_ = text_;
+};
 
 }  // namespace
 
@@ -54,31 +88,43 @@ void PdfDocument::ShowText(const pdf::TextFont& font, int64_t x, int64_t baselin
   if (bytes.empty()) return;
   StartDrawing();
   std::size_t number = fonts_.Use(font.Face());
-  fonts_.MarkUsed(number, bytes);
-  const pdf::PageFace& face = fonts_.Face(number);
-  const FaceMetrics& m = face.metrics;
+  const RunFace& run = RunFaceOf(number, font);
+  SetTextState(number, font, run.scale * 100, run.spacing);
+  PlaceRun(font, x, baseline);
+  AppendRun(run, bytes, fonts_.Used(number));
+}
 
-  // A fixed-pitch face is drawn widened or narrowed by the rounding of its
-  // one advance, so that its glyphs fall where their whole-pixel advances
-  // put them and need no position of their own.
-  double scale = 1;
-  if (m.pitch > 0) {
-    double natural = pdf::GlyphSpaceWidth(m.pitch, m.unitsPerEm) * font.Em() / 1000;
-    double wanted = std::llround(static_cast<double>(m.pitch) * font.Em() / m.unitsPerEm);
-    if (natural > 0 && wanted > 0) scale = std::round(wanted / natural * 1e6) / 1e6;
+// Within a text object an upright run is placed from the last one's
+// origin: a move is shorter than a whole matrix, and a page's repeated
+// moves deflate to almost nothing.
+void PdfDocument::PlaceRun(const pdf::TextFont& font, int64_t x, int64_t baseline) {
+  double slant = font.Face().slant;
+  if (state_.placed && slant == 0) {
+    // The matrix turns text space upside down.
+    int64_t across = x - state_.x, down = state_.baseline - baseline;
+    Operation move;
+    if (across == 0 && down < 0) {
+      // The start of the next line, by the leading when it is the same.
+      if (-down != state_.leading) move.Integer(-down).Text(" TL\n");
+      state_.leading = -down;
+      move.Text("T*\n");
+    } else {
+      move.Integer(across).Text(" ").Integer(down).Text(" Td\n");
+    }
+    move.AppendTo(content_);
+  } else {
+    content_ += "1 0 ";
+    AppendReal(content_, slant, 4);
+    content_ += " -1 ";
+    AppendInteger(content_, x);
+    content_ += ' ';
+    AppendInteger(content_, baseline);
+    content_ += " Tm\n";
   }
-  // Simulated bold's extra pixel, in unscaled text space.
-  double spacing = font.BoldExtra() / scale;
-  SetTextState(number, font, scale * 100, spacing);
-
-  content_ += "1 0 ";
-  AppendReal(content_, font.Face().slant, 4);
-  content_ += " -1 ";
-  AppendInteger(content_, x);
-  content_ += ' ';
-  AppendInteger(content_, baseline);
-  content_ += " Tm\n";
-  AppendRun(face, font, scale, bytes);
+  // From a slanted matrix a move would go sideways as well.
+  state_.placed = slant == 0;
+  state_.x = x;
+  state_.baseline = baseline;
 }
 
 void PdfDocument::SetTextState(std::size_t face, const pdf::TextFont& font, double scale,
@@ -86,13 +132,11 @@ void PdfDocument::SetTextState(std::size_t face, const pdf::TextFont& font, doub
   if (!state_.inText) {
     content_ += "BT\n";
     state_.inText = true;
+    state_.placed = false;
   }
   if (face != state_.face || font.Em() != state_.em) {
-    content_ += "/F";
-    AppendInteger(content_, static_cast<int64_t>(face));
-    content_ += ' ';
-    AppendInteger(content_, font.Em());
-    content_ += " Tf\n";
+    Operation().Text("/F").Integer(static_cast<int64_t>(face)).Text(" ").Integer(font.Em())
+        .Text(" Tf\n").AppendTo(content_);
     state_.face = face;
     state_.em = font.Em();
   }
@@ -121,31 +165,58 @@ void PdfDocument::SetTextState(std::size_t face, const pdf::TextFont& font, doub
   }
 }
 
+const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const pdf::TextFont& font) {
+  for (const RunFace& run : runFaces_) {
+    if (run.face == face && run.em == font.Em() && run.boldExtra == font.BoldExtra()) return run;
+  }
+  RunFace& run = runFaces_[nextRunFace_];
+  nextRunFace_ = (nextRunFace_ + 1) % runFaces_.size();
+  run.face = face;
+  run.em = font.Em();
+  run.boldExtra = font.BoldExtra();
+  const pdf::PageFace& page = fonts_.Face(face);
+  const FaceMetrics& m = page.metrics;
+  // A fixed-pitch face is drawn widened or narrowed by the rounding of its
+  // one advance, so that its glyphs fall where their whole-pixel advances
+  // put them and need no position of their own.
+  run.scale = 1;
+  if (m.pitch > 0) {
+    double natural = pdf::GlyphSpaceWidth(m.pitch, m.unitsPerEm) * font.Em() / 1000;
+    double wanted = std::llround(static_cast<double>(m.pitch) * font.Em() / m.unitsPerEm);
+    if (natural > 0 && wanted > 0) run.scale = std::round(wanted / natural * 1e6) / 1e6;
+  }
+  run.spacing = font.BoldExtra() / run.scale;
+  run.perUnit = font.Em() * run.scale / 1000;
+  run.largestDrift = 0;
+  for (int b = 0; b < 256; ++b) {
+    run.drift[b] = page.widths[b] * run.perUnit + font.BoldExtra() - font.Advance(b);
+    run.largestDrift = std::max(run.largestDrift, std::fabs(run.drift[b]));
+  }
+  return run;
+}
+
 // Shows the bytes; where the font's advances drift from the layout's
 // whole-pixel advances (a proportional face), the glyphs are moved back.
-void PdfDocument::AppendRun(const pdf::PageFace& face, const pdf::TextFont& font, double scale,
-                            std::string_view bytes) {
-  double perUnit = font.Em() * scale / 1000;  // pixels per glyph-space unit
+void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes,
+                            std::array<bool, 256>& used) {
+  // Mostly a fixed-pitch face, whose glyphs cannot drift far in a line.
+  bool steady = static_cast<double>(bytes.size()) * run.largestDrift < kLargestDrift / 2;
   double drift = 0;
-  std::size_t start = 0;
-  bool array = false;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    auto b = static_cast<unsigned char>(bytes[i]);
-    drift += face.widths[b] * perUnit + font.BoldExtra() - font.Advance(b);
-    if (std::fabs(drift) <= kLargestDrift) continue;
-    if (!array) content_ += '[';
-    array = true;
-    pdf::AppendString(content_, bytes.substr(start, i + 1 - start));
-    AppendReal(content_, drift / perUnit, 2);
-    start = i + 1;
-    drift = 0;
-  }
-  if (!array) {
-    pdf::AppendString(content_, bytes);
+  std::size_t moved = steady ? bytes.size() : Drifted(run.drift, bytes, 0, drift);
+  if (moved == bytes.size()) {
+    pdf::AppendString(content_, bytes, used);
     content_ += " Tj\n";
     return;
   }
-  if (start < bytes.size()) pdf::AppendString(content_, bytes.substr(start));
+  content_ += '[';
+  std::size_t start = 0;
+  for (; moved < bytes.size(); moved = Drifted(run.drift, bytes, moved + 1, drift)) {
+    pdf::AppendString(content_, bytes.substr(start, moved + 1 - start), used);
+    AppendReal(content_, drift / run.perUnit, 2);
+    start = moved + 1;
+    drift = 0;
+  }
+  if (start < bytes.size()) pdf::AppendString(content_, bytes.substr(start), used);
   content_ += "] TJ\n";
 }
 

@@ -4,6 +4,7 @@
 // is written when it ends, the fonts and the page tree when the document
 // ends. Everything drawn is opaque black.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,12 +43,30 @@ class PdfDocument {
     int32_t em = 0;
     double scale = 100, spacing = 0, strokeWidth = 0;
     bool stroked = false;
+    // The text matrix: upright at the last run's origin, once placed.
+    bool placed = false;
+    int64_t x = 0, baseline = 0;
+    int64_t leading = 0;  // from one line's start to the next
+  };
+  // How a face is drawn at one size, worked out on its first run there:
+  // the font's advances follow from the face, the size and simulated bold.
+  struct RunFace {
+    std::size_t face = SIZE_MAX;
+    int32_t em = 0, boldExtra = 0;
+    double scale = 1;    // the horizontal scaling of its glyphs
+    double spacing = 0;  // simulated bold's extra pixel, in text space
+    double perUnit = 0;  // pixels per glyph-space unit
+    // How far each byte's advance in the face, in pixels, is from its
+    // whole-pixel advance in the font, and the farthest of them.
+    std::array<double, 256> drift{};
+    double largestDrift = 0;
   };
 
   void StartDrawing();
   void SetTextState(std::size_t face, const pdf::TextFont& font, double scale, double spacing);
-  void AppendRun(const pdf::PageFace& face, const pdf::TextFont& font, double scale,
-                 std::string_view bytes);
+  void PlaceRun(const pdf::TextFont& font, int64_t x, int64_t baseline);
+  const RunFace& RunFaceOf(std::size_t face, const pdf::TextFont& font);
+  void AppendRun(const RunFace& run, std::string_view bytes, std::array<bool, 256>& used);
   void EndPage();
 
   pdf::PdfFile file_;
@@ -59,6 +78,8 @@ class PdfDocument {
   std::vector<uint32_t> pages_;
   std::string content_;
   TextState state_;
+  std::array<RunFace, 4> runFaces_;  // the faces and sizes used last
+  std::size_t nextRunFace_ = 0;
 };
 
 }  // namespace rizarode

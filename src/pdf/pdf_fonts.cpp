@@ -3,6 +3,7 @@
 #include <hb-subset.h>
 #include <hb.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -187,15 +188,11 @@ std::size_t PdfFonts::Use(const FaceSource& source) {
   return faces_.size() - 1;
 }
 
-void PdfFonts::MarkUsed(std::size_t face, std::string_view bytes) {
-  std::bitset<256>& used = faces_[face].used;
-  for (char c : bytes) used.set(static_cast<unsigned char>(c));
-}
-
 std::string PdfFonts::WriteAll(PdfFile& file) const {
   std::string entries;
   for (std::size_t i = 0; i < faces_.size(); ++i) {
-    if (faces_[i].used.none()) continue;
+    const std::array<bool, 256>& used = faces_[i].used;
+    if (std::find(used.begin(), used.end(), true) == used.end()) continue;
     uint32_t font = WriteFace(file, i);
     entries += "/F";
     AppendInteger(entries, static_cast<int64_t>(i));

@@ -5,7 +5,6 @@
 // byte's glyph and its /ToUnicode map gives the text back to any reader.
 
 #include <array>
-#include <bitset>
 #include <string>
 #include <vector>
 
@@ -23,7 +22,7 @@ struct PageFace {
   FaceMetrics metrics;
   // Each byte's advance as /Widths gives it.
   std::array<double, 256> widths{};
-  std::bitset<256> used;
+  std::array<bool, 256> used{};
 };
 
 class PdfFonts {
@@ -31,7 +30,8 @@ class PdfFonts {
   // The number of a face, added on first use; its resource name is "/F" +
   // number.
   std::size_t Use(const FaceSource& source);
-  void MarkUsed(std::size_t face, std::string_view bytes);
+  // The bytes shown in the face so far, for the text shown to mark.
+  std::array<bool, 256>& Used(std::size_t face) { return faces_[face].used; }
   const PageFace& Face(std::size_t face) const { return faces_[face]; }
   // Writes every face and returns the entries of the /Font resource
   // dictionary. Throws PdfError when a face cannot be read any more.

@@ -12,6 +12,55 @@ void AppendHex16(std::string& out, uint32_t unit) {
   for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
 }
 
+// What follows the backslash of each byte that a literal string escapes.
+constexpr std::array<char, 256> kEscapes = [] {
+  std::array<char, 256> escapes{};
+  escapes['('] = '(';
+  escapes[')'] = ')';
+  escapes['\\'] = '\\';
+  // A reader turns a bare line end inside a string into a line feed.
+  escapes['\r'] = 'r';
+  escapes['\n'] = 'n';
+  return escapes;
+}();
+
+// The first byte from `at` on that is escaped; marks the bytes before it
+// in `seen` when there is one. Four at a time, since it runs over every
+// byte shown.
+template <bool kMarking>
+const char* Escaped(const char* at, const char* end, bool* seen) {
+  auto escape = [seen](char c) -> unsigned {
+    auto b = static_cast<unsigned char>(c);
+    if constexpr (kMarking) {
+      seen[b] = true;
+    } else {
+      (void)seen;
+    }
+    return static_cast<unsigned char>(kEscapes[b]);
+  };
+  for (; end - at >= 4; at += 4) {
+    if ((escape(at[0]) | escape(at[1]) | escape(at[2]) | escape(at[3])) != 0) break;
+  }
+  while (at != end && escape(*at) == 0) ++at;
+  return at;
+}
+
+template <bool kMarking>
+void AppendLiteral(std::string& out, std::string_view bytes, bool* seen) {
+  out += '(';
+  const char* plain = bytes.data();  // the first byte not yet written
+  const char* end = plain + bytes.size();
+  for (const char* at = Escaped<kMarking>(plain, end, seen); at != end;
+       at = Escaped<kMarking>(at + 1, end, seen)) {
+    out.append(plain, at);
+    out += '\\';
+    out += kEscapes[static_cast<unsigned char>(*at)];
+    plain = at + 1;
+  }
+  out.append(plain, end);
+  out += ')';
+}
+
 // The next character of UTF-8 text; a byte that starts no valid sequence
 // stands for itself.
 uint32_t NextCodePoint(std::string_view text, std::size_t& at) {
@@ -59,17 +108,11 @@ void AppendReal(std::string& out, double value, int decimals) {
 }
 
 void AppendString(std::string& out, std::string_view bytes) {
-  out += '(';
-  for (char c : bytes) {
-    switch (c) {
-      case '(': case ')': case '\\': out += '\\'; out += c; break;
-      // A reader turns a bare line end inside a string into a line feed.
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
-  }
-  out += ')';
+  AppendLiteral<false>(out, bytes, nullptr);
+}
+
+void AppendString(std::string& out, std::string_view bytes, std::array<bool, 256>& seen) {
+  AppendLiteral<true>(out, bytes, seen.data());
 }
 
 void AppendUtf16String(std::string& out, std::string_view utf8) {

@@ -2,6 +2,7 @@
 // The few pieces of PDF syntax that pages and fonts write many times:
 // numbers in the shortest exact form, byte strings, names.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,6 +17,9 @@ void AppendReference(std::string& out, uint32_t object);
 void AppendReal(std::string& out, double value, int decimals = 3);
 // A literal string "(...)" holding exactly these bytes.
 void AppendString(std::string& out, std::string_view bytes);
+// The same, marking each byte in `seen` on the way: text shown, whose
+// bytes its font must have, is gone over once.
+void AppendString(std::string& out, std::string_view bytes, std::array<bool, 256>& seen);
 // A hexadecimal string "<FEFF...>" holding the text as UTF-16BE: the form
 // that carries any character in the document's information.
 void AppendUtf16String(std::string& out, std::string_view utf8);
