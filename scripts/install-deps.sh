@@ -15,6 +15,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core fonts-urw-base35
   python3 python3-fonttools
   locales procps
+  strace
   clang libclang-rt-14-dev
   dosbox nasm
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest dpkg-dev

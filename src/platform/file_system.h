@@ -90,7 +90,10 @@ class FileSystem {
   // Why the last Open or ReplaceFile that failed did, in words for the user
   // (8-bit text); empty when the system did not say.
   virtual std::string LastFailure() const { return {}; }
-  // Copies a file; on failure says why in error.
+  // Copies a file to a name not yet taken, on failure saying why in error.
+  // The copy is written under a name of its own beside to and given the
+  // name only once it is whole, never replacing a file there: whoever looks
+  // at to, another copy of the program too, finds no file or a whole one.
   virtual bool CopyFile(const std::string& from, const std::string& to,
                         std::string& error) = 0;
 

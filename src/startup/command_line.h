@@ -2,11 +2,13 @@
 // The command line: the help box and the debug flags.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace rizarode {
 
 class Program;
+class ProgramInfo;
 
 inline constexpr char kHelpTitle[] = "Command line options";
 
@@ -17,6 +19,11 @@ bool IsHelpRequest(const std::string& argumentText);
 
 // Shows the help box and ends the program.
 [[noreturn]] void ShowHelpAndEnd(Program& program);
+
+// A terminal user's first two tries, answered before anything starts: for
+// the whole argument text "--help" the usage, for "--version" the version,
+// as text for standard output; nothing for any other argument text.
+std::optional<std::string> TerminalAnswer(ProgramInfo& info);
 
 // Reads the number after the first "/WDEBUG=" of the upper-case argument
 // text; 0 without the option. A value that does not fit the signed 16-bit

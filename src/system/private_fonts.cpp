@@ -114,6 +114,9 @@ std::string PlaceFontFile(Program& program, const PrivateFont& font,
   std::string error;
   if (auto source = FindFontFile(program, startDirectory, font.fileName)) {
     if (files.CopyFile(*source, target, error)) return target;
+    // Another start on the same account may have put its copy there since
+    // the look above; copies are only ever put in place whole.
+    if (auto present = FindFontFile(program, fontsDirectory, font.fileName)) return *present;
   } else {
     error = font.fileName + std::string(" is not in ") + startDirectory;
   }

@@ -3,6 +3,7 @@
 # blanks doubled inside them and one at the end, arrive as the words between
 # single blanks, so that the host joining its arguments with single blanks
 # reads back the command line it was given. A stand-in host records them.
+# Before that, the arguments that are answered without starting anything.
 . "$(dirname "$0")/e2e_lib.sh"
 
 e2e_prepare_host_dir
@@ -14,6 +15,39 @@ mv arguments.tmp arguments.txt
 sleep 1
 SH
 chmod +x "$E2E_HOST_DIR/VELDRAK.EXE"
+
+# "--help" and "--version", a terminal user's first tries, answer on
+# standard output and start nothing: no host, no status window, no font
+# check, no file in the work directory or the home. "/?" keeps its box.
+for option in --help --version "/?"; do
+  set +e
+  (cd "$E2E_HOST_DIR" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u TMP HOME="$E2E_HOME" \
+    TEMP="$E2E_WORK" XDG_DATA_HOME="$E2E_HOME/.local/share" XDG_CACHE_HOME="$E2E_HOME/.cache" \
+    RIZARODE_REGISTRY_ROOT="$E2E_HOME/registry" CUPS_SERVER=/nonexistent/rizarode-e2e.sock \
+    timeout 60 "$E2E_PROGRAM" "$option" </dev/null >"$E2E_LOG.out" 2>"$E2E_LOG.err")
+  status=$?
+  set -e
+  cat "$E2E_LOG.out" "$E2E_LOG.err" >>"$E2E_LOG"
+  e2e_check "$option ends with exit code 0 (got $status)" [ "$status" -eq 0 ]
+  e2e_check "$option started no host" [ ! -e "$E2E_HOST_DIR/arguments.txt" ]
+  e2e_check "$option wrote nothing in the work directory" [ -z "$(ls -A "$E2E_WORK")" ]
+  e2e_check "$option made nothing in the home (no fonts, no PDF)" \
+    [ "$(ls -A "$E2E_HOME")" = registry ]
+  case "$option" in
+    --help)
+      for text in "Usage: rizarode [/?] [/WDEBUG=x] [/TEMP=dir | /TEMP:dir]" \
+        "x=16 Use Courier New font." "/TEMP:dir" "man rizarode"; do
+        e2e_check "--help shows \"$text\"" grep -qF -- "$text" "$E2E_LOG.out"
+      done
+      e2e_check "--help shows no status line" [ ! -s "$E2E_LOG.err" ] ;;
+    --version)
+      e2e_check "--version shows the version alone" \
+        grep -qx "rizarode [0-9]*\.[0-9]*\.[0-9]*" "$E2E_LOG.out"
+      e2e_check "--version shows no status line" [ ! -s "$E2E_LOG.err" ] ;;
+    *) e2e_check "/? shows its box" grep -qF "Command line options" "$E2E_LOG.err" ;;
+  esac
+done
+rm -f "$E2E_LOG.out" "$E2E_LOG.err"
 
 E2E_ARGS=("/a  b" "c ")
 e2e_run -u DISPLAY -u WAYLAND_DISPLAY CUPS_SERVER=/nonexistent/rizarode-e2e.sock

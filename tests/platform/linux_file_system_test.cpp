@@ -1,8 +1,14 @@
 #include "platform/linux/linux_file_system.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -88,6 +94,45 @@ TEST_F(LinuxFileSystemTest, CopyFileNeverOverwritesAndSaysWhy) {
 
   EXPECT_FALSE(files.CopyFile(dir.path(), dir / "new.ttf", error));
   EXPECT_FALSE(std::filesystem::exists(dir / "new.ttf"));
+
+  // Neither a copy put in place nor one refused leaves its unfinished file.
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+  }
+}
+
+// The pipe fills and the write blocks; a signal then cuts it short, or
+// interrupts it before it has taken anything. Either way it goes on.
+TEST(WriteAllTest, WritesTheWholeBufferThroughShortWritesAndSignals) {
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  struct sigaction interrupt {}, before {};
+  interrupt.sa_handler = [](int) {};  // no SA_RESTART: the write returns
+  ASSERT_EQ(::sigaction(SIGUSR1, &interrupt, &before), 0);
+
+  std::string data(1 << 20, '\0');
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 4096);
+  std::atomic<bool> written{false};
+  bool ok = false;
+  std::thread writer([&] {
+    ok = WriteAll(pipeEnds[1], data.data(), data.size());
+    ::close(pipeEnds[1]);
+    written = true;
+  });
+  std::string received;
+  char buffer[4096];
+  for (;;) {
+    if (!written) ::pthread_kill(writer.native_handle(), SIGUSR1);
+    ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    received.append(buffer, static_cast<std::size_t>(n));
+  }
+  writer.join();
+  ::close(pipeEnds[0]);
+  ::sigaction(SIGUSR1, &before, nullptr);
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(received == data) << received.size() << " of " << data.size() << " bytes";
 }
 
 TEST_F(LinuxFileSystemTest, DeleteFileRemovesFilesAndLinksOnly) {

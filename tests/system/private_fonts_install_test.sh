@@ -4,7 +4,7 @@
 # on without offering a restart. A second start finds the face at once.
 # Usage: private_fonts_install_test.sh BUILD_DIR SOURCE_DIR
 set -u
-program="$1/rizarode"
+program="$(cd "$1" && pwd)/rizarode"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -45,6 +45,70 @@ case "$rc" in
   1 | 4 | 5) fail "second start ended with exit $rc: $(cat "$work/out")" ;;
 esac
 grep -q "Installing font" "$work/out" && fail "the second start installed again: $(cat "$work/out")"
+
+# --- Two first starts at once ------------------------------------------------
+# Two instances started together on a new account both find the face missing
+# and both install it into the one fonts directory: neither may fail for the
+# file the other put there, and both print their host's jobs, each once.
+# They share the host directory and the work directory; jobs become PDF
+# files in the new home (no scheduler). By chance the two only now and then
+# both look into the fonts directory before either has put its copy there;
+# strace makes it every time, holding each start for a second as it opens
+# the file to copy (after the look, before the copy).
+tries="${RIZARODE_FONT_RACE_TRIES:-10}"
+start_together() {
+  local home="$1" run hold=()
+  if command -v strace >/dev/null; then
+    # The leak check of a sanitized build cannot work under ptrace.
+    hold=(env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+      strace -o /dev/null -e trace=openat -e inject=openat:delay_enter=1000000:when=1
+      -P "$home/host/VKCOUR.TTF")
+  fi
+  for run in A B; do
+    (cd "$home/host" && exec env -u DISPLAY -u TMPDIR -u PRINTER -u LPDEST HOME="$home" \
+      XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache" \
+      XDG_CONFIG_HOME="$home/.config" TEMP="$home/temp" TMP="$home/temp" \
+      RIZARODE_REGISTRY_ROOT="$home/registry" CUPS_SERVER=/nonexistent/rizarode-fonts.sock \
+      VELDRAK_DEMO_START_DELAY=0.2 VELDRAK_DEMO_WRITE_SECONDS=0.5 VELDRAK_DEMO_GAP=0.2 \
+      VELDRAK_DEMO_END_DELAY=0.5 VELDRAK_DEMO_CONSUME_TIMEOUT=60 \
+      VELDRAK_DEMO_REFERENCE="race-$$-$run" timeout 120 "${hold[@]}" "$program" </dev/null >"$home/$run.out" 2>&1) &
+  done
+}
+jobs_of() { # the PDF files in $1's ~/PDF that carry run $2's reference
+  local pdf
+  for pdf in "$1"/PDF/*.pdf; do
+    [ -f "$pdf" ] && pdftotext "$pdf" - 2>/dev/null | grep -q "race-$$-$2" && echo "$pdf"
+  done
+}
+lost=0
+for try in $(seq 1 "$tries"); do
+  home="$work/race$try"
+  mkdir -p "$home/host" "$home/temp" "$home/registry/SOFTWARE/Microsoft/Windows NT/CurrentVersion/Fonts"
+  cp -r "$1/demo-run/." "$home/host/"
+  start_together "$home"
+  wait_failed=""
+  for run in A B; do
+    wait -n; rc=$?
+    [ "$rc" -eq 0 ] || wait_failed="$wait_failed $rc"
+  done
+  ok=1
+  if [ -n "$wait_failed" ]; then
+    ok=0; fail "try $try: a run ended with exit$wait_failed: $(cat "$home/A.out" "$home/B.out")"
+  fi
+  for run in A B; do
+    n=$(jobs_of "$home" "$run" | wc -l)
+    [ "$n" -eq 2 ] || { ok=0; fail "try $try: run $run printed $n of its 2 jobs"; }
+  done
+  for font in VKCOUR.TTF VKCOURBD.TTF; do
+    cmp -s "$work/start/$font" "$home/.local/share/fonts/$font" ||
+      { ok=0; fail "try $try: $font is not installed whole"; }
+  done
+  left="$(ls -A "$home/.local/share/fonts" | grep -v '^VKCOUR\(BD\)\?\.TTF$' | grep -v '^\.uuid$')"
+  [ -z "$left" ] || { ok=0; fail "try $try: the fonts directory holds more: $left"; }
+  [ "$ok" -eq 1 ] || lost=$((lost + 1))
+  rm -rf "$home"
+done
+echo "two first starts at once: $lost of $tries tries failed"
 
 [ "$failures" -eq 0 ] && echo "all passed"
 exit "$failures"

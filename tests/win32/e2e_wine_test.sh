@@ -45,8 +45,12 @@ echo "rizarode.exe ended with exit code $E2E_STATUS after $((($(date +%s%N) - st
 
 e2e_check "rizarode.exe ended by itself with exit code 0 (no restart offer)" [ "$E2E_STATUS" -eq 0 ]
 for font in VKCOUR.TTF VKCOURBD.TTF; do
-  e2e_check "the first start installed $font" [ -f "$FONTS_DIR/$font" ]
+  e2e_check "the first start installed $font whole" \
+    cmp -s "$FONTS_DIR/$font" "$E2E_BUILD/demo-run/$font"
 done
+# Each copy is made under a name of its own and then moved into place.
+e2e_check "no unfinished copy is left in the fonts directory" \
+  [ -z "$(find "$FONTS_DIR" -maxdepth 1 -name '.VKCOUR*' -print -quit)" ]
 WORK_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type f -name RIZARODE.TMP -printf '%h\n' | head -1)"
 e2e_check "the driver file stays in the work directory" [ -n "$WORK_DIR" ]
 if [ -n "$WORK_DIR" ]; then

@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include "platform/linux/linux_file_system.h"
 #include "platform/linux/pdf_file_device.h"
 #include "platform/printer.h"
 #include "platform/text_encoding.h"
@@ -120,7 +121,7 @@ class CupsJobSink : public DocumentSink {
     std::size_t n;
     int error = 0;
     while (error == 0 && (n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
-      if (::write(fd, buffer, n) != static_cast<ssize_t>(n)) error = errno ? errno : ENOSPC;
+      if (!WriteAll(fd, buffer, n)) error = errno;
     }
     if (error == 0 && std::ferror(file_)) error = EIO;
     if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;

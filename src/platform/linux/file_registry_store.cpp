@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/linux_file_system.h"
+
 namespace rizarode {
 namespace {
 
@@ -167,19 +169,6 @@ bool ReadAll(int fd, std::string& content) {
   }
 }
 
-bool WriteAll(int fd, const std::string& content) {
-  std::size_t done = 0;
-  while (done < content.size()) {
-    ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Splits a value file into its type and its bytes.
 bool ParseValueFile(const std::string& content, uint32_t& type, std::string& bytes) {
   std::size_t newline = content.find('\n');
@@ -309,8 +298,9 @@ int32_t FileRegistryStore::SetValue(RegKey key, const std::string& name,
   }
   if (fd < 0) return kRegIoFailed;
   // Every user reads the machine's values, whatever this process's umask.
+  const std::string content = std::to_string(type) + "\n" + data;
   bool written = ::fchmod(fd, 0644) == 0 &&
-                 WriteAll(fd, std::to_string(type) + "\n" + data) && ::fsync(fd) == 0;
+                 WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
   int error = errno;
   if (::close(fd) != 0 && written) {
     written = false;

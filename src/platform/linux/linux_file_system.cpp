@@ -56,16 +56,7 @@ class PosixFileHandle : public FileHandle {
     }
   }
   bool Write(const char* data, std::size_t size) override {
-    while (size > 0) {
-      ssize_t n = ::write(fd_.get(), data, size);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return WriteAll(fd_.get(), data, size);
   }
   int64_t Length() override {
     struct stat st {};
@@ -159,7 +150,59 @@ std::string Why(const std::string& path, int error) {
   return path + ": " + std::strerror(error);
 }
 
+// A new file beside path, under a hidden name of this process's own, for a
+// copy that is not yet whole: directory listings and fontconfig pass over
+// hidden names.
+UniqueFd CreateBeside(const std::string& path, std::string& partial) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string stem = dir + "." + BaseName(path) + "." + std::to_string(::getpid()) + "-";
+  // A name that a killed run of the same process id left is passed over.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    partial = stem + std::to_string(attempt);
+    UniqueFd fd(::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+    if (fd || errno != EEXIST) return fd;
+  }
+  return UniqueFd();
+}
+
+// The whole of in into out; the reason, naming the file, when not.
+bool CopyContents(int in, const std::string& from, int out, const std::string& to,
+                  std::string& error) {
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) return true;
+    if (n < 0) {
+      error = Why(from, errno);
+      return false;
+    }
+    if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) {
+      error = Why(to, errno);
+      return false;
+    }
+  }
+}
+
 }  // namespace
+
+bool WriteAll(int fd, const void* data, std::size_t size) {
+  const char* next = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = ::write(fd, next, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    // Nothing taken, yet no error: the device is full.
+    if (n == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    next += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
 
 std::unique_ptr<FileHandle> LinuxFileSystem::Open(const std::string& path,
                                                   const OpenRequest& request) {
@@ -280,42 +323,28 @@ bool LinuxFileSystem::CopyFile(const std::string& from, const std::string& to,
     error = from + ": not a regular file";
     return false;
   }
-  // Never replaces anything at the target, a link included: an existing
-  // file there may be in use, and a link may point anywhere.
-  UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+  std::string partial;
+  UniqueFd out = CreateBeside(to, partial);
   if (!out) {
     error = Why(to, errno);
     return false;
   }
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = ::read(in.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = Why(from, errno);
-      break;
-    }
-    if (n == 0) {
-      if (::close(out.Release()) == 0) return true;
-      error = Why(to, errno);
-      break;
-    }
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = ::write(out.get(), buffer + done, static_cast<std::size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w < 0) {
-        error = Why(to, errno);
-        out.Reset();
-        ::unlink(to.c_str());
-        return false;
-      }
-      done += w;
-    }
+  bool whole = CopyContents(in.get(), from, out.get(), to, error);
+  // Written through before it is named: after a crash the name must not
+  // stand for an empty file. Some file systems have nothing to sync.
+  if (whole && ((::fsync(out.get()) != 0 && errno != EINVAL) || ::close(out.Release()) != 0)) {
+    error = Why(to, errno);
+    whole = false;
   }
-  // A partial copy must not look like a good one.
-  out.Reset();
-  ::unlink(to.c_str());
-  return false;
+  // Put in place only whole, and never over anything at the target, a
+  // link included: a file there may be in use (or another run's copy), and a
+  // link may point anywhere.
+  if (whole && !RenameFile(partial, to)) {
+    error = Why(to, errno);
+    whole = false;
+  }
+  if (!whole) ::unlink(partial.c_str());
+  return whole;
 }
 
 std::string LinuxFileSystem::CurrentDirectory() {

@@ -4,6 +4,10 @@
 
 namespace rizarode {
 
+// Writes the whole buffer, going on after a short write and after a signal;
+// false, with errno saying why, when the system takes no more.
+bool WriteAll(int fd, const void* data, std::size_t size);
+
 // Files on the local file system through POSIX calls.
 class LinuxFileSystem : public FileSystem {
  public:

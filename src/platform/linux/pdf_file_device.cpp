@@ -48,7 +48,7 @@ class PdfFileSink : public DocumentSink {
 
   bool Write(const unsigned char* data, std::size_t size) override {
     if (buffer_.size() + size > kBufferSize && !Flush()) return false;
-    if (size >= kBufferSize) return WriteAll(data, size);
+    if (size >= kBufferSize) return WriteAll(fd_, data, size);
     buffer_.insert(buffer_.end(), data, data + size);
     return true;
   }
@@ -78,19 +78,9 @@ class PdfFileSink : public DocumentSink {
 
  private:
   bool Flush() {
-    bool ok = WriteAll(buffer_.data(), buffer_.size());
+    bool ok = WriteAll(fd_, buffer_.data(), buffer_.size());
     buffer_.clear();
     return ok;
-  }
-  bool WriteAll(const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-      ssize_t n = ::write(fd_, data, size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return true;
   }
 
   int fd_;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "platform/linux/process_window_list.h"
 #include "platform/text_encoding.h"
@@ -17,14 +18,31 @@ namespace rizarode {
 namespace {
 
 // Windows vanish at any moment; a request about one that has just gone must
-// not end the program, as Xlib's default handler would. Errors on other
-// connections (the toolkit's) go on to the handler that was there before.
-Display* ownDisplay = nullptr;
+// not end the program, as Xlib's default handler would. Xlib has one error
+// handler for the whole process: it ignores the errors on the connection of
+// every window list that is open, and passes those on other connections
+// (the toolkit's) to the handler that was there before.
+std::vector<Display*> ownDisplays;
 XErrorHandler previousHandler = nullptr;
 
-int IgnoreErrorsOnOwnDisplay(Display* display, XErrorEvent* event) {
-  if (display == ownDisplay || previousHandler == nullptr) return 0;
+bool IsOwnDisplay(Display* display) {
+  return std::find(ownDisplays.begin(), ownDisplays.end(), display) != ownDisplays.end();
+}
+
+int IgnoreErrorsOnOwnDisplays(Display* display, XErrorEvent* event) {
+  if (IsOwnDisplay(display) || previousHandler == nullptr) return 0;
   return previousHandler(display, event);
+}
+
+void IgnoreErrorsOn(Display* display) {
+  ownDisplays.push_back(display);
+  XErrorHandler before = XSetErrorHandler(IgnoreErrorsOnOwnDisplays);
+  if (before != IgnoreErrorsOnOwnDisplays) previousHandler = before;
+}
+
+void StopIgnoringErrorsOn(Display* display) {
+  ownDisplays.erase(std::remove(ownDisplays.begin(), ownDisplays.end(), display),
+                    ownDisplays.end());
 }
 
 // A process tree is not deep; the walk up it stops in any case.
@@ -44,6 +62,7 @@ bool IsDescendantOf(pid_t pid, pid_t ancestor) {
 
 struct X11WindowList::Connection {
   explicit Connection(Display* d) : display(d) {
+    IgnoreErrorsOn(display);
     root = DefaultRootWindow(display);
     netWmName = XInternAtom(display, "_NET_WM_NAME", False);
     utf8String = XInternAtom(display, "UTF8_STRING", False);
@@ -52,8 +71,8 @@ struct X11WindowList::Connection {
     netWmPid = XInternAtom(display, "_NET_WM_PID", False);
   }
   ~Connection() {
-    if (ownDisplay == display) ownDisplay = nullptr;
     XCloseDisplay(display);
+    StopIgnoringErrorsOn(display);
   }
 
   bool HasProperty(Window window, Atom property) {
@@ -172,9 +191,6 @@ std::unique_ptr<X11WindowList> X11WindowList::Open(const char* displayName) {
     display = XOpenDisplay(name);
   }
   if (!display) return nullptr;
-  ownDisplay = display;
-  XErrorHandler before = XSetErrorHandler(IgnoreErrorsOnOwnDisplay);
-  if (before != IgnoreErrorsOnOwnDisplay) previousHandler = before;
   return std::unique_ptr<X11WindowList>(
       new X11WindowList(std::make_unique<Connection>(display)));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -95,6 +96,8 @@ bool IsKind(const std::string& path, bool directory) {
 }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsNameTaken(DWORD code) { return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS; }
 
 }  // namespace
 
@@ -196,13 +199,33 @@ bool Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to
   return false;
 }
 
+// The copy is made under a name of this process's own beside to, and moved
+// to to only once whole; without MOVEFILE_REPLACE_EXISTING the move never
+// replaces a file there, which may be in use, or another run's copy.
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to,
                                std::string& error) {
-  // Never replaces a file at the target: it may be in use.
-  if (CopyFileA(from.c_str(), to.c_str(), TRUE)) return true;
-  DWORD code = GetLastError();
-  error = (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? from : to) + ": " +
-          SystemErrorText(code);
+  const std::size_t slash = to.find_last_of("\\/");
+  const std::string dir = slash == std::string::npos ? "" : to.substr(0, slash + 1);
+  const std::string stem = dir + "." + to.substr(dir.size()) + "." +
+                           std::to_string(GetCurrentProcessId()) + "-";
+  std::string partial;
+  DWORD code = ERROR_FILE_EXISTS;
+  // A name that a killed run of the same process id left is passed over.
+  for (int attempt = 0; attempt < 100 && IsNameTaken(code); ++attempt) {
+    partial = stem + std::to_string(attempt);
+    code = CopyFileA(from.c_str(), partial.c_str(), TRUE) ? ERROR_SUCCESS : GetLastError();
+  }
+  if (code != ERROR_SUCCESS) {
+    error = (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? from : to) + ": " +
+            SystemErrorText(code);
+    return false;
+  }
+  if (MoveFileExA(partial.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+  code = GetLastError();
+  // The copy takes the source's attributes; a read-only one would stay.
+  SetFileAttributesA(partial.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(partial.c_str());
+  error = to + ": " + SystemErrorText(code);
   return false;
 }
 

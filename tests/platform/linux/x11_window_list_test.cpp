@@ -102,6 +102,23 @@ TEST_F(X11WindowListTest, ListsTopLevelWindowsFromTheTopWithTheirTitles) {
   EXPECT_EQ(errorsOnTestDisplay, 0);
 }
 
+// Each list has a connection of its own; the process has one error handler.
+// A second list must not take the first one's errors for another
+// connection's, nor leave them so when it goes.
+TEST_F(X11WindowListTest, EveryOpenListIgnoresTheErrorsOnItsOwnConnection) {
+  Window gone = MakeWindow();
+  XDestroyWindow(display, gone);
+  XSync(display, False);
+  std::unique_ptr<X11WindowList> second = X11WindowList::Open();
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(list->Title(gone), "");
+  EXPECT_EQ(second->Title(gone), "");
+  second.reset();
+  EXPECT_EQ(list->Title(gone), "");
+  EXPECT_FALSE(list->IsVisible(gone));
+  EXPECT_EQ(errorsOnTestDisplay, 0);
+}
+
 TEST_F(X11WindowListTest, UnderAWindowManagerFrameTheApplicationsWindowIsListed) {
   Window frame = MakeWindow();
   Window client = MakeWindow(frame);
