@@ -1,5 +1,5 @@
 #pragma once
-// A PDF file written front to back into a DocumentSink: numbered objects,
+// A PDF file written front to back into a ByteSink: numbered objects,
 // streams deflated whole, and at the end the cross-reference table. A
 // stream deflates on a thread of its own while the caller goes on (to draw
 // the next page); it and one object written after it reach the file in

@@ -13,14 +13,13 @@
 namespace rizarode::pdf {
 namespace {
 
-class MemorySink : public DocumentSink {
+class MemorySink : public ByteSink {
  public:
   explicit MemorySink(std::string& bytes) : bytes_(bytes) {}
   bool Write(const unsigned char* data, std::size_t size) override {
     bytes_.append(reinterpret_cast<const char*>(data), size);
     return true;
   }
-  void Deliver(const JobSettings&) override {}
 
  private:
   std::string& bytes_;

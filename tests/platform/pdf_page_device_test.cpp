@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -442,13 +443,8 @@ struct Grey {
 };
 
 Grey ReadPgm(const std::string& path) {
-  std::string bytes;
-  if (gzFile in = gzopen(path.c_str(), "rb")) {  // reads plain files too
-    char buffer[1 << 14];
-    int n;
-    while ((n = gzread(in, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-    gzclose(in);
-  }
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   Grey grey;
   int depth = 0, header = 0;
   if (std::sscanf(bytes.c_str(), "P5 %d %d %d%n", &grey.width, &grey.height, &depth, &header) == 3) {
