@@ -130,12 +130,14 @@ TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
 // configuration names, which is the run's own beside its configuration.
 TEST(DosboxRunTest, TheGreetingIsEmptiedByTheRunsMessagesFile) {
   const DosRun run{"/vk", "/var/tmp/rz", "VELDRAK.EXE", "", "", "0000FF"};
+  const DosboxFiles files = DosboxFilesFor(run);
+  EXPECT_EQ(std::filesystem::path(files.messages),
+            std::filesystem::path("/var/tmp/rz") / "RZ0000FF.LNG");
   const std::vector<DosboxInput> inputs = DosboxInputs(run, "");
   ASSERT_EQ(inputs.size(), 2u);
-  EXPECT_EQ(inputs[0].path, "/var/tmp/rz/RZ0000FF.CNF");
-  EXPECT_NE(inputs[0].text.find("[dosbox]\nlanguage=/var/tmp/rz/RZ0000FF.LNG\n"),
-            std::string::npos);
-  EXPECT_EQ(inputs[1].path, "/var/tmp/rz/RZ0000FF.LNG");
+  EXPECT_EQ(inputs[0].path, files.configuration);
+  EXPECT_NE(inputs[0].text.find("[dosbox]\nlanguage=" + files.messages + "\n"), std::string::npos);
+  EXPECT_EQ(inputs[1].path, files.messages);
   // DOSBox's format: ":NAME", the text's lines, "." alone ends it.
   EXPECT_EQ(inputs[1].text,
             ":SHELL_STARTUP_BEGIN\n.\n:SHELL_STARTUP_CGA\n.\n:SHELL_STARTUP_HERC\n.\n"
