@@ -35,12 +35,15 @@ file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/rizarode_version.nsh
   CONTENT "!define RIZARODE_VERSION \"@PROJECT_VERSION@\"\n" @ONLY)
 find_program(RIZARODE_MAKENSIS makensis)
 if(RIZARODE_MAKENSIS)
+  # With DOSBox for Windows, and its source beside the installer.
   set(RIZARODE_INSTALLER ${CMAKE_BINARY_DIR}/RIZARODE-${PROJECT_VERSION}-setup.exe)
   set(script ${CMAKE_SOURCE_DIR}/packaging/windows/rizarode.nsi)
+  set(package ${CMAKE_SOURCE_DIR}/scripts/package-windows.sh)
   add_custom_command(OUTPUT ${RIZARODE_INSTALLER}
-    COMMAND ${RIZARODE_MAKENSIS} -V2 -DBUILD_DIR=${CMAKE_BINARY_DIR}
-      -DOUT_FILE=${RIZARODE_INSTALLER} ${script}
-    DEPENDS ${script} rizarode ${CMAKE_BINARY_DIR}/generated/rizarode_version.nsh
+      ${CMAKE_BINARY_DIR}/RIZARODE-${PROJECT_VERSION}-DOSBox-source.tar
+    COMMAND bash ${package} --in-build ${CMAKE_BINARY_DIR}
+    DEPENDS ${script} ${package} ${CMAKE_SOURCE_DIR}/scripts/build-dosbox-windows.sh rizarode
+      ${CMAKE_BINARY_DIR}/generated/rizarode_version.nsh
       ${RIZARODE_ICON_DIR}/rizarode.ico
     COMMENT "Making the installer RIZARODE-${PROJECT_VERSION}-setup.exe"
     VERBATIM)

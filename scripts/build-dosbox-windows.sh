@@ -7,6 +7,11 @@
 #
 #   bash scripts/build-dosbox-windows.sh [DIR]
 #
+# The cache keeps, beside DOSBox.exe, what has to go with it when it is passed
+# on: licenses/ (DOSBox's and SDL's licence texts) and source/ (the source
+# archives the build used, exactly as Debian serves them, and this script,
+# which says how they were built).
+#
 # Copies DOSBox.exe into DIR when given. The last line of standard output is
 # the full path of a usable DOSBox.exe; everything else goes to standard error
 # or to the build log.
@@ -78,6 +83,8 @@ fetch_sources() {
   # may not be served), so a failed fetch of the rest is no failure.
   apt-get "${opts[@]}" source --download-only dosbox || true
   ls dosbox_*.orig.tar.* >/dev/null || fail "fetching dosbox's upstream tarball failed"
+  mkdir -p "$work/out/source"
+  cp libsdl1.2_* dosbox_*.orig.tar.* "$script" "$work/out/source/"
 }
 
 # SDL with Debian's patches; static, so that DOSBox.exe needs no SDL.dll.
@@ -89,6 +96,8 @@ build_sdl() {
     --enable-static --disable-shared
   make -j"$(nproc)"
   make install
+  mkdir -p "$work/out/licenses"
+  cp COPYING "$work/out/licenses/SDL-COPYING.txt"
 }
 
 build_dosbox() {
@@ -103,6 +112,7 @@ build_dosbox() {
     LDFLAGS="-static -static-libgcc -static-libstdc++"
   make -j"$(nproc)"
   $host-strip -o "$work/out/DOSBox.exe" src/dosbox.exe
+  cp COPYING "$work/out/licenses/DOSBox-COPYING.txt"
 }
 
 start=$SECONDS

@@ -1,13 +1,20 @@
 ; The Windows installer: rizarode.exe and the private font files into the
 ; host application's directory, shortcuts that start it there, the face
-; installed as the program's first start would install it, and an
-; uninstaller registered under Add/Remove Programs.
+; installed as the program's first start would install it, DOSBox for
+; Windows in a component of its own (the folder DOSBox beside rizarode.exe,
+; where the program looks for it), and an uninstaller registered under
+; Add/Remove Programs.
 ;
 ; Built by scripts/package-windows.sh (the CMake target "installer"):
-;   makensis -DBUILD_DIR=<Windows build directory> -DOUT_FILE=<setup.exe> rizarode.nsi
+;   makensis -DBUILD_DIR=<Windows build directory> -DDOSBOX_DIR=<DOSBox build>
+;            -DOUT_FILE=<setup.exe> rizarode.nsi
 ; BUILD_DIR holds rizarode.exe, VKCOUR.TTF, VKCOURBD.TTF and
-; generated/rizarode_version.nsh. The tests add -DNOTICE_LOG=<file> to read
+; generated/rizarode_version.nsh; DOSBOX_DIR DOSBox.exe and licenses/ (from
+; scripts/build-dosbox-windows.sh). The tests add -DNOTICE_LOG=<file> to read
 ; the notices that a silent install shows to no one.
+;
+; "/NODOSBOX" on the command line leaves the DOSBox component out, as
+; unticking it does.
 
 Unicode true
 ; The 32-bit stub does not start under a 64-bit-only Wine; rizarode.exe is a
@@ -19,6 +26,12 @@ SetCompressor /SOLID lzma
 !include MUI2.nsh
 !include LogicLib.nsh
 !include WinMessages.nsh
+!include Sections.nsh
+!include FileFunc.nsh
+
+!ifndef DOSBOX_DIR
+  !error "DOSBOX_DIR (scripts/build-dosbox-windows.sh's folder) is not given"
+!endif
 
 !define PRODUCT "RIZARODE"
 !define PROGRAM "rizarode.exe"
@@ -26,7 +39,9 @@ SetCompressor /SOLID lzma
 !define SHORTCUT "RIZARODE.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\RIZARODE"
 !define DOSBOX_APP_PATH "SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\DOSBox.exe"
-!define DOSBOX_DIR "DOSBox-0.74-3"
+!define DOSBOX_FOLDER "DOSBox-0.74-3"
+; Beside rizarode.exe, where the program looks for it after RIZARODE_DOSBOX.
+!define OWN_DOSBOX "DOSBox"
 ; Where Windows registers fonts: the Windows 95 family's key and the NT
 ; family's. As the program does, a value is written only into a key that is
 ; there.
@@ -65,6 +80,7 @@ Var IsAdmin
 !define MUI_DIRECTORYPAGE_TEXT_TOP "$(DirectoryText)"
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckHostDirectory
 !insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -82,9 +98,18 @@ LangString DirectoryText ${LANG_ENGLISH} "Choose the folder of VELDRAK (the fold
 LangString NoHost ${LANG_DUTCH} "In $INSTDIR staat geen VELDRAK.EXE en geen VELDRAK.PIF.$\r$\nRIZARODE start VELDRAK uit zijn eigen map.$\r$\n$\r$\nToch in deze map installeren?"
 LangString NoHost ${LANG_GERMAN} "In $INSTDIR gibt es weder VELDRAK.EXE noch VELDRAK.PIF.$\r$\nRIZARODE startet VELDRAK aus dessen eigenem Ordner.$\r$\n$\r$\nTrotzdem in diesen Ordner installieren?"
 LangString NoHost ${LANG_ENGLISH} "$INSTDIR holds neither VELDRAK.EXE nor VELDRAK.PIF.$\r$\nRIZARODE starts VELDRAK from its own folder.$\r$\n$\r$\nInstall into this folder all the same?"
-LangString DosboxNeeded ${LANG_DUTCH} "VELDRAK is een DOS-programma. RIZARODE start het met DOSBox, maar DOSBox is niet gevonden.$\r$\n$\r$\nInstalleer DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_DIR}) of noem het programma in de omgevingsvariabele RIZARODE_DOSBOX. DOSBox wordt niet met RIZARODE meegeleverd."
-LangString DosboxNeeded ${LANG_GERMAN} "VELDRAK ist ein DOS-Programm. RIZARODE startet es mit DOSBox, aber DOSBox wurde nicht gefunden.$\r$\n$\r$\nInstallieren Sie DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_DIR}) oder nennen Sie das Programm in der Umgebungsvariablen RIZARODE_DOSBOX. DOSBox wird nicht mit RIZARODE geliefert."
-LangString DosboxNeeded ${LANG_ENGLISH} "VELDRAK is a DOS program. RIZARODE starts it with DOSBox, but DOSBox was not found.$\r$\n$\r$\nInstall DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_DIR}) or name the program in the environment variable RIZARODE_DOSBOX. DOSBox does not come with RIZARODE."
+LangString DosboxNeeded ${LANG_DUTCH} "VELDRAK is een DOS-programma. RIZARODE start het met DOSBox, maar DOSBox is niet gevonden.$\r$\n$\r$\nInstalleer RIZARODE opnieuw met het onderdeel DOSBox, installeer DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_FOLDER}) of noem het programma in de omgevingsvariabele RIZARODE_DOSBOX."
+LangString DosboxNeeded ${LANG_GERMAN} "VELDRAK ist ein DOS-Programm. RIZARODE startet es mit DOSBox, aber DOSBox wurde nicht gefunden.$\r$\n$\r$\nInstallieren Sie RIZARODE erneut mit der Komponente DOSBox, installieren Sie DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_FOLDER}) oder nennen Sie das Programm in der Umgebungsvariablen RIZARODE_DOSBOX."
+LangString DosboxNeeded ${LANG_ENGLISH} "VELDRAK is a DOS program. RIZARODE starts it with DOSBox, but DOSBox was not found.$\r$\n$\r$\nInstall RIZARODE again with its component DOSBox, install DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_FOLDER}) or name the program in the environment variable RIZARODE_DOSBOX."
+LangString DosboxComponent ${LANG_DUTCH} "DOSBox (voor VELDRAK als DOS-programma)"
+LangString DosboxComponent ${LANG_GERMAN} "DOSBox (für VELDRAK als DOS-Programm)"
+LangString DosboxComponent ${LANG_ENGLISH} "DOSBox (for VELDRAK as a DOS program)"
+LangString DosboxDescription ${LANG_DUTCH} "DOSBox 0.74-3 in de map DOSBox naast RIZARODE. Een 64-bits Windows voert VELDRAK als DOS-programma alleen daarin uit. Laat het weg als er al een DOSBox is geïnstalleerd."
+LangString DosboxDescription ${LANG_GERMAN} "DOSBox 0.74-3 im Ordner DOSBox neben RIZARODE. Ein 64-Bit-Windows führt VELDRAK als DOS-Programm nur darin aus. Lassen Sie es weg, wenn schon ein DOSBox installiert ist."
+LangString DosboxDescription ${LANG_ENGLISH} "DOSBox 0.74-3 in the folder DOSBox beside RIZARODE. A 64-bit Windows runs VELDRAK as a DOS program only in it. Leave it out when a DOSBox is installed already."
+LangString ProgramDescription ${LANG_DUTCH} "RIZARODE zelf, met zijn lettertype en snelkoppelingen."
+LangString ProgramDescription ${LANG_GERMAN} "RIZARODE selbst, mit seiner Schrift und seinen Verknüpfungen."
+LangString ProgramDescription ${LANG_ENGLISH} "RIZARODE itself, with its font and shortcuts."
 LangString FontsNeedAdmin ${LANG_DUTCH} "Het lettertype van RIZARODE kan alleen door een beheerder worden geïnstalleerd. Laat een beheerder deze installatie herhalen, of RIZARODE één keer als beheerder starten."
 LangString FontsNeedAdmin ${LANG_GERMAN} "Die Schrift von RIZARODE kann nur ein Administrator installieren. Lassen Sie einen Administrator diese Installation wiederholen oder RIZARODE einmal als Administrator starten."
 LangString FontsNeedAdmin ${LANG_ENGLISH} "Only an administrator can install RIZARODE's font. Have an administrator repeat this installation, or start RIZARODE once as an administrator."
@@ -176,12 +201,14 @@ done:
 FunctionEnd
 
 ; $0 = 1 when DOSBox is where the program looks for it: RIZARODE_DOSBOX,
-; the App Paths entry in either registry view, the usual install folders.
+; the folder DOSBox beside it, the App Paths entry in either registry view,
+; the usual install folders.
 Function DosboxFound
   Push $1
   StrCpy $0 1
   ReadEnvStr $1 RIZARODE_DOSBOX
   StrCmp $1 "" 0 done
+  IfFileExists "$INSTDIR\${OWN_DOSBOX}\DOSBox.exe" done
   SetRegView 64
   ReadRegStr $1 HKLM "${DOSBOX_APP_PATH}" ""
   ${If} $1 != ""
@@ -197,12 +224,12 @@ Function DosboxFound
   ${EndIf}
   ReadEnvStr $1 "ProgramFiles(x86)"
   ${If} $1 != ""
-  ${AndIf} ${FileExists} "$1\${DOSBOX_DIR}\DOSBox.exe"
+  ${AndIf} ${FileExists} "$1\${DOSBOX_FOLDER}\DOSBox.exe"
     Goto done
   ${EndIf}
   ReadEnvStr $1 "ProgramFiles"
   ${If} $1 != ""
-  ${AndIf} ${FileExists} "$1\${DOSBOX_DIR}\DOSBox.exe"
+  ${AndIf} ${FileExists} "$1\${DOSBOX_FOLDER}\DOSBox.exe"
     Goto done
   ${EndIf}
   StrCpy $0 0
@@ -246,9 +273,11 @@ Function .onInit
     StrCpy $IsAdmin 0
     SetShellVarContext current
   ${EndIf}
+  Call LeaveOutDosboxWhenAsked
 FunctionEnd
 
-Section "RIZARODE"
+Section "RIZARODE" SecProgram
+  SectionIn RO
   ${IfNot} ${FileExists} "$INSTDIR\VELDRAK.EXE"
   ${AndIfNot} ${FileExists} "$INSTDIR\VELDRAK.PIF"
     !insertmacro Notice NoHost
@@ -287,7 +316,33 @@ Section "RIZARODE"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
 
+; DOSBox for Windows with the licence texts of DOSBox and SDL, and where
+; their source is. The uninstaller takes away only a DOSBox that this
+; component brought, which the value "DOSBox" in the uninstall entry marks.
+Section "$(DosboxComponent)" SecDosbox
+  SetOutPath "$INSTDIR\${OWN_DOSBOX}"
+  File "${DOSBOX_DIR}/DOSBox.exe"
+  File "${DOSBOX_DIR}/licenses/DOSBox-COPYING.txt"
+  File "${DOSBOX_DIR}/licenses/SDL-COPYING.txt"
+  FileOpen $1 "$INSTDIR\${OWN_DOSBOX}\README.txt" w
+  FileWrite $1 "DOSBox for Windows, as the installer of ${PRODUCT} ${RIZARODE_VERSION} brings it.$\r$\n$\r$\n"
+  FileWrite $1 "${PRODUCT} starts VELDRAK, a DOS program, in it. It was built from Debian's$\r$\n"
+  FileWrite $1 "source packages of DOSBox 0.74-3 and SDL 1.2 by ${PRODUCT}'s$\r$\n"
+  FileWrite $1 "scripts/build-dosbox-windows.sh.$\r$\n$\r$\n"
+  FileWrite $1 "DOSBox is free software under the GNU General Public License, version 2$\r$\n"
+  FileWrite $1 "(DOSBox-COPYING.txt); SDL under the GNU Lesser General Public License,$\r$\n"
+  FileWrite $1 "version 2.1 (SDL-COPYING.txt). Their corresponding source is the archive$\r$\n"
+  FileWrite $1 "${PRODUCT}-${RIZARODE_VERSION}-DOSBox-source.tar, distributed beside$\r$\n"
+  FileWrite $1 "${PRODUCT}-${RIZARODE_VERSION}-setup.exe.$\r$\n"
+  FileClose $1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "DOSBox" 1
+SectionEnd
+
+; A DOS host without a DOSBox where the program looks for one (the
+; component left out) is told at the end.
+Section "-DosboxCheck"
   Call IsDosHost
   ${If} $0 == 1
     Call DosboxFound
@@ -298,9 +353,23 @@ Section "RIZARODE"
   ${EndIf}
 SectionEnd
 
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "$(ProgramDescription)"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecDosbox} "$(DosboxDescription)"
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+Function LeaveOutDosboxWhenAsked
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/NODOSBOX" $2
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${SecDosbox}
+  ${EndIf}
+FunctionEnd
+
 ; ---------------------------------------------------------------------------
-; The uninstaller removes what the installer put into the host directory,
-; the shortcuts and its registration. The host application's files and the
+; The uninstaller removes what the installer put into the host directory
+; (DOSBox with it), the shortcuts and its registration. The host application's files and the
 ; print jobs (in the work directory) are not the installer's. Nor is the face
 ; in the Windows fonts directory with its registration: once installed, other
 ; programs and their documents may use it, as after the program's own first
@@ -318,6 +387,16 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
+  ; DOSBox only when this installer brought it; one that the user installed
+  ; in a place of its own stays.
+  ReadRegDWORD $0 SHCTX "${UNINSTALL_KEY}" "DOSBox"
+  ${If} $0 = 1
+    Delete "$INSTDIR\${OWN_DOSBOX}\DOSBox.exe"
+    Delete "$INSTDIR\${OWN_DOSBOX}\DOSBox-COPYING.txt"
+    Delete "$INSTDIR\${OWN_DOSBOX}\SDL-COPYING.txt"
+    Delete "$INSTDIR\${OWN_DOSBOX}\README.txt"
+    RMDir "$INSTDIR\${OWN_DOSBOX}"
+  ${EndIf}
   Delete "$INSTDIR\${PROGRAM}"
   Delete "$INSTDIR\${FONT_REGULAR}"
   Delete "$INSTDIR\${FONT_BOLD}"

@@ -64,12 +64,24 @@ std::string WithoutAutoexec(const std::string& configuration) {
   return kept;
 }
 
-// DOSBox's mount takes a quoted path; a quote inside cannot be said.
+// DOSBox's mount takes a quoted path; a quote inside cannot be said. What
+// it answers ("Drive C is mounted as ...") goes nowhere.
 std::string Mount(char drive, const std::string& path) {
-  return std::string("mount ") + drive + " \"" + path + "\"";
+  return std::string("mount ") + drive + " \"" + path + "\" > nul";
 }
 
+// The messages of DOSBox's shell that make up its greeting.
+constexpr const char* kGreetingMessages[] = {"SHELL_STARTUP_BEGIN", "SHELL_STARTUP_CGA",
+                                             "SHELL_STARTUP_HERC", "SHELL_STARTUP_DEBUG",
+                                             "SHELL_STARTUP_END"};
+
 }  // namespace
+
+std::string DosboxSearch::PlacesText() const {
+  std::string text;
+  for (const std::string& place : places) text += (text.empty() ? "" : "\r") + place;
+  return text;
+}
 
 std::string DosArguments(const std::vector<std::string>& words) {
   std::string arguments;
@@ -129,8 +141,10 @@ std::optional<std::string> DosRunProblem(const DosRun& run) {
 
 DosboxFiles DosboxFilesFor(const DosRun& run) {
   const std::filesystem::path work = run.workDirectory;
-  return DosboxFiles{(work / EmulatorFileName(run.runTag, kEmulatorFileExtensions[0])).string(),
-                     (work / EmulatorFileName(run.runTag, kEmulatorFileExtensions[1])).string()};
+  auto file = [&](int which) {
+    return (work / EmulatorFileName(run.runTag, kEmulatorFileExtensions[which])).string();
+  };
+  return DosboxFiles{file(0), file(1), file(2)};
 }
 
 std::string UserDosboxConfiguration(const std::string& hostDirectory) {
@@ -149,6 +163,8 @@ std::string DosboxConfiguration(const DosRun& run, const std::string& userConfig
   std::string configuration =
       "# Written by RIZARODE for one run of the host under DOSBox.\n"
       "[sdl]\nfullscreen=false\n"
+      "[dosbox]\nlanguage=" + DosboxFilesFor(run).messages + "\n"
+      "[render]\nscaler=normal2x forced\n"
       "[cpu]\ncycles=auto\n"
       "[mixer]\nnosound=true\n"
       "[speaker]\npcspeaker=false\ntandy=off\ndisney=false\n"
@@ -162,7 +178,8 @@ std::string DosboxConfiguration(const DosRun& run, const std::string& userConfig
                      WithoutAutoexec(userConfiguration);
     if (configuration.back() != '\n') configuration += '\n';
   }
-  configuration += "[autoexec]\n" + Mount('c', run.hostDirectory) + "\n" +
+  // "echo off" as the first line is put before the emulator's own lines.
+  configuration += "[autoexec]\n@echo off\n" + Mount('c', run.hostDirectory) + "\n" +
                    Mount('d', run.workDirectory) + "\nc:\ncd \\\n";
   if (!run.startDirectory.empty()) {
     if (run.startDirectory.size() >= 2 && run.startDirectory[1] == ':') {
@@ -170,9 +187,23 @@ std::string DosboxConfiguration(const DosRun& run, const std::string& userConfig
     }
     configuration += "cd " + run.startDirectory + "\n";
   }
+  // A greeting that the user's settings bring back goes too.
+  configuration += "cls\n";
   configuration += (run.tail.empty() ? run.program : run.program + " " + run.tail) + "\n";
   configuration += "exit\n";
   return configuration;
+}
+
+std::string DosboxMessages() {
+  std::string messages;
+  for (const char* name : kGreetingMessages) messages += std::string(":") + name + "\n.\n";
+  return messages;
+}
+
+std::vector<DosboxInput> DosboxInputs(const DosRun& run, const std::string& userConfiguration) {
+  const DosboxFiles files = DosboxFilesFor(run);
+  return {{files.configuration, DosboxConfiguration(run, userConfiguration)},
+          {files.messages, DosboxMessages()}};
 }
 
 std::vector<std::string> DosboxArguments(const std::string& configurationPath) {

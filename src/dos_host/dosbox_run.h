@@ -29,6 +29,14 @@ struct DosRun {
   std::string runTag = "DOSBOX";
 };
 
+// Where the emulator was looked for, in order, and the first one found.
+struct DosboxSearch {
+  std::optional<std::string> found;
+  std::vector<std::string> places;
+  // The places one a line ("\r" between them), as messages show them.
+  std::string PlacesText() const;
+};
+
 // The host's command line words after its own name, for DOS: the work
 // directory in "/TEMP=" becomes "D:\", and so does the directory of every
 // "/TEMP=" or "/TEMP:" option passed on from the program's own command line,
@@ -51,6 +59,7 @@ std::optional<std::string> DosRunProblem(const DosRun& run);
 struct DosboxFiles {
   std::string configuration;  // RZxxxxxx.CNF
   std::string log;            // RZxxxxxx.LOG
+  std::string messages;       // RZxxxxxx.LNG, which the configuration names
 };
 DosboxFiles DosboxFilesFor(const DosRun& run);
 
@@ -59,14 +68,33 @@ DosboxFiles DosboxFilesFor(const DosRun& run);
 std::string UserDosboxConfiguration(const std::string& hostDirectory);
 
 // The configuration for the run: no sound, no joystick or serial ports,
-// cycles that leave the processor alone while the host waits for a key.
-// userConfiguration (a dosbox.conf kept in the host's directory) follows,
-// so that its settings win; its [autoexec] section is left out, because
-// the start is this run's own: the run's [autoexec] comes last and holds
-// every command, from mounting the drives to the final "exit" that ends the
-// emulator when the host ends. No command goes through "-c", which DOSBox
-// for Windows rewrites (every ' becomes ").
+// cycles that leave the processor alone while the host waits for a key, the
+// text screen drawn twice its size (640x400 is small on today's screens),
+// and the emulator's messages from the run's messages file, in which its
+// greeting is empty. userConfiguration (a dosbox.conf kept in the host's
+// directory) follows, so that its settings win, a window size included; its
+// [autoexec] section is left out, because the start is this run's own: the
+// run's [autoexec] comes last and holds every command, from mounting the
+// drives to the final "exit" that ends the emulator when the host ends. The
+// commands are not echoed, what they answer goes nowhere, and the screen is
+// cleared before the host starts, so the user sees the host's screen only.
+// No command goes through "-c", which DOSBox for Windows rewrites (every '
+// becomes ").
 std::string DosboxConfiguration(const DosRun& run, const std::string& userConfiguration);
+
+// The text of the run's messages file: DOSBox's greeting, which its shell
+// shows before any command and no setting turns off, made empty.
+std::string DosboxMessages();
+
+// A file the emulator reads, and its text.
+struct DosboxInput {
+  std::string path;
+  std::string text;
+};
+
+// Every file the run's emulator reads, composed: its configuration (see
+// DosboxConfiguration) and its messages.
+std::vector<DosboxInput> DosboxInputs(const DosRun& run, const std::string& userConfiguration);
 
 // The emulator's arguments after its own name.
 std::vector<std::string> DosboxArguments(const std::string& configurationPath);

@@ -14,6 +14,13 @@ enum class StartFailure {
   kNoDosEmulator,  // a DOS program, on a system that needs an emulator for it and has none
 };
 
+// Where this system's DOS emulator comes from, which the message about a
+// missing one tells the user.
+enum class EmulatorSource {
+  kSystemPackage,  // the system's own package of DOSBox
+  kOwnInstaller,   // the DOSBox that the program's installer brings
+};
+
 class ProcessLauncher {
  public:
   virtual ~ProcessLauncher() = default;
@@ -27,6 +34,7 @@ class ProcessLauncher {
   // ("\r" between them).
   virtual std::string FailureReason() const { return {}; }
   virtual StartFailure FailureKind() const { return StartFailure::kNotStarted; }
+  virtual EmulatorSource DosEmulatorSource() const { return EmulatorSource::kSystemPackage; }
   // The process that the last successful Start began, whose window is the
   // host's; 0 when the start went through something that does not tell (a
   // program information file opened by the shell).

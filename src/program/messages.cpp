@@ -81,28 +81,65 @@ std::string StartFailureMessage(const std::string& code) {
          "The VELDRAK application can not be found.";
 }
 
-std::string DosEmulatorMissingMessage(const std::string& code, const std::string& places) {
+namespace {
+
+// The box about a missing DOSBox in one language: why the host needs it and
+// how to get it, each for where this system's DOSBox comes from (a package,
+// the program's installer).
+struct DosboxMissingTexts {
+  const char* why[2];
+  const char* lookedFor;
+  const char* remedy[2];
+};
+
+constexpr DosboxMissingTexts kDutchDosboxMissing = {
+    {"VELDRAK is een DOS-programma. Op dit systeem draait het in DOSBox, maar DOSBox is niet "
+     "gevonden.",
+     "VELDRAK is een DOS-programma. Deze versie van Windows kan geen DOS-programma's uitvoeren; "
+     "VELDRAK heeft daarom DOSBox nodig, maar DOSBox is niet gevonden."},
+    "Gezocht in:",
+    {"Installeer DOSBox, op Debian met:\r    sudo apt install dosbox\r"
+     "of geef het pad van het programma dosbox op in de omgevingsvariabele RIZARODE_DOSBOX.",
+     "De installatie van RIZARODE brengt DOSBox mee: start de installatie opnieuw en laat het "
+     "onderdeel DOSBox aangevinkt. Of geef het pad van DOSBox.exe op in de omgevingsvariabele "
+     "RIZARODE_DOSBOX."}};
+
+constexpr DosboxMissingTexts kGermanDosboxMissing = {
+    {"VELDRAK ist ein DOS-Programm. Auf diesem System l\xE4uft es in DOSBox, aber DOSBox wurde "
+     "nicht gefunden.",
+     "VELDRAK ist ein DOS-Programm. Diese Version von Windows kann keine DOS-Programme "
+     "ausf\xFChren; VELDRAK braucht deshalb DOSBox, aber DOSBox wurde nicht gefunden."},
+    "Gesucht in:",
+    {"Installieren Sie DOSBox, unter Debian mit:\r    sudo apt install dosbox\r"
+     "oder geben Sie den Pfad des Programms dosbox in der Umgebungsvariablen RIZARODE_DOSBOX "
+     "an.",
+     "Das Installationsprogramm von RIZARODE bringt DOSBox mit: Starten Sie es erneut und "
+     "lassen Sie die Komponente DOSBox ausgew\xE4hlt. Oder geben Sie den Pfad von DOSBox.exe in "
+     "der Umgebungsvariablen RIZARODE_DOSBOX an."}};
+
+constexpr DosboxMissingTexts kEnglishDosboxMissing = {
+    {"VELDRAK is a DOS program. On this system it runs in DOSBox, but DOSBox was not found.",
+     "VELDRAK is a DOS program. This version of Windows cannot run DOS programs; VELDRAK "
+     "therefore needs DOSBox, but DOSBox was not found."},
+    "Looked for in:",
+    {"Install DOSBox, on Debian with:\r    sudo apt install dosbox\r"
+     "or give the path of the dosbox program in the environment variable RIZARODE_DOSBOX.",
+     "RIZARODE's installer brings DOSBox: run it again and leave its component DOSBox "
+     "selected. Or give the path of DOSBox.exe in the environment variable RIZARODE_DOSBOX."}};
+
+}  // namespace
+
+std::string DosEmulatorMissingMessage(const std::string& code, const std::string& places,
+                                      EmulatorSource source) {
+  const DosboxMissingTexts* texts = &kEnglishDosboxMissing;
   switch (MessageLanguage1(code)) {
-    case Language::kDutch:
-      return "VELDRAK is een DOS-programma. Deze versie van Windows kan geen DOS-programma's "
-             "uitvoeren; VELDRAK heeft daarom DOSBox nodig, maar DOSBox is niet gevonden.\r\r"
-             "Gezocht in:\r" + places + "\r\r"
-             "Installeer DOSBox, of geef het pad van DOSBox.exe op in de omgevingsvariabele "
-             "RIZARODE_DOSBOX.\r";
-    case Language::kGerman:
-      return "VELDRAK ist ein DOS-Programm. Diese Version von Windows kann keine DOS-Programme "
-             "ausf\xFChren; VELDRAK braucht deshalb DOSBox, aber DOSBox wurde nicht gefunden.\r\r"
-             "Gesucht in:\r" + places + "\r\r"
-             "Installieren Sie DOSBox, oder geben Sie den Pfad von DOSBox.exe in der "
-             "Umgebungsvariablen RIZARODE_DOSBOX an.\r";
-    case Language::kEnglish:
-      break;
+    case Language::kDutch: texts = &kDutchDosboxMissing; break;
+    case Language::kGerman: texts = &kGermanDosboxMissing; break;
+    case Language::kEnglish: break;
   }
-  return "VELDRAK is a DOS program. This version of Windows cannot run DOS programs; "
-         "VELDRAK therefore needs DOSBox, but DOSBox was not found.\r\r"
-         "Looked for in:\r" + places + "\r\r"
-         "Install DOSBox, or give the path of DOSBox.exe in the environment variable "
-         "RIZARODE_DOSBOX.\r";
+  const int from = source == EmulatorSource::kSystemPackage ? 0 : 1;
+  return std::string(texts->why[from]) + "\r\r" + texts->lookedFor + "\r" + places + "\r\r" +
+         texts->remedy[from] + "\r";
 }
 
 std::optional<std::string> CloseRefusalMessage(const std::string& code) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/process_launcher.h"
+
 namespace rizarode {
 
 enum class Language { kDutch, kGerman, kEnglish };
@@ -29,9 +31,11 @@ std::string DriverLinkMessage(const std::string& code, const std::string& path);
 std::string DriverWriteFailureMessage(const std::string& code, const std::string& path,
                                       const std::string& cause);
 std::string StartFailureMessage(const std::string& code);
-// The host is a DOS program, this system runs it only in DOSBox, and DOSBox
-// was not found in any of the places (one a line).
-std::string DosEmulatorMissingMessage(const std::string& code, const std::string& places);
+// The host is a DOS program, this system runs it only in DOSBox, DOSBox was
+// not found in any of the places (one a line), and how to get it: from the
+// system's package, or from the program's installer, whose component it is.
+std::string DosEmulatorMissingMessage(const std::string& code, const std::string& places,
+                                      EmulatorSource source);
 // Close refusal of the status window; nothing before the language is known.
 std::optional<std::string> CloseRefusalMessage(const std::string& code);
 std::string NoPrinterMessage(const std::string& code);

@@ -31,10 +31,10 @@ void ReleaseRunLock(FileSystem& files, std::unique_ptr<FileHandle>& lock,
 bool IsRunDigits(const std::string& text);
 
 // The files a run makes for itself beside its print files: the DOS
-// emulator's configuration and log ("RZ" + the run's digits + one of these
-// extensions) and a driver file not yet put in place (the driver file's
+// emulator's configuration, log and messages ("RZ" + the run's digits + one
+// of these extensions) and a driver file not yet put in place (the driver file's
 // name + "." + the stem).
-inline constexpr const char* kEmulatorFileExtensions[] = {".CNF", ".LOG"};
+inline constexpr const char* kEmulatorFileExtensions[] = {".CNF", ".LOG", ".LNG"};
 std::string EmulatorFileName(const std::string& runDigits, const char* extension);
 std::string DriverFileInTheMaking(const std::string& driverPath, const std::string& stem);
 

@@ -47,8 +47,9 @@ std::string HostFileName(Program& program) {
 // start-failure text would send the user looking for a file that exists.
 [[noreturn]] void ReportFailedLaunchAndEnd(Program& program, const ProcessLauncher& launcher) {
   if (launcher.FailureKind() == StartFailure::kNoDosEmulator) {
-    ReportAndEnd(program,
-                 DosEmulatorMissingMessage(program.state.languageCode, launcher.FailureReason()));
+    ReportAndEnd(program, DosEmulatorMissingMessage(program.state.languageCode,
+                                                    launcher.FailureReason(),
+                                                    launcher.DosEmulatorSource()));
   }
   ReportStartFailureAndEnd(program, launcher.FailureReason());
 }

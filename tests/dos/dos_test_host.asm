@@ -34,6 +34,10 @@ header_paragraphs equ 2
 entry:
         mov ax, cs
         mov ds, ax                 ; our data
+        ; the host's own screen, as a user would see it
+        mov ah, 0x09
+        mov dx, screen_text
+        int 0x21
         ; ES stays at the PSP: its command tail is at ES:81h.
         mov si, win_key
         call find_option           ; ES:DI = value of /WIN=, or CF
@@ -186,6 +190,7 @@ copy_word:
 win_key:   db '/WIN=', 0
 temp_key:  db '/TEMP=', 0
 fail_text: db 'DOSHOST: no /WIN= or /TEMP=, or the print file cannot be made', 13, 10, '$'
+screen_text: db 'VELDRAK (DOS test host): printing one family report', 13, 10, '$'
 job_head:  db '#JOBstart#', 13, 10
            db 'Family report from the DOS host', 13, 10
            db 'Command tail: '

@@ -100,14 +100,17 @@ TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
   DosRun run{"/home/an/my host", "/var/tmp/rz", "VELDRAK.EXE", DosArguments(words), "", "0000FF"};
   EXPECT_EQ(DosboxArguments("/var/tmp/rz/RZ0000FF.CNF"),
             (std::vector<std::string>{"-conf", "/var/tmp/rz/RZ0000FF.CNF"}));
+  // A quiet start: no command echoed (the first line's "echo off" counts
+  // for the emulator's own lines too), no answer shown, a clear screen.
   const std::string configuration = DosboxConfiguration(run, "");
   EXPECT_EQ(configuration.substr(configuration.find("[autoexec]")),
-            "[autoexec]\nmount c \"/home/an/my host\"\nmount d \"/var/tmp/rz\"\nc:\ncd \\\n"
+            "[autoexec]\n@echo off\nmount c \"/home/an/my host\" > nul\n"
+            "mount d \"/var/tmp/rz\" > nul\nc:\ncd \\\ncls\n"
             "VELDRAK.EXE /WIN=VK0000FF.TMP /TEMP=D:\\ /WDEBUG=1 /TEMP=D:\\ /TEMP:D:\\\nexit\n");
   EXPECT_FALSE(DosRunProblem(run));
 
   run.startDirectory = "C:\\PROG";
-  EXPECT_NE(DosboxConfiguration(run, "").find("cd \\\nC:\ncd C:\\PROG\nVELDRAK.EXE"),
+  EXPECT_NE(DosboxConfiguration(run, "").find("cd \\\nC:\ncd C:\\PROG\ncls\nVELDRAK.EXE"),
             std::string::npos);
 
   // DOS passes 126 characters after the name, counting the blank before them.
@@ -123,15 +126,37 @@ TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
   EXPECT_TRUE(DosRunProblem(run));
 }
 
+// The emulator's greeting is made empty by the messages file the
+// configuration names, which is the run's own beside its configuration.
+TEST(DosboxRunTest, TheGreetingIsEmptiedByTheRunsMessagesFile) {
+  const DosRun run{"/vk", "/var/tmp/rz", "VELDRAK.EXE", "", "", "0000FF"};
+  const DosboxFiles files = DosboxFilesFor(run);
+  EXPECT_EQ(std::filesystem::path(files.messages),
+            std::filesystem::path("/var/tmp/rz") / "RZ0000FF.LNG");
+  const std::vector<DosboxInput> inputs = DosboxInputs(run, "");
+  ASSERT_EQ(inputs.size(), 2u);
+  EXPECT_EQ(inputs[0].path, files.configuration);
+  EXPECT_NE(inputs[0].text.find("[dosbox]\nlanguage=" + files.messages + "\n"), std::string::npos);
+  EXPECT_EQ(inputs[1].path, files.messages);
+  // DOSBox's format: ":NAME", the text's lines, "." alone ends it.
+  EXPECT_EQ(inputs[1].text,
+            ":SHELL_STARTUP_BEGIN\n.\n:SHELL_STARTUP_CGA\n.\n:SHELL_STARTUP_HERC\n.\n"
+            ":SHELL_STARTUP_DEBUG\n.\n:SHELL_STARTUP_END\n.\n");
+}
+
 TEST(DosboxRunTest, TheUsersSettingsComeAfterTheRunsOwnButNotTheirStart) {
   const DosRun run{"/vk", "/tmp", "VELDRAK.EXE", "", "", "0000FF"};
   const std::string configuration = DosboxConfiguration(
-      run, "[cpu]\ncycles=max\n[AutoExec]\nmount c ~/vk\nVELDRAK /X\n[dos]\nkeyboardlayout=nl");
+      run, "[cpu]\ncycles=max\n[sdl]\nwindowresolution=1024x640\noutput=opengl\n"
+           "[AutoExec]\nmount c ~/vk\nVELDRAK /X\n[dos]\nkeyboardlayout=nl");
   for (const char* setting : {"nosound=true", "joysticktype=none", "serial1=disabled",
                               "cycles=auto", "keyboardlayout=nl"}) {
     EXPECT_NE(configuration.find(setting), std::string::npos) << setting;
   }
   EXPECT_LT(configuration.find("cycles=auto"), configuration.find("cycles=max"));
+  // The window twice the text screen's size, unless the user names a size.
+  EXPECT_LT(configuration.find("scaler=normal2x forced"),
+            configuration.find("windowresolution=1024x640"));
   EXPECT_LT(configuration.find("keyboardlayout=nl"), configuration.find("[autoexec]"));
   EXPECT_EQ(configuration.find("VELDRAK /X"), std::string::npos);
   EXPECT_EQ(configuration.find("~/vk"), std::string::npos);

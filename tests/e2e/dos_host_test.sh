@@ -155,8 +155,17 @@ no_dosbox_left() {
 rm -f "${E2E_WORK}RIZARODE.TMP"
 dos_run -u DISPLAY -u WAYLAND_DISPLAY RIZARODE_DOSBOX=/nonexistent/dosbox --
 e2e_check "DOSBox missing: exit code 7" [ "$E2E_STATUS" -eq 7 ]
-e2e_check "DOSBox missing: the start-failure message says why" \
-  grep -q "needs DOSBox, which was not found" "$E2E_LOG"
+# Without a language directory the run speaks Dutch, and only Dutch.
+e2e_check "DOSBox missing: the box says the host needs DOSBox, where it looked, how to get it" \
+  grep -qzF "DOSBox is niet gevonden.
+
+Gezocht in:
+\$RIZARODE_DOSBOX = /nonexistent/dosbox
+
+Installeer DOSBox, op Debian met:
+    sudo apt install dosbox" "$E2E_LOG"
+no_start_failure_text() { ! grep -q "kan niet worden gevonden" "$E2E_LOG"; }
+e2e_check "DOSBox missing: not the start-failure message" no_start_failure_text
 e2e_check "DOSBox missing: the driver file is deleted" [ ! -e "${E2E_WORK}RIZARODE.TMP" ]
 e2e_check "DOSBox missing: nothing is left running" no_dosbox_left
 

@@ -77,7 +77,7 @@ e2e_finish_program
 e2e_check "killed: the job's file is kept" grep -q '^VK' <(work_left)
 e2e_check "killed: a half-written PDF is left" grep -q . <(partial_pdfs)
 killed="$(work_left | sed -n 's/^VK\([0-9A-F]\{6\}\)\..*/\1/p' | head -1)"
-for own in "RZ$killed.CNF" "RZ$killed.LOG" "RIZARODE.TMP.VK$killed"; do
+for own in "RZ$killed.CNF" "RZ$killed.LOG" "RZ$killed.LNG" "RIZARODE.TMP.VK$killed"; do
   printf 'emulator file\r\n#form##JOBend#\r\n' >"$E2E_WORK$own"
 done
 restart

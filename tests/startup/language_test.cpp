@@ -118,5 +118,52 @@ TEST(MessageTextTest, ReportsNameTheRegularFontAndHaveNoLineFeeds) {
   }
 }
 
+// The box for a DOS host without DOSBox: in the run's language only, where
+// DOSBox was looked for, and how this system comes by it.
+TEST(MessageTextTest, TheMissingDosboxBoxSaysWhatToDoInOneLanguage) {
+  const std::string places = "$RIZARODE_DOSBOX\r/usr/bin/dosbox";
+  const EmulatorSource package = EmulatorSource::kSystemPackage;
+  const EmulatorSource installer = EmulatorSource::kOwnInstaller;
+  struct Row {
+    const char* code;
+    EmulatorSource source;
+    const char* firstSentence;
+    const char* lookedFor;
+    const char* remedy;
+  };
+  const Row rows[] = {
+      {"NL", package, "VELDRAK is een DOS-programma. Op dit systeem", "Gezocht in:",
+       "Installeer DOSBox, op Debian met:\r    sudo apt install dosbox\r"},
+      {"ORV", package, "VELDRAK is een DOS-programma. Op dit systeem", "Gezocht in:",
+       "Installeer DOSBox, op Debian met:\r    sudo apt install dosbox\r"},
+      {"D", package, "VELDRAK ist ein DOS-Programm. Auf diesem System", "Gesucht in:",
+       "Installieren Sie DOSBox, unter Debian mit:\r    sudo apt install dosbox\r"},
+      {"GB", package, "VELDRAK is a DOS program. On this system", "Looked for in:",
+       "Install DOSBox, on Debian with:\r    sudo apt install dosbox\r"},
+      {"F", package, "VELDRAK is a DOS program. On this system", "Looked for in:",
+       "Install DOSBox, on Debian with:\r    sudo apt install dosbox\r"},
+      {"NL", installer, "VELDRAK is een DOS-programma. Deze versie van Windows", "Gezocht in:",
+       "laat het onderdeel DOSBox aangevinkt"},
+      {"D", installer, "VELDRAK ist ein DOS-Programm. Diese Version von Windows", "Gesucht in:",
+       "lassen Sie die Komponente DOSBox ausgew\xE4hlt"},
+      {"GB", installer, "VELDRAK is a DOS program. This version of Windows", "Looked for in:",
+       "leave its component DOSBox selected"},
+  };
+  for (const Row& row : rows) {
+    const std::string text = DosEmulatorMissingMessage(row.code, places, row.source);
+    EXPECT_EQ(text.rfind(row.firstSentence, 0), 0u) << text;
+    EXPECT_NE(text.find(std::string("\r\r") + row.lookedFor + "\r" + places + "\r\r"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find(row.remedy), std::string::npos) << text;
+    EXPECT_EQ(text.find(row.source == package ? "Windows" : "apt"), std::string::npos) << text;
+    for (const char* other : {"Gezocht in:", "Gesucht in:", "Looked for in:"}) {
+      if (other != std::string(row.lookedFor)) {
+        EXPECT_EQ(text.find(other), std::string::npos) << text;
+      }
+    }
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+  }
+}
+
 }  // namespace
 }  // namespace rizarode

@@ -120,8 +120,10 @@ sed -i 's/\r$//' "$BOX"
 e2e_check "without DOSBox: the box is titled after the program" grep -qix "rizarode" "$BOX"
 e2e_check "without DOSBox: the box says the host is a DOS program that needs DOSBox" \
   grep -q "VELDRAK is een DOS-programma.*heeft daarom DOSBox nodig" "$BOX"
-e2e_check "without DOSBox: the box names where it looked" \
-  grep -qF '|%RIZARODE_DOSBOX%|HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\DOSBox.exe|C:\Program Files (x86)\DOSBox-0.74-3\DOSBox.exe|C:\Program Files\DOSBox-0.74-3\DOSBox.exe|' "$BOX"
+e2e_check "without DOSBox: the box names where it looked, the folder beside the program first" \
+  grep -qF "|%RIZARODE_DOSBOX%|$(windows_path "$E2E_HOST_DIR")\\DOSBox\\DOSBox.exe|HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\DOSBox.exe|C:\\Program Files (x86)\\DOSBox-0.74-3\\DOSBox.exe|C:\\Program Files\\DOSBox-0.74-3\\DOSBox.exe|" "$BOX"
+e2e_check "without DOSBox: the box says the installer brings it" \
+  grep -q "De installatie van RIZARODE brengt DOSBox mee" "$BOX"
 
 # 4. A DOSBox that ends at once (a program that does nothing) is a failed
 #    start with the start-failure message, never a host that ran and ended.

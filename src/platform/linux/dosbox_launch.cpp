@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <vector>
 
 #include "platform/linux/process_spawn.h"
 
@@ -29,16 +30,16 @@ bool IsExecutableFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-std::optional<std::string> OnPath(const std::string& name) {
+// The directories of PATH, in order; an empty entry is the current one.
+std::vector<std::string> SearchPath() {
   const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t at = 0;
-  for (;;) {
-    std::size_t end = dirs.find(':', at);
-    std::string dir = dirs.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
-    if (IsExecutableFile(candidate)) return candidate;
-    if (end == std::string::npos) return std::nullopt;
+  const std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::vector<std::string> found;
+  for (std::size_t at = 0;;) {
+    const std::size_t end = dirs.find(':', at);
+    const std::string dir = dirs.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    found.push_back(dir.empty() ? "." : dir);
+    if (end == std::string::npos) return found;
     at = end + 1;
   }
 }
@@ -83,34 +84,39 @@ DosboxStart Failure(std::string why) { return DosboxStart{std::nullopt, std::mov
 
 }  // namespace
 
-std::optional<std::string> FindDosbox() {
+DosboxSearch FindDosbox() {
+  DosboxSearch search;
+  auto consider = [&search](const std::string& path) {
+    search.places.push_back(path);
+    if (!search.found && IsExecutableFile(path)) search.found = path;
+  };
   const char* named = std::getenv(kDosboxVariable);
-  const std::string wanted = named && *named ? named : "dosbox";
+  const bool isNamed = named && *named;
+  search.places.push_back(std::string("$") + kDosboxVariable +
+                          (isNamed ? std::string(" = ") + named : std::string()));
+  const std::string wanted = isNamed ? named : "dosbox";
   if (wanted.find('/') != std::string::npos) {
-    return IsExecutableFile(wanted) ? std::optional<std::string>(wanted) : std::nullopt;
+    if (IsExecutableFile(wanted)) search.found = wanted;
+    return search;
   }
-  return OnPath(wanted);
+  for (const std::string& dir : SearchPath()) consider(dir + "/" + wanted);
+  return search;
 }
 
-DosboxStart StartUnderDosbox(const DosRun& run, bool dummyDisplay) {
-  std::optional<std::string> dosbox = FindDosbox();
-  if (!dosbox) {
-    return Failure(std::string("VELDRAK is a DOS program and needs DOSBox, which was not found: "
-                               "install it, or name it in ") + kDosboxVariable + ".");
+DosboxStart StartUnderDosbox(const std::string& dosbox, const DosRun& run, bool dummyDisplay) {
+  for (const DosboxInput& input : DosboxInputs(run, UserDosboxConfiguration(run.hostDirectory))) {
+    if (!WriteFresh(input.path, input.text)) {
+      return Failure("The DOSBox file " + input.path + " cannot be written.");
+    }
   }
   const DosboxFiles files = DosboxFilesFor(run);
-  const std::string configuration =
-      DosboxConfiguration(run, UserDosboxConfiguration(run.hostDirectory));
-  if (!WriteFresh(files.configuration, configuration)) {
-    return Failure("The DOSBox configuration " + files.configuration + " cannot be written.");
-  }
   const std::string& logPath = files.log;
   const int log = CreateFresh(logPath);
   if (log < 0) return Failure("The DOSBox log " + logPath + " cannot be written.");
 
   SpawnRequest request;
-  request.program = *dosbox;
-  request.arguments.push_back(*dosbox);
+  request.program = dosbox;
+  request.arguments.push_back(dosbox);
   for (std::string& argument : DosboxArguments(files.configuration)) {
     request.arguments.push_back(std::move(argument));
   }
@@ -118,7 +124,7 @@ DosboxStart StartUnderDosbox(const DosRun& run, bool dummyDisplay) {
   request.outputFile = log;
   std::optional<pid_t> emulator = Spawn(request);
   ::close(log);
-  if (!emulator) return Failure("DOSBox (" + *dosbox + ") cannot be started.");
+  if (!emulator) return Failure("DOSBox (" + dosbox + ") cannot be started.");
   if (!ProvesAlive(*emulator)) {
     return Failure("DOSBox ended at once" + ErrorFromLog(logPath) + "; see " + logPath + ".");
   }

@@ -18,13 +18,14 @@ struct DosboxStart {
   std::string failure;            // why not, for the user
 };
 
-// The emulator's program file: kDosboxVariable when set, else "dosbox" on
-// PATH; nothing when it is not an executable file.
-std::optional<std::string> FindDosbox();
+// The emulator's program file: the one kDosboxVariable names when it is
+// set (a bare name is looked up on PATH), else "dosbox" on PATH; found only
+// when it is an executable file.
+DosboxSearch FindDosbox();
 
-// Starts the run as composed (ComposeDosStart). With dummyDisplay the
-// emulator draws and plays into SDL's dummy drivers, for a machine without
-// a display.
-DosboxStart StartUnderDosbox(const DosRun& run, bool dummyDisplay);
+// Starts the run as composed (ComposeDosStart) in the emulator found. With
+// dummyDisplay the emulator draws and plays into SDL's dummy drivers, for a
+// machine without a display.
+DosboxStart StartUnderDosbox(const std::string& dosbox, const DosRun& run, bool dummyDisplay);
 
 }  // namespace rizarode

@@ -45,6 +45,7 @@ std::optional<std::string> FindProgramFile(const std::string& name) {
 
 bool PosixLauncher::Start(const std::string& commandLine) {
   failure_.clear();
+  failureKind_ = StartFailure::kNotStarted;
   started_ = 0;
   std::vector<std::string> words = SplitCommandLine(commandLine);
   if (words.empty()) return false;
@@ -65,13 +66,15 @@ bool PosixLauncher::StartNative(const std::string& program, const std::vector<st
 bool PosixLauncher::StartDos(const std::string& program, const std::vector<std::string>& words) {
   std::string failure;
   std::optional<DosStart> start = ComposeDosStart(program, words, failure);
-  if (!start) return Fail(failure);
+  if (!start) return Fail(StartFailure::kNotStarted, failure);
   return RunUnderDosbox(start->run, start->title);
 }
 
 bool PosixLauncher::RunUnderDosbox(const DosRun& run, const std::string& title) {
-  DosboxStart started = StartUnderDosbox(run, dummyDisplay_);
-  if (!started.emulator) return Fail(started.failure);
+  const DosboxSearch search = FindDosbox();
+  if (!search.found) return Fail(StartFailure::kNoDosEmulator, search.PlacesText());
+  DosboxStart started = StartUnderDosbox(*search.found, run, dummyDisplay_);
+  if (!started.emulator) return Fail(StartFailure::kNotStarted, started.failure);
   children_.push_back(*started.emulator);
   started_ = *started.emulator;
   titles_[*started.emulator] = Utf8ToCp1252(title);
@@ -84,7 +87,8 @@ std::optional<std::string> PosixLauncher::TitleOf(pid_t pid) const {
   return it->second;
 }
 
-bool PosixLauncher::Fail(std::string reason) {
+bool PosixLauncher::Fail(StartFailure kind, std::string reason) {
+  failureKind_ = kind;
   // Paths on this system are UTF-8; the program's messages are 8-bit text.
   failure_ = Utf8ToCp1252(reason);
   return false;

@@ -28,6 +28,7 @@ class PosixLauncher : public ProcessLauncher {
   // and a ".PIF" that is no native program start under DOSBox.
   bool Start(const std::string& commandLine) override;
   std::string FailureReason() const override { return failure_; }
+  StartFailure FailureKind() const override { return failureKind_; }
   ProcessId StartedProcess() const override { return static_cast<ProcessId>(started_); }
 
   // Without a display, DOSBox is given SDL's dummy drivers.
@@ -50,12 +51,13 @@ class PosixLauncher : public ProcessLauncher {
   bool StartNative(const std::string& program, const std::vector<std::string>& words);
   bool StartDos(const std::string& program, const std::vector<std::string>& words);
   bool RunUnderDosbox(const DosRun& run, const std::string& title);
-  bool Fail(std::string reason);
+  bool Fail(StartFailure kind, std::string reason);
 
   std::vector<pid_t> children_;
   pid_t started_ = 0;
   std::map<pid_t, std::string> titles_;
   std::string failure_;
+  StartFailure failureKind_ = StartFailure::kNotStarted;
   bool dummyDisplay_ = false;
 };
 

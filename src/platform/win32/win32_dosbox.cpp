@@ -74,6 +74,16 @@ std::string InDirectory(const std::string& directory, const std::string& name) {
   return directory + "\\" + name;
 }
 
+// The folder this program was started from.
+std::string ProgramFolder() {
+  char buffer[MAX_PATH * 2] = {};
+  DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return {};
+  std::string path(buffer, n);
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -125,6 +135,10 @@ DosboxSearch FindDosboxExe() {
   search.places.push_back(std::string("%") + kDosboxVariable + "%" +
                           (named.empty() ? "" : " = " + named));
   if (!named.empty() && IsFile(named)) search.found = named;
+  const std::string programFolder = ProgramFolder();
+  if (!programFolder.empty()) {
+    consider(InDirectory(InDirectory(programFolder, kOwnDosboxFolder), "DOSBox.exe"));
+  }
   search.places.push_back(std::string("HKEY_LOCAL_MACHINE\\") + kAppPathsKey);
   for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
     const std::string path = AppPath(view);
@@ -156,11 +170,12 @@ std::string QuotedArgument(const std::string& argument) {
 }
 
 DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& run) {
-  const DosboxFiles files = DosboxFilesFor(run);
-  const std::string userConfiguration = UserDosboxConfiguration(run.hostDirectory);
-  if (!WriteFresh(files.configuration, DosboxConfiguration(run, userConfiguration))) {
-    return Failure("The DOSBox configuration " + files.configuration + " cannot be written.");
+  for (const DosboxInput& input : DosboxInputs(run, UserDosboxConfiguration(run.hostDirectory))) {
+    if (!WriteFresh(input.path, input.text)) {
+      return Failure("The DOSBox file " + input.path + " cannot be written.");
+    }
   }
+  const DosboxFiles files = DosboxFilesFor(run);
   const std::string output = InDirectory(run.workDirectory, kDosboxOutput);
   DeleteFileA(output.c_str());
 

@@ -13,14 +13,14 @@
 
 namespace rizarode {
 
-struct DosboxSearch {
-  std::optional<std::string> found;  // DOSBox.exe, when one was found
-  std::vector<std::string> places;   // where it was looked for, in order
-};
+// The folder beside rizarode.exe into which the program's installer puts
+// DOSBox.exe.
+inline constexpr const char* kOwnDosboxFolder = "DOSBox";
 
-// DOSBox.exe from RIZARODE_DOSBOX, then DOSBox's "App Paths" registry entry
-// (both registry views: a 32-bit installer writes the 32-bit one), then the
-// folders its own installer uses.
+// DOSBox.exe from RIZARODE_DOSBOX, then the one the program's installer put
+// into kOwnDosboxFolder beside the program, then DOSBox's "App Paths"
+// registry entry (both registry views: a 32-bit installer writes the 32-bit
+// one), then the folders DOSBox's own installer uses.
 DosboxSearch FindDosboxExe();
 
 struct DosboxStarted {

@@ -67,15 +67,6 @@ std::string FullPath(const std::string& path) {
   return n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
 }
 
-// The words of a command line: the pieces between single blanks, empty ones
-// kept, so that the words after the first, joined with single blanks, give
-// the argument text back as it was, blanks and all.
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\r") + line;
-  return text;
-}
-
 }  // namespace
 
 CommandParts SplitProgramName(const std::string& commandLine) {
@@ -114,7 +105,7 @@ bool Win32Launcher::StartDos(const std::string& programFile, const std::string& 
   std::optional<DosStart> start = ComposeDosStart(programFile, SplitCommandLine(commandLine), why);
   if (!start) return Fail(StartFailure::kNotStarted, why);
   DosboxSearch search = FindDosboxExe();
-  if (!search.found) return Fail(StartFailure::kNoDosEmulator, Lines(search.places));
+  if (!search.found) return Fail(StartFailure::kNoDosEmulator, search.PlacesText());
   DosboxStarted started = StartDosbox(*search.found, start->run);
   if (started.emulator == 0) return Fail(StartFailure::kNotStarted, started.failure);
   started_ = started.emulator;

@@ -25,6 +25,7 @@ class Win32Launcher : public ProcessLauncher {
   std::string FailureReason() const override { return failure_; }
   StartFailure FailureKind() const override { return failureKind_; }
   ProcessId StartedProcess() const override { return started_; }
+  EmulatorSource DosEmulatorSource() const override { return EmulatorSource::kOwnInstaller; }
 
  private:
   bool StartProgram(const CommandParts& parts, const std::string& commandLine);
