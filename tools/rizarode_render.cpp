@@ -18,7 +18,7 @@
 #include "platform/linux/pdf_file_device.h"
 #include "printing/render_print_file.h"
 #include "program/module_state.h"
-#include "program/numbers.h"
+#include "base/text.h"
 
 namespace {
 

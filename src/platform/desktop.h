@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace rizarode {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <thread>
 
+#include "base/text.h"
 #include "printing/status_window.h"
 #include "program/messages.h"
-#include "program/numbers.h"
 #include "program/program.h"
 
 namespace rizarode {

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <thread>
 
+#include "base/text_encoding.h"
 #include "platform/linux/process_window_list.h"
-#include "platform/text_encoding.h"
 
 namespace rizarode {
 namespace {
