@@ -33,7 +33,6 @@ class CupsDevice : public PrintDevice {
   std::unique_ptr<DocumentSink> StartDocument() override;
 
   void SetRescueDirectory(std::string directory) { rescueDirectory_ = std::move(directory); }
-  bool HasManualFeed() const { return manualFeed_; }
   // Sends the bytes of a complete PDF document as one job; returns the job
   // id. Throws PrinterError.
   int SendJob(std::FILE* document, const JobSettings& settings);
