@@ -30,7 +30,7 @@ file(GLOB_RECURSE WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/win3
 file(GLOB_RECURSE SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
 add_executable(rizarode_tests ${PORTABLE_TESTS} ${WIN32_TESTS} ${SUPPORT_SOURCES})
 target_include_directories(rizarode_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(rizarode_tests PRIVATE rizarode_win32 gtest gtest_main gmock)
+target_link_libraries(rizarode_tests PRIVATE rizarode_logic rizarode_printer rizarode_win32 gtest gtest_main gmock)
 # Wine sees the build machine's root as drive Z:.
 target_compile_definitions(rizarode_tests PRIVATE
   RIZARODE_BINARY_DIR="Z:${CMAKE_BINARY_DIR}"
@@ -47,7 +47,7 @@ list(APPEND HELPER_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/helpers/file_opener.cpp)
 foreach(helper_source ${HELPER_SOURCES})
   get_filename_component(helper_name ${helper_source} NAME_WE)
   add_executable(${helper_name} ${helper_source})
-  target_link_libraries(${helper_name} PRIVATE rizarode_win32)
+  target_link_libraries(${helper_name} PRIVATE rizarode_logic rizarode_printer rizarode_win32)
   add_dependencies(rizarode_tests ${helper_name})
 endforeach()
 

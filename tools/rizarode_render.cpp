@@ -19,7 +19,7 @@
 #include "printer/page_printer.h"
 #include "printing/render_print_file.h"
 #include "program/module_state.h"
-#include "program/numbers.h"
+#include "base/text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "program/numbers.h"
+#include "base/text.h"
 
 namespace rizarode {
 namespace {

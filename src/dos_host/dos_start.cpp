@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
+#include "base/text.h"
 #include "dos_host/dos_path.h"
 #include "dos_host/pif_file.h"
 #include "dos_host/program_kind.h"
-#include "program/numbers.h"
 
 namespace rizarode {
 namespace {

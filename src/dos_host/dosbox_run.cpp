@@ -6,8 +6,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "program/numbers.h"
-#include "program/run_lock.h"
+#include "base/run_files.h"
+#include "base/text.h"
 
 namespace rizarode {
 namespace {
@@ -45,19 +45,13 @@ bool IsTempOption(const std::string& word) {
   return StartsWith(word, "/TEMP=") || StartsWith(word, "/TEMP:");
 }
 
-std::string Trimmed(const std::string& line) {
-  const std::size_t first = line.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return {};
-  return line.substr(first, line.find_last_not_of(" \t\r") + 1 - first);
-}
-
 // The user's configuration without its [autoexec] section.
 std::string WithoutAutoexec(const std::string& configuration) {
   std::istringstream in(configuration);
   std::string kept;
   bool inAutoexec = false;
   for (std::string line; std::getline(in, line);) {
-    const std::string trimmed = Trimmed(line);
+    const std::string trimmed = Trimmed(line, " \t\r");
     if (StartsWith(trimmed, "[")) inAutoexec = UpperCase(trimmed) == "[AUTOEXEC]";
     if (!inAutoexec) kept += line + "\n";
   }

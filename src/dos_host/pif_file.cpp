@@ -3,6 +3,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/text.h"
+
 namespace rizarode {
 namespace {
 
@@ -21,9 +23,7 @@ constexpr std::size_t kMaxPifSize = 64 * 1024;
 std::string Field(const std::string& bytes, std::size_t at, std::size_t size) {
   std::string text = bytes.substr(at, size);
   text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  return Trimmed(text, " ");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <fstream>
 
-#include "program/numbers.h"
+#include "base/text.h"
 
 namespace rizarode {
 namespace {

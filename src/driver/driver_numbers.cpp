@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "program/numbers.h"
 
 namespace rizarode {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/text.h"
 #include "driver/driver_numbers.h"
 #include "driver/driver_writer.h"
 #include "platform/printer.h"

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/text.h"
 #include "platform/printer.h"
 #include "program/numbers.h"
 #include "program/program.h"
@@ -9,13 +10,6 @@
 
 namespace rizarode {
 namespace {
-
-std::string TrimBlanks(const std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
 
 // A printer that cannot tell its name cannot be shown to be the one the
 // file was written for.
@@ -29,8 +23,8 @@ bool NamesThisPrinter(Printer& printer, const std::string& rest) {
 
 // Line 01 after its number: version, then ": ", then the printer.
 bool IsCurrentLineOne(Printer& printer, std::string line) {
-  line = TrimBlanks(line);
-  std::string version = TrimBlanks(TakeToken(line, ": "));
+  line = Trimmed(line, " ");
+  std::string version = Trimmed(TakeToken(line, ": "), " ");
   return version == kVersionText && NamesThisPrinter(printer, line);
 }
 

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "pdf/pdf_syntax.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace rizarode::pdf {
 namespace {

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/text_encoding.h"
+
 namespace rizarode::pdf {
 namespace {
 
@@ -64,17 +66,8 @@ void AppendLiteral(std::string& out, std::string_view bytes, bool* seen) {
 // The next character of UTF-8 text; a byte that starts no valid sequence
 // stands for itself.
 uint32_t NextCodePoint(std::string_view text, std::size_t& at) {
-  auto byte = [&](std::size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(text[i])); };
-  uint32_t first = byte(at);
-  int length = first < 0x80 ? 1 : (first >> 5) == 6 ? 2 : (first >> 4) == 14 ? 3 : (first >> 3) == 30 ? 4 : 0;
-  if (length <= 1 || at + length > text.size()) {
-    ++at;
-    return first;
-  }
-  uint32_t code = first & (0x7F >> length);
-  for (int i = 1; i < length; ++i) code = (code << 6) | (byte(at + i) & 0x3F);
-  at += length;
-  return code;
+  const auto first = static_cast<unsigned char>(text[at]);
+  return NextUtf8Character(text, at).value_or(first);
 }
 
 }  // namespace

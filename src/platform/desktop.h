@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace rizarode {
 
@@ -25,9 +25,7 @@ inline constexpr int kIdNo = 7;
 
 // Why the status window is asked to close.
 inline constexpr int kUnloadControlMenu = 0;  // the user, close button
-inline constexpr int kUnloadCode = 1;
 inline constexpr int kUnloadSessionEnd = 2;   // shutdown or log-off
-inline constexpr int kUnloadTaskManager = 3;
 
 enum class WindowState { kNormal, kMinimized, kMaximized };
 

@@ -134,14 +134,4 @@ std::optional<int32_t> ToInt32(double value) {
 
 std::string Decimal(long long value) { return std::to_string(value); }
 
-// ASCII letters only: on this platform the argument text arrives as UTF-8,
-// whose multi-byte letters must pass through untouched.
-std::string UpperCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
-
 }  // namespace rizarode

@@ -27,7 +27,4 @@ std::optional<int32_t> ToInt32(double value);
 // Decimal digits of a number without leading zeros.
 std::string Decimal(long long value);
 
-// Upper case of the ASCII letters of a text; other bytes stay as they are.
-std::string UpperCase(std::string_view text);
-
 }  // namespace rizarode

@@ -3,29 +3,6 @@
 #include "program/module_state.h"
 
 namespace rizarode {
-namespace {
-
-constexpr char kEmulatorFilePrefix[] = "RZ";
-
-}  // namespace
-
-bool IsRunDigits(const std::string& text) {
-  if (text.size() != 6) return false;
-  for (char c : text) {
-    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
-  }
-  return true;
-}
-
-std::string EmulatorFileName(const std::string& runDigits, const char* extension) {
-  return kEmulatorFilePrefix + runDigits + extension;
-}
-
-std::string DriverFileInTheMaking(const std::string& driverPath, const std::string& stem) {
-  return driverPath + "." + stem;
-}
-
-std::string RunLockPath(const std::string& stemPath) { return stemPath + kRunLockExtension; }
 
 std::unique_ptr<FileHandle> TakeRunLock(FileSystem& files, const std::string& lockPath) {
   OpenRequest request;
@@ -54,7 +31,7 @@ std::string RunFileStem(const std::string& name) {
       name.compare(driver.size(), 2, "VK") == 0 && IsRunDigits(name.substr(driver.size() + 2))) {
     return name.substr(driver.size());
   }
-  if (name.size() != 12 || name.compare(0, 2, kEmulatorFilePrefix) != 0) return {};
+  if (name.size() != 12) return {};
   const std::string digits = name.substr(2, 6);
   if (!IsRunDigits(digits)) return {};
   for (const char* extension : kEmulatorFileExtensions) {

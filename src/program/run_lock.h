@@ -8,15 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "base/run_files.h"
 #include "platform/file_system.h"
 
 namespace rizarode {
-
-inline constexpr char kRunLockExtension[] = ".RUN";
-
-// The lock file of the run whose print file stem (the path without its
-// extension) is given.
-std::string RunLockPath(const std::string& stemPath);
 
 // Opens the lock file, made when missing, so that nobody else may open it;
 // nullptr while another run (or another open) holds it.
@@ -26,20 +21,8 @@ std::unique_ptr<FileHandle> TakeRunLock(FileSystem& files, const std::string& lo
 void ReleaseRunLock(FileSystem& files, std::unique_ptr<FileHandle>& lock,
                     const std::string& lockPath);
 
-// The six hexadecimal digits (upper case) that name a run, after the "VK"
-// of its print files' stem.
-bool IsRunDigits(const std::string& text);
-
-// The files a run makes for itself beside its print files: the DOS
-// emulator's configuration, log and messages ("RZ" + the run's digits + one
-// of these extensions) and a driver file not yet put in place (the driver file's
-// name + "." + the stem).
-inline constexpr const char* kEmulatorFileExtensions[] = {".CNF", ".LOG", ".LNG"};
-std::string EmulatorFileName(const std::string& runDigits, const char* extension);
-std::string DriverFileInTheMaking(const std::string& driverPath, const std::string& stem);
-
-// The stem ("VK" + the run's digits) of the run that one of those names
-// belongs to, or empty when it is none of them.
+// The stem ("VK" + the run's digits) of the run that an emulator file or a
+// driver file in the making belongs to, or empty when it is neither.
 std::string RunFileStem(const std::string& name);
 
 // Removes those files of the run with this stem, once the run is over: they

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <thread>
 
+#include "base/text.h"
 #include "printing/status_window.h"
 #include "program/messages.h"
-#include "program/numbers.h"
 #include "program/program.h"
 
 namespace rizarode {
@@ -70,8 +70,8 @@ WindowHandle WaitForHostWindow(Program& program) {
         started != 0
             ? FindHostWindowOf(program.platform.windows, started, state.windowsBefore,
                                state.windowsAfter)
-            : FindHostWindow(state.windowsBefore.titles, state.windowsBefore.handles,
-                             state.windowsAfter.titles, state.windowsAfter.handles);
+            : FindHostWindow(state.windowsBefore.handles, state.windowsAfter.titles,
+                             state.windowsAfter.handles);
     if (host != 0) return host;
     if (std::fabs(clock.SecondsSinceMidnight() - t0) > kWaitLimitSeconds) return 0;
     std::this_thread::sleep_for(kPassPause);
@@ -138,14 +138,12 @@ WindowHandle FindHostWindowOf(WindowList& windows, ProcessId process,
       unknown.handles.push_back(h);
     }
   }
-  return FindHostWindow(before.titles, before.handles, unknown.titles, unknown.handles);
+  return FindHostWindow(before.handles, unknown.titles, unknown.handles);
 }
 
-WindowHandle FindHostWindow(const std::vector<std::string>& titlesBefore,
-                            const std::vector<WindowHandle>& handlesBefore,
+WindowHandle FindHostWindow(const std::vector<WindowHandle>& handlesBefore,
                             const std::vector<std::string>& titlesAfter,
                             const std::vector<WindowHandle>& handlesAfter) {
-  (void)titlesBefore;
   std::vector<std::size_t> newWindows;
   for (std::size_t i = 1; i < handlesAfter.size(); ++i) {
     if (IsIn(handlesAfter[i], handlesBefore)) continue;

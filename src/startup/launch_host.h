@@ -21,8 +21,7 @@ void SnapshotWindows(WindowList& windows, std::vector<std::string>& titles,
                      std::vector<WindowHandle>& handles);
 
 // The host window among the windows new since the snapshot before, or 0.
-WindowHandle FindHostWindow(const std::vector<std::string>& titlesBefore,
-                            const std::vector<WindowHandle>& handlesBefore,
+WindowHandle FindHostWindow(const std::vector<WindowHandle>& handlesBefore,
                             const std::vector<std::string>& titlesAfter,
                             const std::vector<WindowHandle>& handlesAfter);
 

@@ -2,13 +2,13 @@
 
 #include <cmath>
 
+#include "base/text.h"
 #include "driver/driver_file.h"
 #include "printing/status_window.h"
 #include "startup/command_line.h"
 #include "startup/language.h"
 #include "startup/launch_host.h"
 #include "program/messages.h"
-#include "program/numbers.h"
 #include "program/program.h"
 #include "program/run_lock.h"
 #include "startup/work_directory.h"

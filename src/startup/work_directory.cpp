@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "program/numbers.h"
+#include "base/text.h"
 #include "program/program.h"
 #include "program/take_token.h"
 

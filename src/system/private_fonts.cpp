@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "base/text.h"
 #include "platform/printer.h"
 #include "printing/status_window.h"
 #include "program/messages.h"

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "platform/linux/pdf_file_device.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "printing/render_print_file.h"
 #include "program/module_state.h"
 #include "support/pdf_probe.h"

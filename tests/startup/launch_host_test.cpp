@@ -29,7 +29,7 @@ struct Snapshot {
 };
 
 WindowHandle Find(const Snapshot& before, const Snapshot& after) {
-  return FindHostWindow(before.titles, before.handles, after.titles, after.handles);
+  return FindHostWindow(before.handles, after.titles, after.handles);
 }
 
 TEST(FindHostWindowTest, ASingleNewTitledWindowIsTheHostWhateverItsTitle) {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "program/numbers.h"
+#include "base/text.h"
 #include "support/os_calls.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "program/numbers.h"
+#include "base/text.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 #include "support/unprivileged.h"

@@ -9,10 +9,10 @@
 
 #include <unistd.h>
 
+#include "base/text_encoding.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/pdf_file_device.h"
 #include "platform/printer.h"
-#include "platform/text_encoding.h"
 
 namespace rizarode {
 namespace {

@@ -35,7 +35,6 @@ class CupsDevice : public PrintDevice {
   void ExpectAnswersAgain() override { silent_ = false; }
 
   void SetRescueDirectory(std::string directory) { rescueDirectory_ = std::move(directory); }
-  bool HasManualFeed() const { return manualFeed_; }
   // Sends the bytes of a complete PDF document, as one job, or as one job
   // per run of pages from one feed; returns the (last) job id. It has gone
   // out only when the scheduler confirmed every part; else nothing of it

@@ -10,25 +10,16 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace rizarode {
 namespace {
 
 FT_Library Library(void* handle) { return static_cast<FT_Library>(handle); }
 
-// The Unicode character that a Windows-1252 byte stands for.
-uint32_t CodePointOf(unsigned char byte) {
-  std::string utf8 = Cp1252ToUtf8(std::string(1, static_cast<char>(byte)));
-  auto b = [&](std::size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(utf8[i])); };
-  if (utf8.size() == 1) return b(0);
-  if (utf8.size() == 2) return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
-  return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
-}
-
 // The glyph for a byte, and the character that finds it in the face's map.
 FT_UInt GlyphFor(FT_Face face, unsigned char byte, uint32_t& mapped) {
-  mapped = CodePointOf(byte);
+  mapped = Cp1252CodePoint(byte);
   FT_UInt glyph = FT_Get_Char_Index(face, mapped);
   if (glyph == 0 && FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0) {
     // Symbol faces put their characters at 0xF000 + byte.

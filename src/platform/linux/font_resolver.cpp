@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace rizarode {
 namespace {

@@ -6,10 +6,10 @@
 
 #include <cmath>
 
+#include "base/text_encoding.h"
 #include "platform/linux/detached_box_process.h"
 #include "platform/linux/program_icon.h"
 #include "platform/status_window_design.h"
-#include "platform/text_encoding.h"
 
 namespace rizarode {
 namespace {

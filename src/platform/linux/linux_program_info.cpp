@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "rizarode_version.h"
 
 namespace rizarode {

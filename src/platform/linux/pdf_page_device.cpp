@@ -1,6 +1,6 @@
 #include "platform/linux/pdf_page_device.h"
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace rizarode {
 namespace {

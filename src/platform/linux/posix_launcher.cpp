@@ -8,10 +8,10 @@
 
 #include <algorithm>
 
+#include "base/text_encoding.h"
 #include "dos_host/dos_start.h"
 #include "platform/linux/dosbox_launch.h"
 #include "platform/linux/process_spawn.h"
-#include "platform/text_encoding.h"
 
 namespace rizarode {
 namespace {

@@ -8,7 +8,7 @@
 #include <cctype>
 #include <cerrno>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace rizarode {
 namespace {

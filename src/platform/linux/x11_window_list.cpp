@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/text_encoding.h"
 #include "platform/linux/process_window_list.h"
-#include "platform/text_encoding.h"
 
 namespace rizarode {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 #include <cstdint>
 
@@ -11,11 +11,6 @@ constexpr uint16_t kHighControls[32] = {
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-uint32_t CodePoint(unsigned char byte) {
-  if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
-  return byte;
-}
 
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
@@ -40,40 +35,45 @@ int ByteFor(uint32_t cp) {
 
 }  // namespace
 
+uint32_t Cp1252CodePoint(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+  return byte;
+}
+
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
-  for (char c : text) AppendUtf8(out, CodePoint(static_cast<unsigned char>(c)));
+  for (char c : text) AppendUtf8(out, Cp1252CodePoint(static_cast<unsigned char>(c)));
   return out;
+}
+
+std::optional<uint32_t> NextUtf8Character(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                             : (lead >> 3) == 0x1E ? 4 : 0;
+  if (length == 0 || at + length > text.size()) {
+    ++at;
+    return std::nullopt;
+  }
+  uint32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80) {
+      ++at;
+      return std::nullopt;
+    }
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  at += length;
+  return cp;
 }
 
 std::string Utf8ToCp1252(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto lead = static_cast<unsigned char>(text[i]);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                 : (lead >> 3) == 0x1E ? 4 : 0;
-    if (length == 0 || i + length > text.size()) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    uint32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-    bool valid = true;
-    for (int k = 1; k < length; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    if (!valid) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    out += static_cast<char>(ByteFor(cp));
-    i += length;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::optional<uint32_t> cp = NextUtf8Character(text, at);
+    out += cp ? static_cast<char>(ByteFor(*cp)) : '?';
   }
   return out;
 }
@@ -85,7 +85,7 @@ std::string DisplayText(std::string_view text) {
       out += '\n';
       if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
     } else {
-      AppendUtf8(out, CodePoint(static_cast<unsigned char>(text[i])));
+      AppendUtf8(out, Cp1252CodePoint(static_cast<unsigned char>(text[i])));
     }
   }
   return out;
