@@ -150,10 +150,31 @@ float PagePrinter::Height() {
 }
 
 float PagePrinter::TextWidth(std::string_view text) {
-  const Font& font = CurrentFont();
+  return Twips(Advance(CurrentFont(), text));
+}
+
+int64_t PagePrinter::Advance(const Font& font, std::string_view text) {
+  if (font.pitch > 0) return font.pitch * static_cast<int64_t>(text.size());
   int64_t width = 0;
   for (char c : text) width += font.text.advance[static_cast<unsigned char>(c)];
-  return Twips(width);
+  return width;
+}
+
+// How many of the bytes, set from x on, begin left of the edge.
+std::size_t PagePrinter::BeginningBefore(const Font& font, std::string_view text, int64_t x,
+                                         int64_t edge) {
+  if (x >= edge) return 0;
+  if (font.pitch > 0) {
+    int64_t fit = (edge - x + font.pitch - 1) / font.pitch;
+    return static_cast<std::size_t>(std::min<int64_t>(fit, static_cast<int64_t>(text.size())));
+  }
+  std::size_t shown = 0;
+  for (char c : text) {
+    if (x >= edge) break;
+    ++shown;
+    x += font.text.advance[static_cast<unsigned char>(c)];
+  }
+  return shown;
 }
 
 float PagePrinter::TextHeight(std::string_view) { return Twips(CurrentFont().height); }
@@ -176,12 +197,8 @@ void PagePrinter::PrintText(std::string_view text) {
     // line of any length costs no more than a line across the sheet.
     int64_t x = page_.left + x_;
     int64_t baseline = page_.top + y_ + font->ascent;
-    int64_t end = x;
-    std::size_t shown = 0;
-    for (char c : text) {
-      if (end < page_.width) ++shown;
-      end += font->text.advance[static_cast<unsigned char>(c)];
-    }
+    int64_t end = x + Advance(*font, text);
+    std::size_t shown = BeginningBefore(*font, text, x, page_.width);
     if (shown > 0) Draw(font, x, baseline, 0, 0, text.substr(0, shown));
     // The underline is cut at the same edge as the text.
     int64_t underlined = std::min(end, page_.width) - x;
@@ -295,6 +312,9 @@ std::shared_ptr<PagePrinter::Font> PagePrinter::Realise(
   for (int b = 0; b < 256; ++b) {
     text.advance[b] = Scale(face->advance[b], em_, upm) + text.boldExtra;
   }
+  const bool uniform = std::all_of(text.advance.begin(), text.advance.end(),
+                                   [&](int32_t a) { return a == text.advance[0]; });
+  font->pitch = uniform && text.advance[0] > 0 ? text.advance[0] : 0;
   font->ascent = Scale(face->ascent, em_, upm);
   font->height = font->ascent + Scale(face->descent, em_, upm);
   font->underlineThickness = std::max(1, Scale(face->underlineThickness, em_, upm));

@@ -78,6 +78,9 @@ class PagePrinter : public Printer {
     bool bold = false, italic = false;
     int32_t ascent = 0, height = 0;
     int32_t underlineOffset = 0, underlineThickness = 1;
+    // The one advance of every byte, when they are all alike (a fixed-pitch
+    // face); else 0. A line then needs no sum over its bytes.
+    int32_t pitch = 0;
     // The device gave the face asked for, not a stand-in.
     bool taken = false;
     // The device gave it since the face was last set.
@@ -97,6 +100,9 @@ class PagePrinter : public Printer {
   };
 
   const Font& CurrentFont();
+  static int64_t Advance(const Font& font, std::string_view text);
+  static std::size_t BeginningBefore(const Font& font, std::string_view text, int64_t x,
+                                     int64_t edge);
   std::shared_ptr<Font> Realise(std::shared_ptr<const DeviceFace> face) const;
   Geometry GeometryOf(const PageSetup& setup) const;
   void SetupChanged();
