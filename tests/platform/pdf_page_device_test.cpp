@@ -406,24 +406,37 @@ TEST_F(SaveAsPdfTest, AFaceWithPostScriptOutlinesIsEmbeddedAndDrawn) {
   EXPECT_GT(DarkPixels(pdf), 200);
 }
 
+bool HaveFontTools() {
+  return std::system("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") == 0;
+}
+
+// A face file of its own: Liberation Mono under another family name, in
+// another file format when a flavor ("woff") is given.
+bool MakeRenamedFace(testing::TempDir& dir, const std::string& made, const std::string& family,
+                     const std::string& flavor = {}) {
+  std::string source = CommandOutput("fc-match -f '%{file}' 'Liberation Mono'");
+  std::string postscript;
+  for (char c : family) {
+    if (c != ' ') postscript += c;
+  }
+  std::string script =
+      "import sys\nfrom fontTools.ttLib import TTFont\nf = TTFont(sys.argv[1])\n"
+      "for r in f['name'].names:\n"
+      "    if r.nameID in (1, 4, 16): r.string = '" + family + "'\n"
+      "    if r.nameID == 6: r.string = '" + postscript + "'\n" +
+      (flavor.empty() ? "" : "f.flavor = '" + flavor + "'\n") + "f.save(sys.argv[2])\n";
+  std::string scriptPath = dir.Write("rename.py", script);
+  return std::system(("/usr/bin/python3 " + scriptPath + " '" + source + "' " + made).c_str()) == 0;
+}
+
 // A face that exists only in a file a document cannot carry (here WOFF)
 // is not taken: the name reads back as the fallback's, as for a face that
 // is not installed, and the program's font check decides.
 TEST(RuntimeFontTest, AFaceThatCannotBeEmbeddedIsNotTaken) {
-  if (std::system("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") != 0) {
-    GTEST_SKIP() << "python3-fonttools missing";
-  }
+  if (!HaveFontTools()) GTEST_SKIP() << "python3-fonttools missing";
   testing::TempDir dir;
-  std::string source = CommandOutput("fc-match -f '%{file}' 'Liberation Mono'");
   std::string made = dir / "probe.woff";
-  std::string script =
-      "import sys\nfrom fontTools.ttLib import TTFont\nf = TTFont(sys.argv[1])\n"
-      "for r in f['name'].names:\n"
-      "    if r.nameID in (1, 4, 16): r.string = 'Rizarode Woff Face'\n"
-      "    if r.nameID == 6: r.string = 'RizarodeWoffFace'\n"
-      "f.flavor = 'woff'\nf.save(sys.argv[2])\n";
-  std::string scriptPath = dir.Write("woff.py", script);
-  ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath + " '" + source + "' " + made).c_str()), 0);
+  ASSERT_TRUE(MakeRenamedFace(dir, made, "Rizarode Woff Face", "woff"));
   ASSERT_TRUE(FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(made.c_str())));
 
   auto made_device = std::make_unique<PdfFileDevice>(dir / "PDF");
@@ -503,20 +516,10 @@ TEST_F(SaveAsPdfTest, PagesLookAsTheReferenceDrawingWithinAPixel) {
 
 // A face installed while the program runs, the way the private font is.
 TEST(RuntimeFontTest, AFaceAddedToFontconfigIsFoundAtTheNextChangeOfFace) {
-  if (std::system("/usr/bin/python3 -c 'import fontTools' 2>/dev/null") != 0) {
-    GTEST_SKIP() << "python3-fonttools missing";
-  }
+  if (!HaveFontTools()) GTEST_SKIP() << "python3-fonttools missing";
   testing::TempDir dir;
-  std::string source = CommandOutput("fc-match -f '%{file}' 'Liberation Mono'");
   std::string made = dir / "probe.ttf";
-  std::string script =
-      "import sys\nfrom fontTools.ttLib import TTFont\nf = TTFont(sys.argv[1])\n"
-      "for r in f['name'].names:\n"
-      "    if r.nameID in (1, 4, 16): r.string = 'Rizarode Probe Face'\n"
-      "    if r.nameID == 6: r.string = 'RizarodeProbeFace'\n"
-      "f.save(sys.argv[2])\n";
-  std::string scriptPath = dir.Write("rename.py", script);
-  ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath + " '" + source + "' " + made).c_str()), 0);
+  ASSERT_TRUE(MakeRenamedFace(dir, made, "Rizarode Probe Face"));
 
   testing::PdfPrinter printer(std::make_unique<PdfFileDevice>(dir / "PDF"));
   printer.SetFontName("Rizarode Probe Face");
