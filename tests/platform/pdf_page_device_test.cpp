@@ -199,12 +199,12 @@ TEST_F(SaveAsPdfTest, APrintFileBecomesPagesOfTheChosenSizesWithItsText) {
   std::string pdf = device->Files()[0];
   std::vector<testing::PdfPage> pages = PdfPages(pdf);
   ASSERT_EQ(pages.size(), 3u);
-  EXPECT_NEAR(pages[0].width, 595.3, 0.1);
-  EXPECT_NEAR(pages[0].height, 841.9, 0.1);
-  EXPECT_NEAR(pages[1].width, 841.9, 0.1);
-  EXPECT_NEAR(pages[1].height, 595.3, 0.1);
-  EXPECT_NEAR(pages[2].width, 612, 0.1);
-  EXPECT_NEAR(pages[2].height, 792, 0.1);
+  EXPECT_NEAR(pages[0].width, 595.28, 0.01);
+  EXPECT_NEAR(pages[0].height, 841.89, 0.01);
+  EXPECT_NEAR(pages[1].width, 841.89, 0.01);
+  EXPECT_NEAR(pages[1].height, 595.28, 0.01);
+  EXPECT_NEAR(pages[2].width, 612, 0.01);
+  EXPECT_NEAR(pages[2].height, 792, 0.01);
   std::string text = PdfText(pdf);
   EXPECT_THAT(text, HasSubstr("Hello world\nabcdef caf\xC3\xA9 \xE2\x82\xAC slanted\nend of one\n"));
   EXPECT_THAT(text, HasSubstr("\flandscape two"));
@@ -344,7 +344,7 @@ TEST(PdfFileNamesTest, AnUnwritableDestinationIsAPrinterError) {
 
 // Everything that a reader of the document depends on, checked by tools
 // that no one here wrote: structure, text, fonts and sheets.
-TEST_F(SaveAsPdfTest, ForeignToolsReadTheDocumentItsTextByteForByteItsFontsAndItsSheets) {
+TEST_F(SaveAsPdfTest, ForeignToolsReadTheDocumentItsTextByteForByteAndItsFonts) {
   if (std::system("command -v qpdf >/dev/null 2>&1") != 0) GTEST_SKIP() << "qpdf missing";
   std::string ascii, upper;
   for (int b = 0x20; b < 0x7F; ++b) ascii += static_cast<char>(b);
@@ -381,14 +381,8 @@ TEST_F(SaveAsPdfTest, ForeignToolsReadTheDocumentItsTextByteForByteItsFontsAndIt
                                                       ::testing::EndsWith("+LiberationMono-Bold"),
                                                       ::testing::EndsWith("+LiberationMono-Italic")));
 
-  std::vector<testing::PdfPage> pages = PdfPages(pdf);
-  ASSERT_EQ(pages.size(), 3u);
-  EXPECT_NEAR(pages[0].width, 595.28, 0.01);
-  EXPECT_NEAR(pages[0].height, 841.89, 0.01);
-  EXPECT_NEAR(pages[1].width, 841.89, 0.01);
-  EXPECT_NEAR(pages[1].height, 595.28, 0.01);
-  EXPECT_NEAR(pages[2].width, 612, 0.01);
-  EXPECT_NEAR(pages[2].height, 792, 0.01);
+  // The sheets' sizes are those of APrintFileBecomesPagesOfTheChosenSizesWithItsText.
+  EXPECT_EQ(PdfPages(pdf).size(), 3u);
 }
 
 // Faces with PostScript outlines go in whole as OpenType and find their
