@@ -22,6 +22,7 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64
   dpkg-dev lintian nsis desktop-file-utils libglib2.0-bin
+  icoutils x11-apps
 )
 
 missing=()

@@ -61,14 +61,17 @@ InstallDir "C:\VELDRAK"
 ; of their own, for themselves, without the face.
 RequestExecutionLevel highest
 ManifestSupportedOS all
+; Sharp text at any display scaling, not a blurred enlargement.
+ManifestDPIAware true
 
 VIProductVersion "${RIZARODE_VERSION}.0"
 VIFileVersion "${RIZARODE_VERSION}.0"
 VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=0 "CompanyName" "RIZARODE developers"
 VIAddVersionKey /LANG=0 "ProductVersion" "${RIZARODE_VERSION}"
 VIAddVersionKey /LANG=0 "FileVersion" "${RIZARODE_VERSION}"
 VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} ${RIZARODE_VERSION} Setup"
-VIAddVersionKey /LANG=0 "LegalCopyright" "RIZARODE developers"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (c) 2026 RIZARODE developers, MIT License"
 
 Var IsAdmin
 
@@ -77,12 +80,33 @@ Var IsAdmin
 !define MUI_UNICON "${NSISDIR}\Contrib\Graphics\Icons\modern-uninstall.ico"
 
 !insertmacro MUI_PAGE_WELCOME
+; The program's own licence, to read: nothing to agree to.
+!define MUI_PAGE_HEADER_TEXT "$(OwnLicenceTitle)"
+!define MUI_PAGE_HEADER_SUBTEXT "$(OwnLicenceSubtitle)"
+!define MUI_LICENSEPAGE_TEXT_TOP "$(OwnLicenceTop)"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "$(OwnLicenceBottom)"
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+; makensis works in the script's folder.
+!insertmacro MUI_PAGE_LICENSE "../../LICENSE"
 !define MUI_DIRECTORYPAGE_TEXT_TOP "$(DirectoryText)"
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckHostDirectory
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
+; DOSBox's licence, and where its source is, before DOSBox is installed;
+; left out with the component.
+!define MUI_PAGE_HEADER_TEXT "$(DosboxLicenceTitle)"
+!define MUI_PAGE_HEADER_SUBTEXT "$(DosboxLicenceSubtitle)"
+!define MUI_LICENSEPAGE_TEXT_TOP "$(DosboxLicenceTop)"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "$(DosboxLicenceBottom)"
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDosboxLicence
+!insertmacro MUI_PAGE_LICENSE "${DOSBOX_DIR}/licenses/DOSBox-COPYING.txt"
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "$(StartHost)"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
 !insertmacro MUI_PAGE_FINISH
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "$(UninstallText)"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -101,15 +125,46 @@ LangString NoHost ${LANG_ENGLISH} "$INSTDIR holds neither VELDRAK.EXE nor VELDRA
 LangString DosboxNeeded ${LANG_DUTCH} "VELDRAK is een DOS-programma. RIZARODE start het met DOSBox, maar DOSBox is niet gevonden.$\r$\n$\r$\nInstalleer RIZARODE opnieuw met het onderdeel DOSBox, installeer DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_FOLDER}) of noem het programma in de omgevingsvariabele RIZARODE_DOSBOX."
 LangString DosboxNeeded ${LANG_GERMAN} "VELDRAK ist ein DOS-Programm. RIZARODE startet es mit DOSBox, aber DOSBox wurde nicht gefunden.$\r$\n$\r$\nInstallieren Sie RIZARODE erneut mit der Komponente DOSBox, installieren Sie DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_FOLDER}) oder nennen Sie das Programm in der Umgebungsvariablen RIZARODE_DOSBOX."
 LangString DosboxNeeded ${LANG_ENGLISH} "VELDRAK is a DOS program. RIZARODE starts it with DOSBox, but DOSBox was not found.$\r$\n$\r$\nInstall RIZARODE again with its component DOSBox, install DOSBox 0.74-3 (in $PROGRAMFILES64\${DOSBOX_FOLDER}) or name the program in the environment variable RIZARODE_DOSBOX."
-LangString DosboxComponent ${LANG_DUTCH} "DOSBox (voor VELDRAK als DOS-programma)"
-LangString DosboxComponent ${LANG_GERMAN} "DOSBox (für VELDRAK als DOS-Programm)"
-LangString DosboxComponent ${LANG_ENGLISH} "DOSBox (for VELDRAK as a DOS program)"
-LangString DosboxDescription ${LANG_DUTCH} "DOSBox 0.74-3 in de map DOSBox naast RIZARODE. Een 64-bits Windows voert VELDRAK als DOS-programma alleen daarin uit. Laat het weg als er al een DOSBox is geïnstalleerd."
-LangString DosboxDescription ${LANG_GERMAN} "DOSBox 0.74-3 im Ordner DOSBox neben RIZARODE. Ein 64-Bit-Windows führt VELDRAK als DOS-Programm nur darin aus. Lassen Sie es weg, wenn schon ein DOSBox installiert ist."
-LangString DosboxDescription ${LANG_ENGLISH} "DOSBox 0.74-3 in the folder DOSBox beside RIZARODE. A 64-bit Windows runs VELDRAK as a DOS program only in it. Leave it out when a DOSBox is installed already."
-LangString ProgramDescription ${LANG_DUTCH} "RIZARODE zelf, met zijn lettertype en snelkoppelingen."
-LangString ProgramDescription ${LANG_GERMAN} "RIZARODE selbst, mit seiner Schrift und seinen Verknüpfungen."
-LangString ProgramDescription ${LANG_ENGLISH} "RIZARODE itself, with its font and shortcuts."
+; The components' names fit the list on the components page whole.
+LangString DosboxComponent ${LANG_DUTCH} "DOSBox 0.74-3"
+LangString DosboxComponent ${LANG_GERMAN} "DOSBox 0.74-3"
+LangString DosboxComponent ${LANG_ENGLISH} "DOSBox 0.74-3"
+LangString DosboxDescription ${LANG_DUTCH} "VELDRAK is een DOS-programma; een 64-bits Windows kan het alleen in DOSBox uitvoeren. Laat DOSBox alleen weg als het al op deze computer staat."
+LangString DosboxDescription ${LANG_GERMAN} "VELDRAK ist ein DOS-Programm; ein 64-Bit-Windows kann es nur in DOSBox ausführen. Lassen Sie DOSBox nur weg, wenn es schon auf diesem Computer ist."
+LangString DosboxDescription ${LANG_ENGLISH} "VELDRAK is a DOS program, which a 64-bit Windows can only run in DOSBox. Leave DOSBox out only if it is on this computer already."
+LangString ProgramDescription ${LANG_DUTCH} "Drukt af wat VELDRAK afdrukt, op de standaardprinter. Met zijn lettertype en de snelkoppelingen."
+LangString ProgramDescription ${LANG_GERMAN} "Druckt, was VELDRAK druckt, auf dem Standarddrucker. Mit seiner Schrift und den Verknüpfungen."
+LangString ProgramDescription ${LANG_ENGLISH} "Prints what VELDRAK prints, on the default printer. With its font and the shortcuts."
+LangString OwnLicenceTitle ${LANG_DUTCH} "Licentie"
+LangString OwnLicenceTitle ${LANG_GERMAN} "Lizenz"
+LangString OwnLicenceTitle ${LANG_ENGLISH} "Licence"
+LangString OwnLicenceSubtitle ${LANG_DUTCH} "RIZARODE is vrije software onder de MIT-licentie."
+LangString OwnLicenceSubtitle ${LANG_GERMAN} "RIZARODE ist freie Software unter der MIT-Lizenz."
+LangString OwnLicenceSubtitle ${LANG_ENGLISH} "RIZARODE is free software under the MIT License."
+LangString OwnLicenceTop ${LANG_DUTCH} "De licentie van RIZARODE (in het Engels):"
+LangString OwnLicenceTop ${LANG_GERMAN} "Die Lizenz von RIZARODE (auf Englisch):"
+LangString OwnLicenceTop ${LANG_ENGLISH} "RIZARODE's licence:"
+LangString OwnLicenceBottom ${LANG_DUTCH} "U hoeft niets te accepteren: de licentie geeft u het recht RIZARODE te gebruiken, te kopiëren, te wijzigen en door te geven. Klik op Volgende."
+LangString OwnLicenceBottom ${LANG_GERMAN} "Sie müssen nichts annehmen: Die Lizenz erlaubt Ihnen, RIZARODE zu benutzen, zu kopieren, zu ändern und weiterzugeben. Klicken Sie auf Weiter."
+LangString OwnLicenceBottom ${LANG_ENGLISH} "There is nothing to accept: the licence lets you use, copy, change and pass on RIZARODE. Click Next."
+LangString DosboxLicenceTitle ${LANG_DUTCH} "Licentie van DOSBox"
+LangString DosboxLicenceTitle ${LANG_GERMAN} "Lizenz von DOSBox"
+LangString DosboxLicenceTitle ${LANG_ENGLISH} "DOSBox's licence"
+LangString DosboxLicenceSubtitle ${LANG_DUTCH} "DOSBox is vrije software onder de GNU General Public License, versie 2."
+LangString DosboxLicenceSubtitle ${LANG_GERMAN} "DOSBox ist freie Software unter der GNU General Public License, Version 2."
+LangString DosboxLicenceSubtitle ${LANG_ENGLISH} "DOSBox is free software under the GNU General Public License, version 2."
+LangString DosboxLicenceTop ${LANG_DUTCH} "De broncode van deze DOSBox en van zijn SDL (LGPL 2.1) staat in RIZARODE-${RIZARODE_VERSION}-DOSBox-source.tar, naast dit installatieprogramma."
+LangString DosboxLicenceTop ${LANG_GERMAN} "Der Quellcode dieses DOSBox und seiner SDL (LGPL 2.1) ist RIZARODE-${RIZARODE_VERSION}-DOSBox-source.tar neben diesem Installationsprogramm."
+LangString DosboxLicenceTop ${LANG_ENGLISH} "The source of this DOSBox and its SDL (LGPL 2.1) is RIZARODE-${RIZARODE_VERSION}-DOSBox-source.tar, beside this installer."
+LangString DosboxLicenceBottom ${LANG_DUTCH} "De licenties komen mee in de map DOSBox (DOSBox-COPYING.txt, SDL-COPYING.txt). Klik op Volgende."
+LangString DosboxLicenceBottom ${LANG_GERMAN} "Die Lizenzen kommen mit in den Ordner DOSBox (DOSBox-COPYING.txt, SDL-COPYING.txt). Klicken Sie auf Weiter."
+LangString DosboxLicenceBottom ${LANG_ENGLISH} "The licences go with it into the folder DOSBox (DOSBox-COPYING.txt, SDL-COPYING.txt). Click Next."
+LangString StartHost ${LANG_DUTCH} "VELDRAK starten"
+LangString StartHost ${LANG_GERMAN} "VELDRAK starten"
+LangString StartHost ${LANG_ENGLISH} "Start VELDRAK"
+LangString UninstallText ${LANG_DUTCH} "RIZARODE wordt verwijderd uit de map hieronder: rizarode.exe, zijn lettertypebestanden, de meegebrachte DOSBox en de snelkoppelingen. De eigen bestanden van de map blijven staan: VELDRAK en uw stamboomgegevens."
+LangString UninstallText ${LANG_GERMAN} "RIZARODE wird aus dem Ordner unten entfernt: rizarode.exe, seine Schriftdateien, das mitgebrachte DOSBox und die Verknüpfungen. Die eigenen Dateien des Ordners bleiben: VELDRAK und Ihre Stammbaumdaten."
+LangString UninstallText ${LANG_ENGLISH} "RIZARODE is removed from the folder below: rizarode.exe, its font files, the DOSBox it brought and the shortcuts. The folder's own files stay: VELDRAK and your family data."
 LangString FontsNeedAdmin ${LANG_DUTCH} "Het lettertype van RIZARODE kan alleen door een beheerder worden geïnstalleerd. Laat een beheerder deze installatie herhalen, of RIZARODE één keer als beheerder starten."
 LangString FontsNeedAdmin ${LANG_GERMAN} "Die Schrift von RIZARODE kann nur ein Administrator installieren. Lassen Sie einen Administrator diese Installation wiederholen oder RIZARODE einmal als Administrator starten."
 LangString FontsNeedAdmin ${LANG_ENGLISH} "Only an administrator can install RIZARODE's font. Have an administrator repeat this installation, or start RIZARODE once as an administrator."
@@ -139,7 +194,8 @@ LangString ShortcutComment ${LANG_ENGLISH} "Start VELDRAK and print what it prin
 Function CheckHostDirectory
   IfFileExists "$INSTDIR\VELDRAK.EXE" found
   IfFileExists "$INSTDIR\VELDRAK.PIF" found
-  MessageBox MB_YESNO|MB_ICONEXCLAMATION "$(NoHost)" /SD IDYES IDYES found
+  ; No is the default: Enter must not put the program where it cannot work.
+  MessageBox MB_YESNO|MB_ICONEXCLAMATION|MB_DEFBUTTON2 "$(NoHost)" /SD IDYES IDYES found
   Abort
 found:
 FunctionEnd
@@ -357,6 +413,18 @@ SectionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "$(ProgramDescription)"
   !insertmacro MUI_DESCRIPTION_TEXT ${SecDosbox} "$(DosboxDescription)"
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+Function SkipDosboxLicence
+  ${IfNot} ${SectionIsSelected} ${SecDosbox}
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; In the host application's directory, as the shortcuts start it.
+Function StartProgram
+  SetOutPath "$INSTDIR"
+  Exec '"$INSTDIR\${PROGRAM}"'
+FunctionEnd
 
 Function LeaveOutDosboxWhenAsked
   ${GetParameters} $1

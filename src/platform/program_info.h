@@ -19,6 +19,11 @@ class ProgramInfo {
   // The program file's name without directory and extension.
   virtual std::string ExecutableName() = 0;
   virtual FileVersion Version() = 0;
+  // The language the user's session is set to, as a language code ("NL",
+  // "D", "GB"), for a message that cannot take the host application's
+  // language because the host directory has no language marker; empty
+  // when the system does not say.
+  virtual std::string UserLanguage() { return {}; }
 
   // A text that the system handed over (the command line, a path, an
   // environment value) as the program's 8-bit text, so that a message shows

@@ -83,6 +83,58 @@ std::string StartFailureMessage(const std::string& code) {
 
 namespace {
 
+// Where the program looked for the host, and how to start it where the host
+// is, after how the program was installed.
+struct HostMissingTexts {
+  const char* lookedIn;
+  const char* notThere;
+  const char* remedy[2];
+};
+
+constexpr HostMissingTexts kDutchHostMissing = {
+    "Gezocht in:",
+    "Daar staat geen VELDRAK.EXE en geen VELDRAK.PIF. RIZARODE wordt gestart in de map van "
+    "VELDRAK.",
+    {"Ga naar de map van VELDRAK en start daar rizarode, of maak een menu-item dat het daar "
+     "start:\r    rizarode-shortcut MAP-VAN-VELDRAK",
+     "Start RIZARODE met zijn snelkoppeling in het menu Start of op het bureaublad, of "
+     "installeer RIZARODE opnieuw en kies daarbij de map van VELDRAK."}};
+
+constexpr HostMissingTexts kGermanHostMissing = {
+    "Gesucht in:",
+    "Dort gibt es weder VELDRAK.EXE noch VELDRAK.PIF. RIZARODE wird im Ordner von VELDRAK "
+    "gestartet.",
+    {"Wechseln Sie in den Ordner von VELDRAK und starten Sie dort rizarode, oder legen Sie "
+     "einen Men\xFC" "eintrag an, der es dort startet:\r    rizarode-shortcut ORDNER-VON-VELDRAK",
+     "Starten Sie RIZARODE \xFC" "ber seine Verkn\xFCpfung im Startmen\xFC oder auf dem Desktop, "
+     "oder installieren Sie RIZARODE erneut und w\xE4hlen Sie dabei den Ordner von VELDRAK."}};
+
+constexpr HostMissingTexts kEnglishHostMissing = {
+    "Looked in:",
+    "It holds neither VELDRAK.EXE nor VELDRAK.PIF. RIZARODE is started in VELDRAK's "
+    "directory.",
+    {"Go to VELDRAK's directory and start rizarode there, or make a menu entry that starts it "
+     "there:\r    rizarode-shortcut VELDRAKS-DIRECTORY",
+     "Start RIZARODE with its shortcut in the Start menu or on the desktop, or install "
+     "RIZARODE again and choose VELDRAK's folder."}};
+
+}  // namespace
+
+std::string HostMissingMessage(const std::string& code, const std::string& userCode,
+                               const std::string& directory, EmulatorSource source) {
+  const HostMissingTexts* texts = &kEnglishHostMissing;
+  switch (MessageLanguage1(userCode)) {
+    case Language::kDutch: texts = &kDutchHostMissing; break;
+    case Language::kGerman: texts = &kGermanHostMissing; break;
+    case Language::kEnglish: break;
+  }
+  const int from = source == EmulatorSource::kSystemPackage ? 0 : 1;
+  return StartFailureMessage(code) + "\r\r" + texts->lookedIn + "\r" + directory + "\r\r" +
+         texts->notThere + "\r\r" + texts->remedy[from] + "\r";
+}
+
+namespace {
+
 // The box about a missing DOSBox in one language: why the host needs it and
 // how to get it, each for where this system's DOSBox comes from (a package,
 // the program's installer).

@@ -31,6 +31,13 @@ std::string DriverLinkMessage(const std::string& code, const std::string& path);
 std::string DriverWriteFailureMessage(const std::string& code, const std::string& path,
                                       const std::string& cause);
 std::string StartFailureMessage(const std::string& code);
+// The host application is not in the directory the program was started in:
+// the start-failure message in the run's language, then, in the language
+// the user reads (userCode), where the program looked and how to start it
+// in the host's directory, which depends on how the program was installed
+// (the system's package, or the program's own installer).
+std::string HostMissingMessage(const std::string& code, const std::string& userCode,
+                               const std::string& directory, EmulatorSource source);
 // The host is a DOS program, this system runs it only in DOSBox, DOSBox was
 // not found in any of the places (one a line), and how to get it: from the
 // system's package, or from the program's installer, whose component it is.

@@ -65,9 +65,14 @@ std::optional<std::string> TerminalAnswer(ProgramInfo& info) {
   const std::string typed = info.ArgumentText();
   if (typed == "--help") return UsageText();
   if (typed != "--version") return std::nullopt;
+  return VersionText(info);
+}
+
+std::string VersionText(ProgramInfo& info) {
   const FileVersion version = info.Version();
   return "rizarode " + Decimal(version.major) + "." + Decimal(version.minor) + "." +
-         Decimal(version.revision) + "\n";
+         Decimal(version.revision) + "\n" + kCopyrightLine + "\n" +
+         "MIT License: free to use, copy, change and pass on; no warranty.\n";
 }
 
 void ShowHelpAndEnd(Program& program) {

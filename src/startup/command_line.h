@@ -25,6 +25,11 @@ bool IsHelpRequest(const std::string& argumentText);
 // as text for standard output; nothing for any other argument text.
 std::optional<std::string> TerminalAnswer(ProgramInfo& info);
 
+// The version line, who holds the copyright and under which licence (the
+// version resource on Windows says the same).
+inline constexpr char kCopyrightLine[] = "Copyright (c) 2026 RIZARODE developers";
+std::string VersionText(ProgramInfo& info);
+
 // Reads the number after the first "/WDEBUG=" of the upper-case argument
 // text; 0 without the option. A value that does not fit the signed 16-bit
 // word is not wrapped: a message box names it and the program ends.

@@ -18,7 +18,20 @@ bool HoldsMarkerFile(FileSystem& files, const std::string& code) {
   return directory && files.FindNoCase(*directory, kMarkerFileName, false);
 }
 
+bool HoldsAnyMarkerFile(FileSystem& files) {
+  for (const char* code : kLanguageCodes) {
+    if (HoldsMarkerFile(files, code)) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::string MessageLanguageOfUser(Program& program) {
+  if (HoldsAnyMarkerFile(program.platform.files)) return program.state.languageCode;
+  const std::string user = program.platform.info.UserLanguage();
+  return user.empty() ? program.state.languageCode : user;
+}
 
 void DetectLanguage(Program& program) {
   for (const char* code : kLanguageCodes) {

@@ -8,6 +8,7 @@
 #include "printing/status_window.h"
 #include "program/messages.h"
 #include "program/program.h"
+#include "startup/language.h"
 
 namespace rizarode {
 namespace {
@@ -25,6 +26,11 @@ constexpr auto kPassPause = std::chrono::milliseconds(25);
 std::string HostFileName(Program& program) {
   if (program.platform.files.FindNoCase("", "VELDRAK.PIF", false)) return "VELDRAK.PIF";
   return "VELDRAK.EXE";
+}
+
+bool HostFileIsHere(Program& program) {
+  FileSystem& files = program.platform.files;
+  return files.FindNoCase("", "VELDRAK.PIF", false) || files.FindNoCase("", "VELDRAK.EXE", false);
 }
 
 [[noreturn]] void ReportAndEnd(Program& program, const std::string& message) {
@@ -45,7 +51,17 @@ std::string HostFileName(Program& program) {
 
 // The host is there but cannot run on this system without an emulator: the
 // start-failure text would send the user looking for a file that exists.
+// When it is not there, the program was started in another directory (a
+// terminal's, a menu entry's for a host that has moved): the user learns
+// where it looked and how to start it where the host is.
 [[noreturn]] void ReportFailedLaunchAndEnd(Program& program, const ProcessLauncher& launcher) {
+  if (!HostFileIsHere(program)) {
+    Platform& platform = program.platform;
+    ReportAndEnd(program,
+                 HostMissingMessage(program.state.languageCode, MessageLanguageOfUser(program),
+                                    platform.info.ProgramText(platform.files.CurrentDirectory()),
+                                    launcher.DosEmulatorSource()));
+  }
   if (launcher.FailureKind() == StartFailure::kNoDosEmulator) {
     ReportAndEnd(program, DosEmulatorMissingMessage(program.state.languageCode,
                                                     launcher.FailureReason(),

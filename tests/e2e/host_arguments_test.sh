@@ -41,8 +41,11 @@ for option in --help --version "/?"; do
       done
       e2e_check "--help shows no status line" [ ! -s "$E2E_LOG.err" ] ;;
     --version)
-      e2e_check "--version shows the version alone" \
+      e2e_check "--version shows the version" \
         grep -qx "rizarode [0-9]*\.[0-9]*\.[0-9]*" "$E2E_LOG.out"
+      e2e_check "--version names the copyright holder and the licence" \
+        grep -qx "Copyright (c) 2026 RIZARODE developers" "$E2E_LOG.out"
+      e2e_check "... and the MIT License" grep -q "^MIT License" "$E2E_LOG.out"
       e2e_check "--version shows no status line" [ ! -s "$E2E_LOG.err" ] ;;
     *) e2e_check "/? shows its box" grep -qF "Command line options" "$E2E_LOG.err" ;;
   esac

@@ -165,5 +165,27 @@ TEST(MessageTextTest, TheMissingDosboxBoxSaysWhatToDoInOneLanguage) {
   }
 }
 
+// The box for a missing host keeps the Part's start-failure text, in the
+// run's language, as its first lines; where it looked and what to do follow
+// in the user's language, for how the program was installed.
+TEST(MessageTextTest, TheMissingHostBoxAddsWhereItLookedAndWhatToDo) {
+  const EmulatorSource package = EmulatorSource::kSystemPackage;
+  const EmulatorSource installer = EmulatorSource::kOwnInstaller;
+  const std::string dir = "/home/an/Documenten";
+  struct Case { const char* user; EmulatorSource source; const char* lookedIn; const char* remedy; };
+  for (const Case& c : {Case{"NL", package, "Gezocht in:", "rizarode-shortcut MAP-VAN-VELDRAK"},
+                        Case{"D", package, "Gesucht in:", "rizarode-shortcut ORDNER-VON-VELDRAK"},
+                        Case{"GB", package, "Looked in:", "rizarode-shortcut VELDRAKS-DIRECTORY"},
+                        Case{"GB", installer, "Looked in:", "install RIZARODE again"},
+                        Case{"NL", installer, "Gezocht in:", "installeer RIZARODE opnieuw"}}) {
+    const std::string text = HostMissingMessage("NL", c.user, dir, c.source);
+    SCOPED_TRACE(text);
+    EXPECT_EQ(text.rfind(StartFailureMessage("NL") + "\r\r" + c.lookedIn + "\r" + dir + "\r\r", 0),
+              0u);
+    EXPECT_NE(text.find(c.remedy), std::string::npos);
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+  }
+}
+
 }  // namespace
 }  // namespace rizarode

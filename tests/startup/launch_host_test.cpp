@@ -221,12 +221,36 @@ TEST_F(LaunchHostTest, TwoNewWindowsWithoutTheProductNameKeepTheWaitGoing) {
 }
 
 TEST_F(LaunchHostTest, AHostFileThatCannotBeStartedEndsAtOnceWithTheFailureMessage) {
+  host.Write("VELDRAK.EXE", "");
   tp.launcher.succeed = false;
   EXPECT_EQ(Launch(), static_cast<int>(ExitCode::kHostNotStarted));
   EXPECT_EQ(tp.desktop.doEvents, 0);
   ASSERT_EQ(tp.desktop.boxes.size(), 1u);
   EXPECT_EQ(tp.desktop.boxes[0].style, kMbOk + kMbIconCritical);
   EXPECT_FALSE(tp.files.FileExists(work / "RIZARODE.TMP"));
+}
+
+// Started outside a host directory: the box says where the program looked
+// and what to do, in the session's language unless the directory has a
+// language marker, which decides as for every other message.
+TEST_F(LaunchHostTest, WithoutTheHostFileTheBoxSaysWhereItLookedInTheUsersLanguage) {
+  tp.info.userLanguage = "D";
+  tp.launcher.succeed = false;
+  const std::string here = tp.files.CurrentDirectory();
+  EXPECT_EQ(Launch(), static_cast<int>(ExitCode::kHostNotStarted));
+  ASSERT_EQ(tp.desktop.boxes.size(), 1u);
+  EXPECT_EQ(tp.desktop.boxes[0].text,
+            HostMissingMessage("NL", "D", here, EmulatorSource::kSystemPackage));
+  EXPECT_FALSE(tp.files.FileExists(work / "RIZARODE.TMP"));
+
+  host.Write("GB/veldrak.txt", "");
+  program->state.languageCode = "GB";
+  program->state.driverFileWritten = false;
+  tp.desktop.boxes.clear();
+  EXPECT_EQ(Launch(), static_cast<int>(ExitCode::kHostNotStarted));
+  ASSERT_EQ(tp.desktop.boxes.size(), 1u);
+  EXPECT_EQ(tp.desktop.boxes[0].text,
+            HostMissingMessage("GB", "GB", here, EmulatorSource::kSystemPackage));
 }
 
 }  // namespace

@@ -130,9 +130,11 @@ class FixedRandom : public RandomSource {
 class FixedProgramInfo : public ProgramInfo {
  public:
   std::string argumentText;
+  std::string userLanguage;
   std::string ArgumentText() override { return argumentText; }
   std::string ExecutableName() override { return "RIZARODE"; }
   FileVersion Version() override { return {3, 1, 2}; }
+  std::string UserLanguage() override { return userLanguage; }
 };
 
 }  // namespace rizarode::testing

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "base/text_encoding.h"
 #include "rizarode_version.h"
 
@@ -32,6 +34,23 @@ std::string LinuxProgramInfo::ProgramText(const std::string& systemText) {
 
 FileVersion LinuxProgramInfo::Version() {
   return {RIZARODE_VERSION_MAJOR, RIZARODE_VERSION_MINOR, RIZARODE_VERSION_PATCH};
+}
+
+// Messages follow the first of LC_ALL, LC_MESSAGES and LANG that is set, as
+// every program's messages do. The C locale's messages are English.
+std::string LinuxProgramInfo::UserLanguage() {
+  std::string locale;
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) {
+      locale = value;
+      break;
+    }
+  }
+  const std::string language = locale.substr(0, locale.find_first_of("_.@"));
+  if (language == "nl") return "NL";
+  if (language == "de") return "D";
+  return "GB";
 }
 
 }  // namespace rizarode

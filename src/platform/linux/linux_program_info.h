@@ -13,6 +13,7 @@ class LinuxProgramInfo : public ProgramInfo {
   std::string ArgumentText() override;
   std::string ExecutableName() override;
   FileVersion Version() override;
+  std::string UserLanguage() override;
   // The system's texts are UTF-8; characters that Windows-1252 lacks
   // become "?".
   std::string ProgramText(const std::string& systemText) override;

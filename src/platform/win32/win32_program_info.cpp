@@ -67,4 +67,12 @@ FileVersion Win32ProgramInfo::Version() {
                             RIZARODE_VERSION_PATCH});
 }
 
+std::string Win32ProgramInfo::UserLanguage() {
+  switch (PRIMARYLANGID(GetUserDefaultUILanguage())) {
+    case LANG_DUTCH: return "NL";
+    case LANG_GERMAN: return "D";
+    default: return "GB";
+  }
+}
+
 }  // namespace rizarode

@@ -22,6 +22,8 @@ class Win32ProgramInfo : public ProgramInfo {
   std::string ArgumentText() override;
   std::string ExecutableName() override;
   FileVersion Version() override;
+  // The language of Windows' own menus and dialogs for this user.
+  std::string UserLanguage() override;
 };
 
 }  // namespace rizarode
