@@ -14,6 +14,11 @@ namespace rizarode::pdf {
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 16;
+// Streams are handed to the deflating thread a batch at a time, some thirty
+// pages of text: each hand-over wakes a thread, which costs more than
+// deflating a small page. A document smaller than one batch starts no
+// thread at all.
+constexpr std::size_t kBatchSize = 1 << 18;
 // Pages of text compress well at any level; the fastest keeps long
 // documents cheap to write.
 constexpr int kDeflateLevel = 1;
@@ -21,19 +26,36 @@ constexpr uint64_t kNotWritten = ~uint64_t{0};
 
 }  // namespace
 
-// Deflates one stream at a time on a thread of its own. Between Start and
-// Wait the thread alone touches the buffers and the compressor; the mutex
-// hands them over both ways.
+// Objects and streams in the order written, the bodies and the streams'
+// data one after another in `data`.
+struct PdfFile::Batch {
+  struct Item {
+    uint32_t number;
+    bool stream;
+    std::size_t begin, size;  // in data; for a stream, then in deflated
+    std::string entries;
+  };
+  std::vector<Item> items;
+  std::string data, deflated;  // deflated: the streams' room, used from the start
+  std::size_t streamBytes = 0;
+  bool failed = false;
+
+  void Clear() {
+    items.clear();
+    data.clear();
+    streamBytes = 0;
+    failed = false;
+  }
+};
+
+// Deflates a batch's streams, on a thread of its own once there is a
+// second batch. Between Start and Wait the thread alone touches the batch
+// and the compressor; the mutex hands them over both ways.
 class PdfFile::Deflater {
  public:
   Deflater() : compressor_(libdeflate_alloc_compressor(kDeflateLevel)) {
     if (compressor_ == nullptr) {
       throw PdfError("cannot start a PDF document: no compressor");
-    }
-    try {
-      thread_ = std::thread(&Deflater::Run, this);
-    } catch (const std::system_error&) {
-      // Without a second thread each stream is deflated when it is started.
     }
   }
 
@@ -52,71 +74,91 @@ class PdfFile::Deflater {
   Deflater(const Deflater&) = delete;
   Deflater& operator=(const Deflater&) = delete;
 
-  // Starts on a copy of the data; the stream before must have been waited for.
-  void Start(std::string_view data) {
-    input_.assign(data);
+  // Deflates the batch's streams where the caller is.
+  void DeflateHere(Batch& batch) { Deflate(batch); }
+
+  // Starts on the batch, which is the thread's until Wait; the batch before
+  // must have been waited for.
+  void Start(Batch& batch) {
+    if (!threadTried_) {
+      threadTried_ = true;
+      try {
+        thread_ = std::thread(&Deflater::Run, this);
+      } catch (const std::system_error&) {
+        // Without a second thread each batch is deflated when it is started.
+      }
+    }
     if (!thread_.joinable()) {
-      Deflate();
+      Deflate(batch);
       return;
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      working_ = true;
+      batch_ = &batch;
     }
     handedOver_.notify_all();
   }
 
-  // The stream deflated, valid until the next Start. Throws PdfError
-  // when it could not be deflated.
-  std::string_view Wait() {
+  void Wait() {
     std::unique_lock<std::mutex> lock(mutex_);
-    handedOver_.wait(lock, [this] { return !working_; });
-    if (size_ == 0) {
-      throw PdfError("the PDF document could not be written: deflate failed");
-    }
-    return std::string_view(output_.data(), size_);
+    handedOver_.wait(lock, [this] { return batch_ == nullptr; });
   }
 
  private:
   void Run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      handedOver_.wait(lock, [this] { return working_ || stopping_; });
+      handedOver_.wait(lock, [this] { return batch_ != nullptr || stopping_; });
       if (stopping_) return;
       lock.unlock();
-      Deflate();
+      Deflate(*batch_);
       lock.lock();
-      working_ = false;
+      batch_ = nullptr;
       handedOver_.notify_all();
     }
   }
 
   // A stream is deflated whole, in the zlib format that /FlateDecode reads.
-  void Deflate() {
-    std::size_t bound = libdeflate_zlib_compress_bound(compressor_, input_.size());
-    if (output_.size() < bound) output_.resize(bound);
-    size_ = libdeflate_zlib_compress(compressor_, input_.data(), input_.size(), output_.data(),
-                                     output_.size());
+  void Deflate(Batch& batch) {
+    std::size_t room = 0;
+    for (const Batch::Item& item : batch.items) {
+      if (item.stream) room += libdeflate_zlib_compress_bound(compressor_, item.size);
+    }
+    // Grows to the largest batch and never shrinks, so it is seldom filled.
+    if (batch.deflated.size() < room) batch.deflated.resize(room);
+    std::size_t at = 0;
+    for (Batch::Item& item : batch.items) {
+      if (!item.stream) continue;
+      std::size_t size = libdeflate_zlib_compress(compressor_, batch.data.data() + item.begin,
+                                                  item.size, batch.deflated.data() + at,
+                                                  batch.deflated.size() - at);
+      if (size == 0) batch.failed = true;
+      item.begin = at;
+      item.size = size;
+      at += size;
+    }
   }
 
   libdeflate_compressor* compressor_;
-  // Both grow to the largest stream and never shrink.
-  std::string input_, output_;
-  std::size_t size_ = 0;
+  Batch* batch_ = nullptr;  // being deflated on the thread
   std::mutex mutex_;
   std::condition_variable handedOver_;
-  bool working_ = false, stopping_ = false;
+  bool stopping_ = false, threadTried_ = false;
   std::thread thread_;
 };
 
 PdfFile::PdfFile(std::unique_ptr<ByteSink> sink)
-    : sink_(std::move(sink)), deflater_(std::make_unique<Deflater>()) {
+    : sink_(std::move(sink)),
+      deflater_(std::make_unique<Deflater>()),
+      filling_(std::make_unique<Batch>()),
+      deflating_(std::make_unique<Batch>()) {
   buffer_.reserve(kFlushSize + 4096);
   // The comment of high bytes marks the file as binary for transfers.
   Put("%PDF-1.6\n%\xE2\xE3\xCF\xD3\n");
 }
 
-PdfFile::~PdfFile() = default;
+// The deflater goes first: its thread may still hold a batch.
+PdfFile::~PdfFile() { deflater_.reset(); }
 
 uint32_t PdfFile::Reserve() {
   offsets_.push_back(kNotWritten);
@@ -124,33 +166,49 @@ uint32_t PdfFile::Reserve() {
 }
 
 void PdfFile::WriteObject(uint32_t number, std::string_view body) {
-  // A page's object follows its contents, and waits with them.
-  if (deflating_ && !holding_) {
-    holding_ = true;
-    heldNumber_ = number;
-    heldBody_.assign(body);
+  // An object after a stream in hand (a page's after its contents) waits
+  // with it, to keep the file's order.
+  if (!inFlight_ && filling_->items.empty()) {
+    PutObject(number, body);
     return;
   }
-  Settle();
-  PutObject(number, body);
+  filling_->items.push_back({number, false, filling_->data.size(), body.size(), {}});
+  filling_->data += body;
 }
 
 void PdfFile::WriteStream(uint32_t number, std::string_view data, std::string_view entries) {
+  filling_->items.push_back({number, true, filling_->data.size(), data.size(), std::string(entries)});
+  filling_->data += data;
+  filling_->streamBytes += data.size();
+  if (filling_->streamBytes < kBatchSize) return;
   Settle();
-  deflater_->Start(data);
-  deflating_ = true;
-  deflatingNumber_ = number;
-  deflatingEntries_.assign(entries);
+  std::swap(filling_, deflating_);
+  deflater_->Start(*deflating_);
+  inFlight_ = true;
 }
 
-// Writes the stream being deflated and the object held after it.
+// Writes the batch being deflated, when there is one.
 void PdfFile::Settle() {
-  if (!deflating_) return;
-  deflating_ = false;
-  bool held = holding_;
-  holding_ = false;
-  PutStream(deflatingNumber_, deflater_->Wait(), deflatingEntries_);
-  if (held) PutObject(heldNumber_, heldBody_);
+  if (!inFlight_) return;
+  deflater_->Wait();
+  inFlight_ = false;
+  PutBatch(*deflating_);
+}
+
+void PdfFile::PutBatch(Batch& batch) {
+  if (batch.failed) {
+    batch.Clear();
+    throw PdfError("the PDF document could not be written: deflate failed");
+  }
+  std::string_view data = batch.data, deflated = batch.deflated;
+  for (const Batch::Item& item : batch.items) {
+    if (item.stream) {
+      PutStream(item.number, deflated.substr(item.begin, item.size), item.entries);
+    } else {
+      PutObject(item.number, data.substr(item.begin, item.size));
+    }
+  }
+  batch.Clear();
 }
 
 void PdfFile::BeginObject(uint32_t number) {
@@ -184,6 +242,9 @@ void PdfFile::PutStream(uint32_t number, std::string_view deflated, std::string_
 
 bool PdfFile::Finish(uint32_t root, uint32_t info) {
   Settle();
+  // The last batch is deflated here: handing it over would only wait.
+  deflater_->DeflateHere(*filling_);
+  PutBatch(*filling_);
   uint64_t xref = written_ + buffer_.size();
   std::string table = "xref\n0 ";
   AppendInteger(table, static_cast<int64_t>(offsets_.size()));

@@ -1,11 +1,12 @@
 #pragma once
 // A PDF file written front to back into a ByteSink: numbered objects,
-// streams deflated whole, and at the end the cross-reference table. A
-// stream deflates on a thread of its own while the caller goes on (to draw
-// the next page); it and one object written after it reach the file in
-// their order when the next stream or the end comes. Nothing more is held
-// back but the small offsets table, so a document of any length costs the
-// same memory.
+// streams deflated whole, and at the end the cross-reference table. Streams
+// and the objects between them are gathered into batches of some thirty
+// pages; a full batch deflates on a thread of its own while the caller goes
+// on (to draw the next pages), and reaches the file in its order when the
+// next batch is full or the end comes. Nothing more is held back than two
+// batches and the small offsets table, so a document of any length costs
+// the same memory.
 
 #include <cstdint>
 #include <memory>
@@ -44,28 +45,29 @@ class PdfFile {
   void WriteObject(uint32_t number, std::string_view body);
   // Writes object `number` as a deflated stream of data; `entries` are
   // further dictionary entries ("/Length1 1234"). Throws PdfError
-  // when the stream before could not be deflated.
+  // when the batch before could not be deflated.
   void WriteStream(uint32_t number, std::string_view data, std::string_view entries = {});
   // Writes the cross-reference table and trailer and flushes. Returns false
   // when any write failed; throws PdfError as WriteStream does.
   bool Finish(uint32_t root, uint32_t info);
 
  private:
+  struct Batch;
   class Deflater;
 
   void BeginObject(uint32_t number);
   void PutObject(uint32_t number, std::string_view body);
   void PutStream(uint32_t number, std::string_view deflated, std::string_view entries);
   void Settle();
+  void PutBatch(Batch& batch);
   void Put(std::string_view bytes);
   void Flush();
 
   std::unique_ptr<ByteSink> sink_;
   std::unique_ptr<Deflater> deflater_;
-  // The stream being deflated and the object written after it.
-  bool deflating_ = false, holding_ = false;
-  uint32_t deflatingNumber_ = 0, heldNumber_ = 0;
-  std::string deflatingEntries_, heldBody_;
+  // The batch being gathered, and the one before it while it deflates.
+  std::unique_ptr<Batch> filling_, deflating_;
+  bool inFlight_ = false;
   std::string buffer_;
   uint64_t written_ = 0;  // bytes before buffer_
   bool failed_ = false;

@@ -25,9 +25,9 @@ struct DetachedBox {
 // The "NAME=value" entries that make a start of this program show the box.
 std::vector<std::string> DetachedBoxEnvironment(const DetachedBox& box);
 
-// The box this start was made for, if any. The variables leave this
-// process's environment, so that nothing it starts shows the box again.
-std::optional<DetachedBox> TakeDetachedBoxRequest();
+// Each system answers the box this start was made for, if any, with
+// TakeDetachedBoxRequest(): the variables leave the process's environment
+// there, so that nothing it starts shows the box again.
 
 // Shows the box and answers the exit code of the start that shows it.
 int ShowDetachedBox(Desktop& desktop, const DetachedBox& box);

@@ -1,4 +1,4 @@
-// The PDF file's order while streams deflate on a thread of their own.
+// The PDF file's order while streams deflate, in batches, on a thread of their own.
 
 #include "pdf/pdf_file.h"
 
@@ -49,49 +49,55 @@ std::string Inflated(std::string_view deflated) {
 }
 
 // Streams and objects in any mix reach the file in the order written, each
-// where the cross-reference table says, each stream as it was given.
+// where the cross-reference table says, each stream as it was given: in a
+// document of one batch and in one of several.
 TEST(PdfFileTest, ObjectsKeepTheirOrderAndOffsetsAroundStreamsDeflatingMeanwhile) {
-  std::string bytes;
-  std::vector<std::string> streams;
-  {
-    PdfFile file(std::make_unique<MemorySink>(bytes));
+  for (int repeats : {1, 100}) {
+    std::string bytes;
+    std::vector<std::string> streams;
     // stream, object, object, stream, stream, object, stream: every way an
     // object can come while a stream is in hand.
-    const char* plan = "soossos";
-    for (int i = 0; plan[i]; ++i) {
-      uint32_t number = file.Reserve();
-      if (plan[i] == 's') {
-        streams.push_back(PageText(i));
-        file.WriteStream(number, streams.back(), i == 0 ? "/Length1 9" : "");
-      } else {
-        file.WriteObject(number, "<< /Object " + std::to_string(i + 1) + " >>");
+    std::string plan;
+    for (int r = 0; r < repeats; ++r) plan += "soossos";
+    const uint32_t count = static_cast<uint32_t>(plan.size());
+    {
+      PdfFile file(std::make_unique<MemorySink>(bytes));
+      for (int i = 0; plan[i]; ++i) {
+        uint32_t number = file.Reserve();
+        if (plan[i] == 's') {
+          streams.push_back(PageText(i));
+          file.WriteStream(number, streams.back(), i == 0 ? "/Length1 9" : "");
+        } else {
+          file.WriteObject(number, "<< /Object " + std::to_string(i + 1) + " >>");
+        }
       }
+      ASSERT_TRUE(file.Finish(1, 2));
     }
-    ASSERT_TRUE(file.Finish(1, 2));
-  }
 
-  std::size_t xref = bytes.find("\nxref\n0 8\n");
-  ASSERT_NE(xref, std::string::npos);
-  std::size_t previous = 0, stream = 0;
-  for (uint32_t number = 1; number <= 7; ++number) {
-    std::size_t entry = xref + 10 + 20 * number;
-    std::size_t offset = std::strtoull(bytes.substr(entry, 10).c_str(), nullptr, 10);
-    std::string head = std::to_string(number) + " 0 obj\n";
-    EXPECT_EQ(bytes.compare(offset, head.size(), head), 0) << "object " << number;
-    EXPECT_GT(offset, previous) << "object " << number;
-    previous = offset;
-    std::size_t body = offset + head.size();
-    if (bytes.compare(body, 10, "<< /Length") == 0) {
-      std::size_t length = std::strtoull(bytes.c_str() + body + 11, nullptr, 10);
-      std::size_t data = bytes.find(">>\nstream\n", body) + 10;
-      EXPECT_EQ(Inflated(std::string_view(bytes).substr(data, length)), streams.at(stream++))
-          << "object " << number;
-      if (number == 1) {
-        EXPECT_EQ(bytes.compare(data - 21, 11, "/Length1 9 "), 0) << bytes.substr(body, 60);
+    std::string table = "\nxref\n0 " + std::to_string(count + 1) + "\n";
+    std::size_t xref = bytes.find(table);
+    ASSERT_NE(xref, std::string::npos);
+    std::size_t previous = 0, stream = 0;
+    for (uint32_t number = 1; number <= count; ++number) {
+      std::size_t entry = xref + table.size() + 20 * number;
+      std::size_t offset = std::strtoull(bytes.substr(entry, 10).c_str(), nullptr, 10);
+      std::string head = std::to_string(number) + " 0 obj\n";
+      EXPECT_EQ(bytes.compare(offset, head.size(), head), 0) << "object " << number;
+      EXPECT_GT(offset, previous) << "object " << number;
+      previous = offset;
+      std::size_t body = offset + head.size();
+      if (bytes.compare(body, 10, "<< /Length") == 0) {
+        std::size_t length = std::strtoull(bytes.c_str() + body + 11, nullptr, 10);
+        std::size_t data = bytes.find(">>\nstream\n", body) + 10;
+        EXPECT_EQ(Inflated(std::string_view(bytes).substr(data, length)), streams.at(stream++))
+            << "object " << number;
+        if (number == 1) {
+          EXPECT_EQ(bytes.compare(data - 21, 11, "/Length1 9 "), 0) << bytes.substr(body, 60);
+        }
       }
     }
+    EXPECT_EQ(stream, streams.size());
   }
-  EXPECT_EQ(stream, streams.size());
 }
 
 // A document given up while its last page deflates (the job aborted) ends

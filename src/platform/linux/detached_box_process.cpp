@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/linux/gtk_desktop.h"
 #include "platform/linux/process_spawn.h"
@@ -21,6 +22,16 @@ std::string OwnName() {
 }
 
 }  // namespace
+
+std::optional<DetachedBox> TakeDetachedBoxRequest() {
+  const char* text = std::getenv(kDetachedBoxText);
+  if (!text) return std::nullopt;
+  const char* title = std::getenv(kDetachedBoxTitle);
+  DetachedBox box{text, title ? title : ""};
+  ::unsetenv(kDetachedBoxText);
+  ::unsetenv(kDetachedBoxTitle);
+  return box;
+}
 
 bool StartDetachedBox(const DetachedBox& box) {
   SpawnRequest request;

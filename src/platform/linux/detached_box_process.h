@@ -5,9 +5,15 @@
 // reaches it. The host's launcher is not used: the children it started are
 // hung up when the session ends.
 
+#include <optional>
+
 #include "platform/detached_box.h"
 
 namespace rizarode {
+
+// The box this start was made for, if any. The variables leave this
+// process's environment, so that nothing it starts shows the box again.
+std::optional<DetachedBox> TakeDetachedBoxRequest();
 
 // False when the process could not be started.
 bool StartDetachedBox(const DetachedBox& box);

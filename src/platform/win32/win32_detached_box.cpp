@@ -1,5 +1,7 @@
 #include "platform/win32/win32_detached_box.h"
 
+#include <cstdlib>
+
 #include "platform/win32/windows_api.h"
 
 #include "platform/win32/win32_desktop.h"
@@ -29,6 +31,16 @@ bool StartSelf(const std::string& program) {
 }
 
 }  // namespace
+
+std::optional<DetachedBox> TakeDetachedBoxRequest() {
+  const char* text = std::getenv(kDetachedBoxText);
+  if (!text) return std::nullopt;
+  const char* title = std::getenv(kDetachedBoxTitle);
+  DetachedBox box{text, title ? title : ""};
+  _putenv_s(kDetachedBoxText, "");  // an empty value removes the variable
+  _putenv_s(kDetachedBoxTitle, "");
+  return box;
+}
 
 bool StartDetachedBox(const DetachedBox& box) {
   const std::string program = OwnExecutable();

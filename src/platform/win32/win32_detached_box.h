@@ -4,9 +4,15 @@
 // that the end of the session (WM_ENDSESSION) and the program's own end
 // never wait for the box; a box the session closes costs nothing.
 
+#include <optional>
+
 #include "platform/detached_box.h"
 
 namespace rizarode {
+
+// The box this start was made for, if any. The variables leave this
+// process's environment, so that nothing it starts shows the box again.
+std::optional<DetachedBox> TakeDetachedBoxRequest();
 
 // False when the process could not be started.
 bool StartDetachedBox(const DetachedBox& box);
