@@ -21,6 +21,25 @@ std::string ModuleFileName() {
 
 }  // namespace
 
+void ShowOnConsole(const std::string& text, const std::string& title) {
+  std::string lines;
+  for (char c : text) {
+    if (c == '\n') lines += '\r';
+    lines += c;
+  }
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if ((out == nullptr || out == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+    out = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                      nullptr);
+  }
+  DWORD written = 0;
+  if (out != nullptr && out != INVALID_HANDLE_VALUE &&
+      WriteFile(out, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr)) {
+    return;
+  }
+  MessageBoxA(nullptr, lines.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
 std::string ArgumentPart(const std::string& commandLine) {
   std::size_t i = 0;
   if (!commandLine.empty() && commandLine[0] == '"') {

@@ -17,6 +17,12 @@ std::string ArgumentPart(const std::string& commandLine);
 // none.
 std::optional<FileVersion> FileVersionOf(const std::string& file);
 
+// Writes text (lines ending in "\n") to the file or pipe that standard
+// output was sent to, else to the console of the command prompt the program
+// was started from; a start from elsewhere (Explorer's Run box) shows it in
+// a box with this title.
+void ShowOnConsole(const std::string& text, const std::string& title);
+
 class Win32ProgramInfo : public ProgramInfo {
  public:
   std::string ArgumentText() override;
