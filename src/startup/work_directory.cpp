@@ -98,10 +98,12 @@ std::string FirstUsableCandidate(Program& program) {
     return ProbeFilePath(program, own + kProbeFileName) ? own : std::string();
   };
   const bool privateFirst = longest == kNoLimit && files.SharesSystemDirectories();
+  std::vector<Candidate> candidates = Candidates(files, privateFirst);
   std::string found;
-  for (Candidate& entry : Candidates(files, privateFirst)) {
+  std::size_t next = 0;
+  while (found.empty() && next < candidates.size()) {
+    Candidate& entry = candidates[next++];
     found = usable(entry.isPrivate ? files.PrivateDirectory() : entry.path, true);
-    if (!found.empty()) break;
   }
   if (found.empty()) {
     for (std::string& candidate : shortLived) {
@@ -113,6 +115,14 @@ std::string FirstUsableCandidate(Program& program) {
   // An earlier run that had to make do with one of these (or an older
   // version, which preferred the runtime directory) may have kept jobs
   // there, which the next logout would take.
+  for (; next < candidates.size(); ++next) {
+    std::string candidate = candidates[next].path;
+    if (candidate.empty()) continue;
+    if (!EndsWithSeparator(files, candidate)) candidate += files.Separator();
+    if (candidate.size() <= longest && !files.OutlivesSession(candidate)) {
+      shortLived.push_back(candidate);
+    }
+  }
   std::vector<std::string>& earlier = program.state.shortLivedDirectories;
   for (const std::string& candidate : shortLived) {
     std::string own = OwnCandidate(files, candidate, longest);
