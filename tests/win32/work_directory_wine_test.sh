@@ -79,7 +79,7 @@ run_with_temp() {
 
 # Where the driver file went, as the Unix path below drive C.
 work_directory() {
-  find "$DRIVE_C" -name RIZARODE.TMP -newer "$E2E_LOG" -printf '%h\n' 2>/dev/null | head -1
+  { find "$DRIVE_C" -name RIZARODE.TMP -newer "$E2E_LOG" -printf '%h\n' 2>/dev/null || true; } | head -1
 }
 
 for case in "temp:$PROFILE_TEMP:users/$USER_NAME/AppData/Local/Temp" \
