@@ -125,6 +125,20 @@ class FileSystem {
   // when missing, for when every temporary directory fails: better than the
   // current directory, which others may read. Empty where there is none.
   virtual std::string PrivateDirectory() { return {}; }
+
+  // Whether the files of a directory outlive the user's session: not kept
+  // in memory, nor in a directory that the system removes at log-out. Jobs
+  // kept for the next start wait in the work directory. A directory that
+  // cannot be looked at counts as lasting: its probe tells the rest.
+  virtual bool OutlivesSession(const std::string& directory) {
+    (void)directory;
+    return true;
+  }
+
+  // Whether the directories of TemporaryDirectories and the root are
+  // shared by all accounts as they are: OwnDirectoryIn has no directory of
+  // the user's own to give inside them.
+  virtual bool SharesSystemDirectories() const { return false; }
 };
 
 }  // namespace rizarode

@@ -39,6 +39,15 @@ class ProcessLauncher {
   // host's; 0 when the start went through something that does not tell (a
   // program information file opened by the shell).
   virtual ProcessId StartedProcess() const { return 0; }
+  // Whether Start would run the host program file as a DOS program of the
+  // system's own, which takes the work directory on a DOS command line
+  // (short directories only). An emulator gives a DOS host the work
+  // directory as a drive of its own, and a program of this system takes
+  // any. Asked before the start, when the work directory is chosen.
+  virtual bool RunsDosHostItself(const std::string& hostFile) const {
+    (void)hostFile;
+    return true;
+  }
 };
 
 }  // namespace rizarode

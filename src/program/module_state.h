@@ -60,6 +60,10 @@ struct ModuleState {
   int16_t debugFlags = 0;
   // Ends with the path separator, or is empty when no directory was usable.
   std::string workDirectory;
+  // The user's own candidates whose files end with the session, when the
+  // work directory outlives it: jobs an earlier run kept there are brought
+  // into the work directory. Each ends with the separator.
+  std::vector<std::string> shortLivedDirectories;
   // "NL", "D", "GB", "F" or "ORV"; empty until the language is detected.
   std::string languageCode;
   std::string fontFaceName;

@@ -23,11 +23,6 @@ constexpr std::size_t kMaxWindows = 32767;
 // machine with few cores slow down the very start of the host it waits for.
 constexpr auto kPassPause = std::chrono::milliseconds(25);
 
-std::string HostFileName(Program& program) {
-  if (program.platform.files.FindNoCase("", "VELDRAK.PIF", false)) return "VELDRAK.PIF";
-  return "VELDRAK.EXE";
-}
-
 bool HostFileIsHere(Program& program) {
   FileSystem& files = program.platform.files;
   return files.FindNoCase("", "VELDRAK.PIF", false) || files.FindNoCase("", "VELDRAK.EXE", false);
@@ -108,6 +103,11 @@ bool IsIn(WindowHandle handle, const std::vector<WindowHandle>& handles) {
 }
 
 }  // namespace
+
+std::string HostFileName(Program& program) {
+  if (program.platform.files.FindNoCase("", "VELDRAK.PIF", false)) return "VELDRAK.PIF";
+  return "VELDRAK.EXE";
+}
 
 void LaunchHost(Program& program, const std::string& argumentText,
                 const std::string& printFileName) {

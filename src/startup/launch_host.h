@@ -11,6 +11,10 @@ namespace rizarode {
 
 class Program;
 
+// The host program file in the current directory: "VELDRAK.PIF" where
+// there is one (in any case), else "VELDRAK.EXE".
+std::string HostFileName(Program& program);
+
 // Starts the host application and waits up to 5 seconds for its window;
 // sets the host window, or shows the start-failure message and ends.
 void LaunchHost(Program& program, const std::string& argumentText,

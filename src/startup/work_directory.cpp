@@ -1,17 +1,22 @@
 #include "startup/work_directory.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/text.h"
 #include "program/program.h"
 #include "program/take_token.h"
+#include "startup/launch_host.h"
 
 namespace rizarode {
 namespace {
 
-// Longer candidates are refused: the host application is a DOS program and
-// receives the directory on its command line.
+// A DOS program that the system runs itself takes the work directory on
+// its command line, where a longer candidate does not fit. An emulator
+// gives a DOS host the directory as a drive, and a program of the system's
+// own takes any: for them there is no limit.
 constexpr std::size_t kLongestCandidate = 24;
+constexpr std::size_t kNoLimit = std::string::npos;
 constexpr char kCriticalErrorTitle[] = "Critical error";
 
 bool EndsWithSeparator(FileSystem& files, const std::string& path) {
@@ -31,24 +36,23 @@ std::string TextBesideCurrentDirectory(FileSystem& files) {
 
 struct Candidate {
   std::string path;
-  // Held to the length limit: a directory that the host may have to take
-  // on a DOS command line.
-  bool limited = true;
+  // Stands for the program's private directory, made only when reached.
+  bool isPrivate = false;
 };
 
 // The variables a user sets on purpose come first, then the directories the
 // system keeps for temporary files, the program's own private directory, the
-// current directory's TEXT and the root. The private directory is made only
-// when it is reached, and is not held to the limit: only the systems on
-// which a DOS host runs in an emulator have one, and the emulator gives the
-// host the work directory as a drive of its own.
-std::vector<Candidate> Candidates(FileSystem& files) {
+// current directory's TEXT and the root. Where the system's directories are
+// shared by all accounts as they are, a host that is not held to the limit
+// has the private directory, the user's own, before them.
+std::vector<Candidate> Candidates(FileSystem& files, bool privateFirst) {
   std::vector<Candidate> candidates = {{files.GetEnv("TEMP").value_or("")},
                                        {files.GetEnv("TMP").value_or("")}};
+  if (privateFirst) candidates.push_back({std::string(), true});
   for (std::string& directory : files.TemporaryDirectories()) {
     candidates.push_back({std::move(directory)});
   }
-  candidates.push_back({std::string(), false});  // the private directory
+  if (!privateFirst) candidates.push_back({std::string(), true});
   candidates.push_back({TextBesideCurrentDirectory(files)});
   candidates.push_back({files.RootDirectory()});
   return candidates;
@@ -58,29 +62,74 @@ std::vector<Candidate> Candidates(FileSystem& files) {
 // inside it: there one user's driver file would stand in another's way, and
 // print files would lie open to others. The user's directory is held to the
 // same length limit.
-std::string OwnCandidate(FileSystem& files, const std::string& candidate) {
+std::string OwnCandidate(FileSystem& files, const std::string& candidate, std::size_t longest) {
   std::string own = files.OwnDirectoryIn(candidate);
   if (own.empty() || own == candidate) return own;
   if (!EndsWithSeparator(files, own)) own += files.Separator();
-  return own.size() > kLongestCandidate ? std::string() : own;
+  return own.size() > longest ? std::string() : own;
 }
 
 // The first candidate in which the probe file can be made, as it was given
-// (with a closing separator); empty when none can.
+// (with a closing separator); empty when none can. Jobs that a run cannot
+// print wait in the work directory for the next start, so a directory
+// whose files end with the session (kept in memory, or removed at log-out)
+// is taken only when no lasting one can be had.
 std::string FirstUsableCandidate(Program& program) {
   FileSystem& files = program.platform.files;
-  for (Candidate& entry : Candidates(files)) {
-    std::string candidate = entry.limited ? entry.path : files.PrivateDirectory();
+  const std::size_t longest =
+      program.platform.launcher.RunsDosHostItself(HostFileName(program)) ? kLongestCandidate
+                                                                          : kNoLimit;
+  std::vector<std::string> shortLived;
+  auto usable = [&](std::string candidate, bool deferShortLived) -> std::string {
+    if (candidate.empty()) return {};
+    if (!EndsWithSeparator(files, candidate)) candidate += files.Separator();
+    if (candidate.size() > longest) return {};
+    // Looked at before the user's own directory inside it is made.
+    if (deferShortLived && !files.OutlivesSession(candidate)) {
+      shortLived.push_back(candidate);
+      return {};
+    }
+    std::string own = OwnCandidate(files, candidate, longest);
+    if (own.empty()) return {};
+    if (deferShortLived && !files.OutlivesSession(own)) {
+      shortLived.push_back(candidate);
+      return {};
+    }
+    return ProbeFilePath(program, own + kProbeFileName) ? own : std::string();
+  };
+  const bool privateFirst = longest == kNoLimit && files.SharesSystemDirectories();
+  std::vector<Candidate> candidates = Candidates(files, privateFirst);
+  std::string found;
+  std::size_t next = 0;
+  while (found.empty() && next < candidates.size()) {
+    Candidate& entry = candidates[next++];
+    found = usable(entry.isPrivate ? files.PrivateDirectory() : entry.path, true);
+  }
+  if (found.empty()) {
+    for (std::string& candidate : shortLived) {
+      found = usable(std::move(candidate), false);
+      if (!found.empty()) return found;
+    }
+    return {};
+  }
+  // An earlier run that had to make do with one of these (or an older
+  // version, which preferred the runtime directory) may have kept jobs
+  // there, which the next logout would take.
+  for (; next < candidates.size(); ++next) {
+    std::string candidate = candidates[next].path;
     if (candidate.empty()) continue;
     if (!EndsWithSeparator(files, candidate)) candidate += files.Separator();
-    if (entry.limited) {
-      if (candidate.size() > kLongestCandidate) continue;
-      candidate = OwnCandidate(files, candidate);
-      if (candidate.empty()) continue;
+    if (candidate.size() <= longest && !files.OutlivesSession(candidate)) {
+      shortLived.push_back(candidate);
     }
-    if (ProbeFilePath(program, candidate + kProbeFileName)) return candidate;
   }
-  return {};
+  std::vector<std::string>& earlier = program.state.shortLivedDirectories;
+  for (const std::string& candidate : shortLived) {
+    std::string own = OwnCandidate(files, candidate, longest);
+    if (own.empty() || own == found) continue;
+    if (std::find(earlier.begin(), earlier.end(), own) == earlier.end()) earlier.push_back(own);
+  }
+  return found;
 }
 
 // The option's directory in the case in which it was typed: upper-casing

@@ -74,8 +74,9 @@ TEST_F(WorkDirectoryTest, TakesTheFirstCandidateThatPassesTheProbe) {
       {"missing", "b", "c", "r", "b/"},       // fails the probe
       {"x y", "b", "c", "r", "b/"},           // a blank inside
       {"a/missing", "missing", "c", "r", "c/"},
-      // The user's own directory before the shared ones.
-      {nullptr, nullptr, "missing", "r", "r/"},
+      // The runtime directory goes at log-out, with the jobs kept there:
+      // a lasting directory comes first, even when TEMP names it.
+      {"r", "b", "c", "r", "b/"},
   };
   MakeDir("r");
   for (const Case& c : cases) {
@@ -92,7 +93,7 @@ TEST_F(WorkDirectoryTest, TakesTheFirstCandidateThatPassesTheProbe) {
   EXPECT_TRUE(t_.desktop.boxes.empty());
 }
 
-TEST_F(WorkDirectoryTest, RefusesCandidatesLongerThanTwentyFourCharacters) {
+TEST_F(WorkDirectoryTest, HoldsCandidatesToTwentyFourCharactersForADosHostOfTheSystem) {
   const std::string name23(23, 'd');
   const std::string name24(24, 'e');
   MakeDir(name23);
@@ -107,6 +108,13 @@ TEST_F(WorkDirectoryTest, RefusesCandidatesLongerThanTwentyFourCharacters) {
     EnvGuard temp("TEMP", (name23 + "/").c_str());  // exactly 24
     EnvGuard tmp("TMP", "b");
     EXPECT_EQ(Resolve(""), name23 + "/");
+  }
+  {
+    // A host in an emulator, or a program of the system's own.
+    t_.launcher.dosHostRunsItself = false;
+    EnvGuard temp("TEMP", name24.c_str());
+    EnvGuard tmp("TMP", "b");
+    EXPECT_EQ(Resolve(""), name24 + "/");
   }
 }
 

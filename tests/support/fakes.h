@@ -73,6 +73,9 @@ class RecordingLauncher : public ProcessLauncher {
     return succeed;
   }
   ProcessId StartedProcess() const override { return process; }
+  // The limit of a DOS command line holds unless a test says otherwise.
+  bool dosHostRunsItself = true;
+  bool RunsDosHostItself(const std::string&) const override { return dosHostRunsItself; }
 
  private:
   EventLog& log_;

@@ -12,8 +12,9 @@ namespace {
 using testing::EnvGuard;
 using testing::TestPlatform;
 
-// A user's TEMP is often longer than a DOS host can take; the program then
-// falls back to the system's own directories, named as Windows names them.
+// A user's TEMP is often longer than a DOS host that the system runs itself
+// can take (the test doubles' launcher runs one so); the program then falls
+// back to the system's own directories, named as Windows names them.
 TEST(Win32WorkDirectoryTest, ALongTempGivesWayToTheWindowsTemporaryDirectory) {
   EnvGuard temp("TEMP", "C:\\A-DIRECTORY-TOO-LONG-FOR-THE-HOST");
   EnvGuard tmp("TMP", nullptr);

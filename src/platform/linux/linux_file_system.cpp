@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -369,7 +371,8 @@ char LinuxFileSystem::Separator() const { return '/'; }
 
 // The user's own runtime directory comes before the directories that every
 // user shares: there one user's driver file would stand in another's way,
-// and print files would lie open to view.
+// and print files would lie open to view. It ends with the session, so it
+// is taken only when no lasting directory can be had (OutlivesSession).
 std::vector<std::string> LinuxFileSystem::TemporaryDirectories() {
   return {GetEnv("TMPDIR").value_or(""), GetEnv("XDG_RUNTIME_DIR").value_or(""), "/var/tmp",
           "/tmp"};
@@ -423,6 +426,35 @@ std::string LinuxFileSystem::PrivateDirectory() {
   if (::mkdir(cache.c_str(), 0700) != 0 && errno != EEXIST) return {};
   const std::string own = cache + "rizarode/";
   return UsersOwnDirectory(own) ? own : std::string();
+}
+
+namespace {
+
+// The path with every link resolved; empty when it cannot be.
+std::string Resolved(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return {};
+  std::string result(real);
+  std::free(real);
+  return result;
+}
+
+}  // namespace
+
+// The runtime directory is removed at the session's end whatever it is
+// stored on, and a tmpfs (as /tmp is on many systems) or a ramfs at every
+// reboot.
+bool LinuxFileSystem::OutlivesSession(const std::string& directory) {
+  const std::string runtime = Resolved(GetEnv("XDG_RUNTIME_DIR").value_or(""));
+  const std::string here = Resolved(directory);
+  if (runtime.size() > 1 && here.compare(0, runtime.size(), runtime) == 0 &&
+      (here.size() == runtime.size() || here[runtime.size()] == '/')) {
+    return false;
+  }
+  struct statfs fs {};
+  if (::statfs(directory.c_str(), &fs) != 0) return true;
+  return fs.f_type != static_cast<decltype(fs.f_type)>(TMPFS_MAGIC) &&
+         fs.f_type != static_cast<decltype(fs.f_type)>(RAMFS_MAGIC);
 }
 
 }  // namespace rizarode

@@ -36,6 +36,8 @@ class LinuxFileSystem : public FileSystem {
   std::string OwnDirectoryIn(const std::string& directory) override;
   // $XDG_CACHE_HOME/rizarode, by default ~/.cache/rizarode.
   std::string PrivateDirectory() override;
+  // Not on a tmpfs or ramfs, and not in $XDG_RUNTIME_DIR.
+  bool OutlivesSession(const std::string& directory) override;
 
  private:
   std::unique_ptr<FileHandle> OpenFile(const std::string& path, const OpenRequest& request);

@@ -30,6 +30,8 @@ class PosixLauncher : public ProcessLauncher {
   std::string FailureReason() const override { return failure_; }
   StartFailure FailureKind() const override { return failureKind_; }
   ProcessId StartedProcess() const override { return static_cast<ProcessId>(started_); }
+  // A DOS host runs under DOSBox, which gives it the work directory as D:.
+  bool RunsDosHostItself(const std::string&) const override { return false; }
 
   // Without a display, DOSBox is given SDL's dummy drivers.
   void UseDummyDisplay(bool dummy) { dummyDisplay_ = dummy; }

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_file_system.h"
 
 #include "platform/win32/windows_api.h"
+#include <shlobj.h>
 
 #include <string>
 #include <utility>
@@ -263,5 +264,36 @@ std::vector<std::string> Win32FileSystem::TemporaryDirectories() {
 }
 
 std::string Win32FileSystem::RootDirectory() const { return "C:\\"; }
+
+// Made when missing, inside the folder that the system names for the user
+// (the variable only where the system names none). A folder there inherits
+// the profile's rights. The host takes it on a command line that is split
+// at blanks: a blank in the user's name is avoided through the folder's
+// short name.
+std::string Win32FileSystem::PrivateDirectory() {
+  char folder[MAX_PATH];
+  std::string base;
+  if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                 SHGFP_TYPE_CURRENT, folder))) {
+    base = folder;
+  } else {
+    base = GetEnv("LOCALAPPDATA").value_or("");
+  }
+  if (base.size() < 3 || base[1] != ':') return {};
+  if (!IsSeparator(base.back())) base += '\\';
+  std::string own = base + "RIZARODE";
+  if (!CreateDirectoryA(own.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return {};
+  const DWORD attributes = GetFileAttributesA(own.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return {};
+  }
+  if (own.find(' ') != std::string::npos) {
+    DWORD n = GetShortPathNameA(own.c_str(), folder, sizeof folder);
+    if (n == 0 || n >= sizeof folder) return {};
+    own.assign(folder, n);
+  }
+  return own + '\\';
+}
 
 }  // namespace rizarode

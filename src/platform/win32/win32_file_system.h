@@ -31,6 +31,11 @@ class Win32FileSystem : public FileSystem {
   // TEMP and TMP name the user's own directory already; the rest is the
   // user's choice or the system's.
   std::string OwnDirectoryIn(const std::string& directory) override { return directory; }
+  // RIZARODE in the user's local application data, which only the user
+  // (and the system's administrators) may enter.
+  std::string PrivateDirectory() override;
+  // C:\WINDOWS\TEMP and the others are open to every account.
+  bool SharesSystemDirectories() const override { return true; }
 
  private:
   std::string lastFailure_;

@@ -95,6 +95,10 @@ bool Win32Launcher::Start(const std::string& commandLine) {
   return StartDos(FullPath(parts.program), commandLine);
 }
 
+bool Win32Launcher::RunsDosHostItself(const std::string& hostFile) const {
+  return SystemRunsDosPrograms() && RunsUnderDos(hostFile);
+}
+
 bool Win32Launcher::StartProgram(const CommandParts& parts, const std::string& commandLine) {
   started_ = StartProcess(parts, commandLine);
   return started_ != 0;

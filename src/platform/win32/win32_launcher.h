@@ -26,6 +26,9 @@ class Win32Launcher : public ProcessLauncher {
   StartFailure FailureKind() const override { return failureKind_; }
   ProcessId StartedProcess() const override { return started_; }
   EmulatorSource DosEmulatorSource() const override { return EmulatorSource::kOwnInstaller; }
+  // Only 32-bit Windows starts a DOS host itself; elsewhere it runs in
+  // DOSBox, which gives it the work directory as D:.
+  bool RunsDosHostItself(const std::string& hostFile) const override;
 
  private:
   bool StartProgram(const CommandParts& parts, const std::string& commandLine);
