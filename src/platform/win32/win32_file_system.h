@@ -31,6 +31,15 @@ class Win32FileSystem : public FileSystem {
   // TEMP and TMP name the user's own directory already; the rest is the
   // user's choice or the system's.
   std::string OwnDirectoryIn(const std::string& directory) override { return directory; }
+  // "RIZARODE" in the user's local application data, which is the
+  // account's own and stays on this machine.
+  std::string InstanceDirectory() override;
+  // The volume's serial number and the directory's file index.
+  std::string DirectoryIdentity(const std::string& path) override;
+  // A file open for writing that shares only reading: the system refuses
+  // every other writer while the handle lives, and closes it with the
+  // process, TerminateProcess included.
+  LockTaken TakeLock(const std::string& path, std::unique_ptr<FileHandle>& lock) override;
 
  private:
   std::string lastFailure_;
