@@ -14,11 +14,20 @@ e2e_require_pdf_queue
 E2E_HOST_DIR="$(mktemp -d /tmp/rzwh.XXXXXX)"
 E2E_LOG="$E2E_HOST_DIR.log"
 cp -r "$E2E_BUILD/demo-run/." "$E2E_HOST_DIR/"
+rm -rf "$E2E_HOST_DIR/NL"
 mkdir -p "$E2E_HOST_DIR/GB"
 : >"$E2E_HOST_DIR/GB/VELDRAK.TXT"
 e2e_wine_prefix
 
-host_count() { pgrep -fc 'VELDRAK\.EXE /WIN=' || true; }
+# The hosts started in this test's host directory (Wine's processes run in
+# the Unix directory of their current one).
+host_count() {
+  local p n=0
+  for p in $(pgrep -f 'VELDRAK\.EXE /WIN=' || true); do
+    [ "$(readlink "/proc/$p/cwd" 2>/dev/null)" != "$E2E_HOST_DIR" ] || n=$((n + 1))
+  done
+  echo "$n"
+}
 
 start_run() {
   local log="$1" var="$2"
@@ -50,6 +59,7 @@ wait "$answerer" 2>/dev/null || true
 cat "$E2E_LOG.1" "$E2E_LOG.2" >"$E2E_LOG"
 rm -f "$E2E_LOG.1" "$E2E_LOG.2"
 sed -i 's/\r$//' "$BOX"
+echo "the box: $(cat "$BOX")"
 most="$(sort -n "$counts" | tail -1)"
 echo "exit codes $status1 and $status2; at most $most host process(es) at a time"
 e2e_check "one start ended with 0, the other with 9" \
