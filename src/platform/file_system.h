@@ -139,6 +139,30 @@ class FileSystem {
   // shared by all accounts as they are: OwnDirectoryIn has no directory of
   // the user's own to give inside them.
   virtual bool SharesSystemDirectories() const { return false; }
+  // Where the user's running copies of the program leave word for each
+  // other: a directory only this user can enter, the same for every start
+  // of the user's, ending with the separator and made when missing. Empty
+  // where there is none.
+  virtual std::string InstanceDirectory() { return {}; }
+  // One text for the directory itself, whatever name reached it (a link,
+  // another case of letters where names have none): equal for two paths
+  // only when they name one directory. Empty when it cannot be told.
+  virtual std::string DirectoryIdentity(const std::string& path) {
+    (void)path;
+    return {};
+  }
+  // Takes the lock on a file of the user's (made when missing, and emptied
+  // once taken), held until the handle closes or the process ends however
+  // it ends, a kill included. Of any number of takers at once exactly one
+  // gets it. The holder may write the file; others may read it meanwhile
+  // (Open with kShared) but not take it. kNoLock: no lock can be had there
+  // at all (no such directory, a file system without locks).
+  enum class LockTaken { kTaken, kHeld, kNoLock };
+  virtual LockTaken TakeLock(const std::string& path, std::unique_ptr<FileHandle>& lock) {
+    (void)path;
+    lock.reset();
+    return LockTaken::kNoLock;
+  }
 };
 
 }  // namespace rizarode

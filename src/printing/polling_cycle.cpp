@@ -328,6 +328,9 @@ void PrintWhatIsLeft(Program& program, int32_t tick, bool hostEnded) {
   // host's end was seen (the session ends both at once): it goes first, so
   // that the run ends as the session's.
   program.platform.desktop.DoEvents();
+  // The host has ended: a new start may start one again while the jobs
+  // that are left go out.
+  program.state.hostDirectoryLock.reset();
   PrintWhatIsLeft(program, tick, true);
   EndProgram(ExitCode::kNormal);
 }

@@ -301,6 +301,27 @@ std::string KeptJobsMessage(const std::string& code, int count, const std::strin
          (why.empty() ? "" : "\rCause: " + why + "\r");
 }
 
+std::string AlreadyRunningMessage(const std::string& code, const std::string& directory,
+                                  bool inFront) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch:
+      return "VELDRAK draait al, gestart vanuit\r\r" + directory +
+             "\r\rEen tweede VELDRAK wordt niet gestart: twee tegelijk kunnen hun gegevens "
+             "beschadigen.\r" +
+             (inFront ? "Het venster van VELDRAK staat nu vooraan.\r" : "");
+    case Language::kGerman:
+      return "VELDRAK l\xE4uft bereits, gestartet aus\r\r" + directory +
+             "\r\rEin zweites VELDRAK wird nicht gestartet: zwei zugleich k\xF6nnen ihre Daten "
+             "besch\xE4" "digen.\r" +
+             (inFront ? "Das Fenster von VELDRAK ist jetzt vorne.\r" : "");
+    case Language::kEnglish:
+      break;
+  }
+  return "VELDRAK is already running, started from\r\r" + directory +
+         "\r\rA second VELDRAK is not started: two at once can damage their data.\r" +
+         (inFront ? "VELDRAK's window has been brought to the front.\r" : "");
+}
+
 std::string CutJobMessage(const std::string& code, const std::string& keptAs) {
   switch (MessageLanguage1(code)) {
     case Language::kDutch:

@@ -59,6 +59,10 @@ std::string CutJobMessage(const std::string& code, const std::string& keptAs);
 // Printed files that could be neither deleted nor renamed (one a line,
 // each ending in CR): they stay, and the next start does not print them.
 std::string PrintedFileStaysMessage(const std::string& code, const std::string& paths);
+// A run of the user's is active in this host directory already, so no second
+// host is started; inFront: its window has been brought to the front.
+std::string AlreadyRunningMessage(const std::string& code, const std::string& directory,
+                                  bool inFront);
 std::string RestartTitle(const std::string& code);
 std::string RestartMessage(const std::string& code);
 

@@ -95,6 +95,9 @@ struct ModuleState {
   // print file to the end.
   std::unique_ptr<FileHandle> runLock;
   std::string runLockPath;
+  // The user's lock on the host directory (see startup/one_host.h), held
+  // from the start until the host has ended: one host per directory.
+  std::unique_ptr<FileHandle> hostDirectoryLock;
   // A printed file stays that could neither be deleted nor set aside: the
   // lock file, which says so, stays with it for the next start.
   bool keepRunLockFile = false;

@@ -19,6 +19,7 @@ enum class ExitCode : int {
   kDriverRefused = 6,    // the driver file lists no form or no pitch
   kHostNotStarted = 7,   // no host window appeared
   kSessionEnded = 8,     // shutdown or log-off closed the status window
+  kAlreadyRunning = 9,   // a run of the user's is active in this host directory
 };
 
 struct ProgramEnded {

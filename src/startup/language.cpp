@@ -33,14 +33,15 @@ std::string MessageLanguageOfUser(Program& program) {
   return user.empty() ? program.state.languageCode : user;
 }
 
-void DetectLanguage(Program& program) {
+std::string LanguageCodeHere(FileSystem& files) {
   for (const char* code : kLanguageCodes) {
-    if (HoldsMarkerFile(program.platform.files, code)) {
-      program.state.languageCode = code;
-      return;
-    }
+    if (HoldsMarkerFile(files, code)) return code;
   }
-  program.state.languageCode = kDefaultLanguage;
+  return kDefaultLanguage;
+}
+
+void DetectLanguage(Program& program) {
+  program.state.languageCode = LanguageCodeHere(program.platform.files);
 }
 
 }  // namespace rizarode

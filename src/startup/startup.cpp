@@ -8,6 +8,7 @@
 #include "startup/command_line.h"
 #include "startup/language.h"
 #include "startup/launch_host.h"
+#include "startup/one_host.h"
 #include "program/messages.h"
 #include "program/program.h"
 #include "program/run_lock.h"
@@ -143,6 +144,10 @@ void RunStartup(Program& program) {
   if (IsHelpRequest(argumentText)) ShowHelpAndEnd(program);
   // 3. Debug flags.
   program.state.debugFlags = ReadDebugFlags(program, argumentText);
+  // One host per host directory: a run of the user's that is active here
+  // relies on the work directory, the driver file and the fonts as it
+  // left them, so nothing of them is touched before this.
+  KeepToOneHost(program);
   // 4. Work directory.
   ResolveWorkDirectory(program, argumentText);
   // 5. The status window, shown and painted.
@@ -164,6 +169,7 @@ void RunStartup(Program& program) {
   LaunchHost(program, argumentText, printFileName);
   // 13. From now on the program lives in the timer's ticks.
   ShowStatus(program, "VELDRAK found", "", 0);
+  RecordHostWindow(program);
   StatusWindow(program).View().SetTimerEnabled(true);
 }
 

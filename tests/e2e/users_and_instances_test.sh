@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs beside each other: two users who share a temporary directory, and two
-# runs of one user in one host and work directory. Neither stands in the
-# other's way, and each prints all of its own jobs.
+# runs of one user in two host directories and one work directory. Neither
+# stands in the other's way, and each prints all of its own jobs.
 . "$(dirname "$0")/e2e_lib.sh"
 
 # A display of its own (Xvfb): the second case tells the host's window from
@@ -11,6 +11,7 @@ e2e_use_own_display "$@"
 e2e_prepare_host_dir
 SHARED=""
 OTHER_HOME=""
+SECOND_HOST_DIR=""
 OTHER_USER=rztest
 MADE_USER=0
 cleanup_users_and_instances() {
@@ -18,10 +19,12 @@ cleanup_users_and_instances() {
   # Hosts of this test's own runs: the demo program copied into its host
   # directory, by process id.
   for p in /proc/[0-9]*; do
-    if [ "$(readlink "$p/exe" 2>/dev/null)" = "$E2E_HOST_DIR/VELDRAK.BIN" ]; then
-      kill "${p#/proc/}" 2>/dev/null || true
-    fi
+    case "$(readlink "$p/exe" 2>/dev/null)" in
+      "$E2E_HOST_DIR/VELDRAK.BIN" | "${SECOND_HOST_DIR:-/nonexistent}/VELDRAK.BIN")
+        kill "${p#/proc/}" 2>/dev/null || true ;;
+    esac
   done
+  [ -z "$SECOND_HOST_DIR" ] || rm -rf "$SECOND_HOST_DIR"
   [ -z "$SHARED" ] || rm -rf "$SHARED"
   # shellcheck disable=SC2086 # a list of directories
   [ -z "$OTHER_HOME" ] || rm -rf $OTHER_HOME
@@ -35,9 +38,9 @@ trap cleanup_users_and_instances EXIT
 cp "$E2E_BUILD/rizarode" "$E2E_HOST_DIR/rizarode"
 chmod 755 "$E2E_HOST_DIR"
 
-# Runs rizarode in the host directory as the given user (or "" for this
-# one) with its own home; the rest are NAME=value words and rizarode's
-# arguments after "--". Output to $3.
+# Runs rizarode in the host directory ($RUN_DIR, by default $E2E_HOST_DIR)
+# as the given user (or "" for this one) with its own home; the rest are
+# NAME=value words and rizarode's arguments after "--". Output to $3.
 run_as() {
   local user="$1" home="$2" log="$3"
   shift 3
@@ -53,7 +56,7 @@ run_as() {
     display=()
   fi
   (
-    cd "$E2E_HOST_DIR"
+    cd "${RUN_DIR:-$E2E_HOST_DIR}"
     exec "${as[@]}" env -i PATH="$PATH" "${display[@]}" \
       ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
       HOME="$home" RIZARODE_REGISTRY_ROOT="$home/registry" \
@@ -116,35 +119,40 @@ else
   rm -f "$E2E_LOG.temp"
 fi
 
-# --- Two runs in one host and one work directory ---------------------------
-# Run A's host opens its window late (a wrapper that starts the demo program
-# as its child once run B's host is there): meanwhile the only new windows
-# are run B's. It also takes its time between its jobs, so it outlives run
-# B's host with a job still to write. Each run must keep to its own host's
-# window, and print its own two jobs.
+# --- Two runs in two host directories and one work directory ---------------
+# (In one host directory a second start starts no second host: see
+# one_host_test.sh.) Run A's host opens its window late (a wrapper that
+# starts the demo program as its child once run B's host is there):
+# meanwhile the only new windows are run B's. It also takes its time between
+# its jobs, so it outlives run B's host with a job still to write. Each run
+# must keep to its own host's window, and print its own two jobs.
 mv "$E2E_HOST_DIR/VELDRAK.EXE" "$E2E_HOST_DIR/VELDRAK.BIN"
 cat >"$E2E_HOST_DIR/VELDRAK.EXE" <<'HOST'
 #!/bin/sh
 if [ "$RUN" = A ]; then
-  touch a-launched
+  touch "$FLAGS/a-launched"
   i=0
-  while [ ! -e b-launched ] && [ $i -lt 30 ]; do sleep 0.1; i=$((i + 1)); done
+  while [ ! -e "$FLAGS/b-launched" ] && [ $i -lt 30 ]; do sleep 0.1; i=$((i + 1)); done
   sleep 0.5
 else
-  touch b-launched
+  touch "$FLAGS/b-launched"
 fi
 ./VELDRAK.BIN "$@"
 HOST
 chmod 755 "$E2E_HOST_DIR/VELDRAK.EXE"
+SECOND_HOST_DIR="$(mktemp -d /tmp/rzh.XXXXXX)"
+cp -a "$E2E_HOST_DIR/." "$SECOND_HOST_DIR/"
 WORK="${E2E_WORK%/}"
+# One home for both: the user's lock is on each host directory, not on the
+# user.
 HOME_A="$(new_home)"
-HOME_B="$(new_home)"
-OTHER_HOME="$OTHER_HOME $HOME_A $HOME_B"
-run_as "" "$HOME_A" "$E2E_LOG.a" RUN=A VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE-A" VELDRAK_DEMO_GAP=5 \
+HOME_B="$HOME_A"
+OTHER_HOME="$OTHER_HOME $HOME_A"
+run_as "" "$HOME_A" "$E2E_LOG.a" RUN=A FLAGS="$E2E_HOST_DIR" VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE-A" VELDRAK_DEMO_GAP=5 \
   -- "/TEMP=$WORK" &
 run_a=$!
 for _ in $(seq 1 300); do [ -e "$E2E_HOST_DIR/a-launched" ] && break; sleep 0.1; done
-run_as "" "$HOME_B" "$E2E_LOG.b" RUN=B VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE-B" \
+RUN_DIR="$SECOND_HOST_DIR" run_as "" "$HOME_B" "$E2E_LOG.b" RUN=B FLAGS="$E2E_HOST_DIR" VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE-B" \
   -- "/TEMP=$WORK" &
 run_b=$!
 set +e

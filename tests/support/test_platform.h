@@ -15,12 +15,21 @@
 
 namespace rizarode::testing {
 
+// The real files, but no place for the user's running copies to leave word
+// for each other: a test's run is no run of the user's, and must neither
+// leave locks in the user's directories nor wait for another test's run.
+class TestFileSystem : public NativeFileSystem {
+ public:
+  std::string InstanceDirectory() override { return instanceDirectory; }
+  std::string instanceDirectory;
+};
+
 struct TestPlatform {
   EventLog log;
   FakeDesktop desktop{log};
   ScriptedWindowList windows{log};
   RecordingLauncher launcher{log};
-  NativeFileSystem files;
+  TestFileSystem files;
   MemoryRegistry registry;
   FakeFontSystem fonts{log};
   FakeClock clock;

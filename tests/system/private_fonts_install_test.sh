@@ -50,7 +50,8 @@ grep -q "Installing font" "$work/out" && fail "the second start installed again:
 # Two instances started together on a new account both find the face missing
 # and both install it into the one fonts directory: neither may fail for the
 # file the other put there, and both print their host's jobs, each once.
-# They share the host directory and the work directory; jobs become PDF
+# They share the work directory, each in a host directory of its own (in one
+# a second start starts no host: one_host_test.sh); jobs become PDF
 # files in the new home (no scheduler). By chance the two only now and then
 # both look into the fonts directory before either has put its copy there;
 # strace makes it every time, holding each start for a second as it opens
@@ -58,14 +59,14 @@ grep -q "Installing font" "$work/out" && fail "the second start installed again:
 tries="${RIZARODE_FONT_RACE_TRIES:-10}"
 start_together() {
   local home="$1" run hold=()
-  if command -v strace >/dev/null; then
-    # The leak check of a sanitized build cannot work under ptrace.
-    hold=(env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-      strace -o /dev/null -e trace=openat -e inject=openat:delay_enter=1000000:when=1
-      -P "$home/host/VKCOUR.TTF")
-  fi
   for run in A B; do
-    (cd "$home/host" && exec env -u DISPLAY -u TMPDIR -u PRINTER -u LPDEST HOME="$home" \
+    if command -v strace >/dev/null; then
+      # The leak check of a sanitized build cannot work under ptrace.
+      hold=(env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+        strace -o /dev/null -e trace=openat -e inject=openat:delay_enter=1000000:when=1
+        -P "$home/host-$run/VKCOUR.TTF")
+    fi
+    (cd "$home/host-$run" && exec env -u DISPLAY -u TMPDIR -u PRINTER -u LPDEST HOME="$home" \
       XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache" \
       XDG_CONFIG_HOME="$home/.config" TEMP="$home/temp" TMP="$home/temp" \
       RIZARODE_REGISTRY_ROOT="$home/registry" CUPS_SERVER=/nonexistent/rizarode-fonts.sock \
@@ -83,8 +84,10 @@ jobs_of() { # the PDF files in $1's ~/PDF that carry run $2's reference
 lost=0
 for try in $(seq 1 "$tries"); do
   home="$work/race$try"
-  mkdir -p "$home/host" "$home/temp" "$home/registry/SOFTWARE/Microsoft/Windows NT/CurrentVersion/Fonts"
-  cp -r "$1/demo-run/." "$home/host/"
+  mkdir -p "$home/host-A" "$home/host-B" "$home/temp" \
+    "$home/registry/SOFTWARE/Microsoft/Windows NT/CurrentVersion/Fonts"
+  cp -r "$1/demo-run/." "$home/host-A/"
+  cp -r "$1/demo-run/." "$home/host-B/"
   start_together "$home"
   wait_failed=""
   for run in A B; do

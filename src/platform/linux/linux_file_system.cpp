@@ -457,4 +457,38 @@ bool LinuxFileSystem::OutlivesSession(const std::string& directory) {
          fs.f_type != static_cast<decltype(fs.f_type)>(RAMFS_MAGIC);
 }
 
+std::string LinuxFileSystem::DirectoryIdentity(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+  char text[40];
+  std::snprintf(text, sizeof text, "%016llX%016llX", static_cast<unsigned long long>(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  return text;
+}
+
+FileSystem::LockTaken LinuxFileSystem::TakeLock(const std::string& path,
+                                                std::unique_ptr<FileHandle>& lock) {
+  lock.reset();
+  // Not through a link, and never blocking on something that is no file.
+  UniqueFd fd(::open(path.c_str(),
+                     O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600));
+  struct stat st {};
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+      !ClearNonBlocking(fd.get())) {
+    return LockTaken::kNoLock;
+  }
+  struct flock claim {};
+  claim.l_type = F_WRLCK;
+  claim.l_whence = SEEK_SET;
+  claim.l_start = 0;
+  claim.l_len = 1;
+  if (::fcntl(fd.get(), F_OFD_SETLK, &claim) != 0) {
+    return errno == EAGAIN || errno == EACCES ? LockTaken::kHeld : LockTaken::kNoLock;
+  }
+  // What an earlier holder wrote is no word of the new one's.
+  if (::ftruncate(fd.get(), 0) != 0) return LockTaken::kNoLock;
+  lock = std::make_unique<PosixFileHandle>(std::move(fd), UniqueFd());
+  return LockTaken::kTaken;
+}
+
 }  // namespace rizarode

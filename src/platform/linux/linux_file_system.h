@@ -38,6 +38,16 @@ class LinuxFileSystem : public FileSystem {
   std::string PrivateDirectory() override;
   // Not on a tmpfs or ramfs, and not in $XDG_RUNTIME_DIR.
   bool OutlivesSession(const std::string& directory) override;
+  // The private directory: it outlives the session, and only the user
+  // enters it.
+  std::string InstanceDirectory() override { return PrivateDirectory(); }
+  // The device and inode numbers, in hexadecimal.
+  std::string DirectoryIdentity(const std::string& path) override;
+  // An open-file-description write lock on the file's first byte, which the
+  // kernel gives up with the last descriptor of the open, so with the
+  // process. It lies apart from the marker bytes of the sharing claims, so
+  // that readers through Open are not in its way.
+  LockTaken TakeLock(const std::string& path, std::unique_ptr<FileHandle>& lock) override;
 
  private:
   std::unique_ptr<FileHandle> OpenFile(const std::string& path, const OpenRequest& request);

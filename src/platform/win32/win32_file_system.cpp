@@ -3,6 +3,7 @@
 #include "platform/win32/windows_api.h"
 #include <shlobj.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -294,6 +295,41 @@ std::string Win32FileSystem::PrivateDirectory() {
     own.assign(folder, n);
   }
   return own + '\\';
+}
+
+std::string Win32FileSystem::DirectoryIdentity(const std::string& path) {
+  if (path.empty()) return {};
+  // Opened only to be asked about; a directory needs backup semantics.
+  HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(handle, &info) != 0 &&
+                     (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  CloseHandle(handle);
+  if (!known) return {};
+  char text[32];
+  std::snprintf(text, sizeof text, "%08lX%08lX%08lX", static_cast<unsigned long>(info.dwVolumeSerialNumber),
+            static_cast<unsigned long>(info.nFileIndexHigh),
+            static_cast<unsigned long>(info.nFileIndexLow));
+  return text;
+}
+
+FileSystem::LockTaken Win32FileSystem::TakeLock(const std::string& path,
+                                                std::unique_ptr<FileHandle>& lock) {
+  lock.reset();
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_SHARING_VIOLATION ? LockTaken::kHeld : LockTaken::kNoLock;
+  }
+  auto file = std::make_unique<Win32FileHandle>(handle);
+  // What an earlier holder wrote is no word of the new one's.
+  if (!IsRegularFile(handle) || !SetEndOfFile(handle)) return LockTaken::kNoLock;
+  lock = std::move(file);
+  return LockTaken::kTaken;
 }
 
 }  // namespace rizarode

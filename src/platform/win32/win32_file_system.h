@@ -36,6 +36,14 @@ class Win32FileSystem : public FileSystem {
   std::string PrivateDirectory() override;
   // C:\WINDOWS\TEMP and the others are open to every account.
   bool SharesSystemDirectories() const override { return true; }
+  // The private directory: the account's own, and it stays on this machine.
+  std::string InstanceDirectory() override { return PrivateDirectory(); }
+  // The volume's serial number and the directory's file index.
+  std::string DirectoryIdentity(const std::string& path) override;
+  // A file open for writing that shares only reading: the system refuses
+  // every other writer while the handle lives, and closes it with the
+  // process, TerminateProcess included.
+  LockTaken TakeLock(const std::string& path, std::unique_ptr<FileHandle>& lock) override;
 
  private:
   std::string lastFailure_;
