@@ -3,7 +3,19 @@
 # Idempotent: packages already present are left as they are.
 set -euo pipefail
 
+# What differs between the releases (Debian 12 bookworm, Debian 13 trixie).
+# Liberation Mono 2: Debian 12 has it in fonts-liberation2 (its
+# fonts-liberation is the older 1.x), Debian 13 in fonts-liberation, with
+# fonts-liberation2 only a transitional name. DOSBox-X is packaged from
+# Debian 13 on; the tests that run it skip themselves where it is missing.
+codename="$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")"
+case "$codename" in
+  bookworm) release_packages=(fonts-liberation2) ;;
+  *) release_packages=(fonts-liberation dosbox-x) ;;
+esac
+
 packages=(
+  "${release_packages[@]}"
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libcups2-dev libfontconfig-dev libfreetype-dev
@@ -12,17 +24,18 @@ packages=(
   cups cups-client cups-bsd printer-driver-cups-pdf
   xvfb xauth x11-utils
   poppler-utils
-  fonts-liberation2 fonts-dejavu-core fonts-urw-base35
+  fonts-dejavu-core fonts-urw-base35
   python3 python3-fonttools
   locales procps
   strace
-  clang libclang-rt-14-dev
+  clang libclang-rt-dev
   dosbox nasm
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 googletest dpkg-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64
   dpkg-dev lintian nsis desktop-file-utils libglib2.0-bin
   icoutils x11-apps
+  debootstrap iproute2
 )
 
 missing=()
