@@ -9,7 +9,7 @@
 #include "pdf/pdf_document.h"
 #include "platform/linux/device_fonts.h"
 #include "platform/linux/print_device.h"
-#include "platform/page_device.h"
+#include "printer/page_device.h"
 
 namespace rizarode {
 
