@@ -20,7 +20,7 @@ struct Win32Platform::Machine {
   Win32RegistryStore registry;
   Win32FontSystem fonts{true};
   Win32Clock clock;
-  Win32Random random{clock};
+  ClockSeededRandom random{clock};
   Win32ProgramInfo info;
   GdiPageDevice pages;
 };
