@@ -91,9 +91,14 @@ bool PrinterTakesFace(Printer& printer, const std::string& face) {
   }
 }
 
+namespace {
+
+// Width of one character of the pitch in hundredths of a twip.
 int32_t PitchTargetWidth(int16_t pitch) {
   return static_cast<int32_t>(RoundHalfEven(1440.0 / pitch * 100.0));
 }
+
+}  // namespace
 
 float FindFontSizeForPitch(Program& program, int16_t pitch) {
   Printer& printer = program.printer;
