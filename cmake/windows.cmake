@@ -4,7 +4,8 @@
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 # The real machine on Windows.
-rizarode_layer(rizarode_win32 platform/win32 LINKS rizarode_platform rizarode_dos_host
+rizarode_layer(rizarode_win32 platform/win32 LINKS rizarode_platform rizarode_printer
+  rizarode_dos_host
   user32 gdi32 winspool advapi32 shell32 version Threads::Threads)
 target_include_directories(rizarode_win32 PRIVATE ${CMAKE_BINARY_DIR}/generated)
 # The "A" functions take the program's 8-bit texts as they are; WINVER 0x0601
@@ -20,7 +21,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/generated/rizarode.rc PROPERTIES
   "${RIZARODE_ICON_DIR}/rizarode.ico;${CMAKE_BINARY_DIR}/generated/rizarode.manifest")
 # A window program: no console window opens beside it.
 add_executable(rizarode WIN32 src/win32_main.cpp ${CMAKE_BINARY_DIR}/generated/rizarode.rc)
-target_link_libraries(rizarode PRIVATE rizarode_logic rizarode_printer rizarode_win32)
+target_link_libraries(rizarode PRIVATE rizarode_logic rizarode_win32)
 # The release that users copy carries no symbols.
 target_link_options(rizarode PRIVATE $<$<CONFIG:Release>:-s>)
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "fuzz_input_file.h"
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "printing/render_print_file.h"
 #include "support/test_platform.h"
 

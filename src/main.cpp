@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "");
   rizarode::LinuxPlatform machine(argc, argv);
   rizarode::PagePrinter printer(machine.Pages(), rizarode::kProductName);
-  const int code = rizarode::RunProgram(machine.Get(printer));
+  const int code = rizarode::RunProgram(machine.Parts(), printer);
   // The host runs in a process group of its own, which the end of a
   // terminal session does not reach: the session's end is passed on, as
   // the session would have ended the host itself.

@@ -28,5 +28,5 @@ int main() {
   std::setlocale(LC_NUMERIC, "");
   rizarode::Win32Platform machine;
   rizarode::PagePrinter printer(machine.Pages(), rizarode::kProductName);
-  return rizarode::RunProgram(machine.Get(printer));
+  return rizarode::RunProgram(machine.Parts(), printer);
 }

@@ -17,7 +17,7 @@ endforeach()
 # tests of the Linux platform, and those that need POSIX calls to set up
 # their case, stay in the Linux build.
 file(GLOB_RECURSE PORTABLE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
-list(FILTER PORTABLE_TESTS EXCLUDE REGEX "/tests/(platform|pdf|e2e|win32)/")
+list(FILTER PORTABLE_TESTS EXCLUDE REGEX "/tests/(platform|pdf|pdf_device|e2e|win32)/")
 foreach(linux_only
     driver/builtin_printer_driver_test.cpp
     system/private_fonts_test.cpp

@@ -14,8 +14,9 @@
 #include <memory>
 #include <string>
 
+#include "pdf_device/pdf_page_device.h"
+#include "platform/linux/device_fonts.h"
 #include "platform/linux/pdf_file_device.h"
-#include "platform/linux/pdf_page_device.h"
 #include "printer/page_printer.h"
 #include "printing/render_print_file.h"
 #include "program/module_state.h"
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
   auto device = argc == 3 ? rizarode::PdfFileDevice::WritingTo(argv[2])
                           : std::make_unique<rizarode::PdfFileDevice>();
   rizarode::PdfFileDevice& files = *device;
-  rizarode::PdfPageDevice pages(std::move(device));
+  rizarode::PdfPageDevice pages(std::move(device), std::make_unique<rizarode::FontCatalog>());
   rizarode::PagePrinter printer(pages, rizarode::kProductName);
 
   rizarode::ModuleState state;

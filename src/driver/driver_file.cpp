@@ -4,7 +4,7 @@
 #include "driver/font_phase.h"
 #include "driver/form_phase.h"
 #include "driver/up_to_date.h"
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "printing/status_window.h"
 #include "program/numbers.h"
 #include "program/program.h"
@@ -97,7 +97,7 @@ void WriteNewDriverFile(Program& program, const std::string& path,
   }
   DriverWriter writer(program.files, fileNumber);
   ShowStatus(program, "Starting driver generation.", "", 0);
-  Printer& printer = program.platform.printer;
+  Printer& printer = program.printer;
   PrinterSetup before = SetupOf(printer);
   ClearEmphasis(printer);
   WriteHeader(writer, DeviceNameOrEmpty(printer));
@@ -134,7 +134,7 @@ void GenerateDriverFile(Program& program, int16_t& formsCount,
   if (existing.current) {
     // The file stays as it is; only the face is asked again, as fonts come
     // and go between runs.
-    if (PrinterTakesFace(program.platform.printer, program.state.fontFaceName)) {
+    if (PrinterTakesFace(program.printer, program.state.fontFaceName)) {
       formsCount = existing.forms;
       fontsCount = existing.fonts;
     }

@@ -5,7 +5,7 @@
 #include "base/text.h"
 #include "driver/driver_numbers.h"
 #include "driver/driver_writer.h"
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "printing/status_window.h"
 #include "program/numbers.h"
 #include "program/program.h"
@@ -60,7 +60,7 @@ void WriteFontBlock(DriverWriter& writer, int16_t pitch, float size,
 // partial block behind.
 bool TryWritePitch(Program& program, DriverWriter& writer, int16_t pitch,
                    float& lastAcceptedSize) {
-  Printer& printer = program.platform.printer;
+  Printer& printer = program.printer;
   const std::string& face = program.state.fontFaceName;
   try {
     float size = FindFontSizeForPitch(program, pitch);
@@ -91,12 +91,17 @@ bool PrinterTakesFace(Printer& printer, const std::string& face) {
   }
 }
 
+namespace {
+
+// Width of one character of the pitch in hundredths of a twip.
 int32_t PitchTargetWidth(int16_t pitch) {
   return static_cast<int32_t>(RoundHalfEven(1440.0 / pitch * 100.0));
 }
 
+}  // namespace
+
 float FindFontSizeForPitch(Program& program, int16_t pitch) {
-  Printer& printer = program.platform.printer;
+  Printer& printer = program.printer;
   const std::string& face = program.state.fontFaceName;
   const double target = PitchTargetWidth(pitch);
   int32_t lo = 0;
@@ -123,7 +128,7 @@ std::string FontCode(float size) {
 
 int16_t RunFontPhase(Program& program, DriverWriter& writer) {
   const std::string& face = program.state.fontFaceName;
-  if (!PrinterTakesFace(program.platform.printer, face)) return 0;
+  if (!PrinterTakesFace(program.printer, face)) return 0;
   ShowDebug(program, "Font " + face + " correct installed.");
   int16_t fontsCount = 0;
   float lastAcceptedSize = 0.0f;

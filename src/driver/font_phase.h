@@ -20,9 +20,6 @@ inline constexpr int16_t kPitches[] = {11, 12, 13, 14, 15, 16, 18,
 // it has did not take it.
 bool PrinterTakesFace(Printer& printer, const std::string& face);
 
-// Width of one character of the pitch in hundredths of a twip.
-int32_t PitchTargetWidth(int16_t pitch);
-
 // The size, in points, at which the "0" is exactly as wide as one character
 // of the pitch or just narrower, as the printer reports it once set. Leaves
 // the printer at that size and at the font face. Printer failures pass.

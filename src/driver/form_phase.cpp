@@ -4,7 +4,7 @@
 
 #include "driver/driver_numbers.h"
 #include "driver/driver_writer.h"
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "printing/status_window.h"
 #include "program/messages.h"
 #include "program/numbers.h"
@@ -155,7 +155,7 @@ std::string FormCode(char variantLetter, int16_t paperSize) {
 }
 
 int16_t RunFormPhase(Program& program, DriverWriter& writer) {
-  Printer& printer = program.platform.printer;
+  Printer& printer = program.printer;
   const bool german = UsesGermanFormNames(program.state.languageCode);
   const std::vector<int16_t> candidates = FormCandidates(program.state.debugFlags);
   int16_t formsCount = 0;

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "base/text.h"
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "program/numbers.h"
 #include "program/program.h"
 #include "program/take_token.h"
@@ -62,7 +62,7 @@ DriverFileSummary ReadDriverFileSummary(Program& program, const std::string& pat
   while (readable && !program.files.Eof(fileNumber)) {
     std::string line;
     readable = program.files.LineInput(fileNumber, line) &&
-               ReadLine(program.platform.printer, line, summary);
+               ReadLine(program.printer, line, summary);
   }
   program.files.Close(fileNumber);
   if (!readable) return {};

@@ -6,7 +6,6 @@
 #include "platform/desktop.h"
 #include "platform/file_system.h"
 #include "platform/font_system.h"
-#include "platform/printer.h"
 #include "platform/process_launcher.h"
 #include "platform/program_info.h"
 #include "platform/registry_store.h"
@@ -24,7 +23,6 @@ struct Platform {
   Clock& clock;
   RandomSource& random;
   ProgramInfo& info;
-  Printer& printer;
 };
 
 }  // namespace rizarode

@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/page_device.h"
-#include "platform/printer.h"
+#include "printer/page_device.h"
+#include "printer/printer.h"
 
 namespace rizarode {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "printing/job_files.h"
 #include "printing/leftover_jobs.h"
 #include "printing/render_print_file.h"
@@ -98,7 +98,7 @@ bool TakeFinishedPrintFile(Program& program) {
 // A job that went to a file instead of the printer is told on the status
 // line, and the first time also in a message.
 void TellWhereItWent(Program& program) {
-  std::string note = program.platform.printer.TakeDeliveryNote();
+  std::string note = program.printer.TakeDeliveryNote();
   if (note.empty()) return;
   ShowStatus(program, note, kSavedCaption, 1);
   if (program.state.toldOfSavedJob) return;
@@ -132,7 +132,7 @@ void DocumentWentOut(std::vector<PrintJob>& jobs, std::size_t end) {
 std::size_t DocumentFailed(Program& program, std::size_t failed, int32_t retryTick,
                            const std::string& why) {
   std::vector<PrintJob>& jobs = program.state.printJobs;
-  program.platform.printer.AbortDoc();
+  program.printer.AbortDoc();
   std::size_t first = failed;
   for (std::size_t i = 0; i < failed; ++i) {
     if (!jobs[i].inOpenDocument) continue;
@@ -172,7 +172,7 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
   // has something for it, so that the run's end finds it as that left it.
   bool toPrint =
       std::any_of(jobs.begin(), jobs.end(), [](const PrintJob& j) { return !j.printed; });
-  if (!lastChance && toPrint) program.platform.printer.ExpectAnswersAgain();
+  if (!lastChance && toPrint) program.printer.ExpectAnswersAgain();
   bool printed = false;
   bool undeleted = false;
   for (std::size_t i = 0; i < jobs.size();) {
@@ -249,7 +249,7 @@ void EndOpenDocument(Program& program, int32_t tick) {
   bool open = std::any_of(jobs.begin(), jobs.end(), [](const PrintJob& j) { return j.inOpenDocument; });
   if (!open) return;
   try {
-    program.platform.printer.EndDoc();
+    program.printer.EndDoc();
   } catch (const PrinterError& e) {
     std::size_t first = DocumentFailed(program, jobs.size(), tick, e.what());
     ShowStatus(program, jobs[first].failure, "", 1);

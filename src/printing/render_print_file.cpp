@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "program/numbers.h"
 #include "program/program.h"
 
@@ -284,7 +284,7 @@ RenderOutcome RenderPrintFile(Program& program, const std::string& path, int doc
   if (number == 0) return {RenderOutcome::kNotOpened, {}, 0};
   // Closes the file also when a printer failure ends the printing early.
   FileTableLines lines(program.files, number);
-  Output output{&program.platform.printer, documentsDone};
+  Output output{&program.printer, documentsDone};
   RenderOutcome outcome;
   try {
     if (!Interpret(lines, output, program.state, nullptr)) {

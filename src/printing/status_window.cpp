@@ -21,7 +21,7 @@ void FrmAbout::Load() {
 }
 
 void FrmAbout::Form_Load() {
-  view_->SetLabel(StatusLabel::lblPrinter, program_.platform.printer.DeviceName());
+  view_->SetLabel(StatusLabel::lblPrinter, program_.printer.DeviceName());
   std::string version = kVersionText;
   if (program_.state.Debug(kDebugInfo)) {
     FileVersion v = program_.platform.info.Version();

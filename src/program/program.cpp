@@ -4,7 +4,8 @@
 
 namespace rizarode {
 
-Program::Program(Platform& p) : platform(p), files(p.files) {}
+Program::Program(Platform& p, Printer& pr)
+    : platform(p), printer(pr), files(p.files) {}
 
 // However the run ends, its lock goes with it; only a killed run leaves the
 // lock file behind, unheld.

@@ -1,11 +1,13 @@
 #pragma once
-// One run of the program: the platform it runs on, its module-level state,
+// One run of the program: the platform it runs on, the printer it prints
+// on, its module-level state,
 // its table of open files and its status window.
 
 #include <memory>
 
 #include "fileio/file_table.h"
 #include "platform/platform.h"
+#include "printer/printer.h"
 #include "program/module_state.h"
 #include "program/program_end.h"
 
@@ -15,12 +17,13 @@ class FrmAbout;
 
 class Program {
  public:
-  explicit Program(Platform& platform);
+  Program(Platform& platform, Printer& printer);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
   Platform& platform;
+  Printer& printer;
   ModuleState state;
   FileTable files;
 

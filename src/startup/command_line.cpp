@@ -30,13 +30,9 @@ std::string FormatNumber(double value) {
   return buffer;
 }
 
-}  // namespace
-
 std::string HelpText() {
   return "SYNTAX: RIZARODE.EXE /WDEBUG=x\r\r" + DebugFlagLines("", "\r") + "\r";
 }
-
-bool IsHelpRequest(const std::string& argumentText) { return argumentText == "/?"; }
 
 std::string UsageText() {
   return "Usage: rizarode [/?] [/WDEBUG=x] [/TEMP=dir | /TEMP:dir]\n"
@@ -60,6 +56,10 @@ std::string UsageText() {
          "All other arguments are passed on to VELDRAK. More in the manual page:\n"
          "man rizarode\n";
 }
+
+}  // namespace
+
+bool IsHelpRequest(const std::string& argumentText) { return argumentText == "/?"; }
 
 std::optional<std::string> TerminalAnswer(ProgramInfo& info) {
   const std::string typed = info.ArgumentText();

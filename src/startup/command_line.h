@@ -12,8 +12,6 @@ class ProgramInfo;
 
 inline constexpr char kHelpTitle[] = "Command line options";
 
-std::string HelpText();
-
 // The whole argument text is "/?".
 bool IsHelpRequest(const std::string& argumentText);
 

@@ -17,9 +17,9 @@ int Unexpected(Platform& platform, const std::string& what) {
 
 }  // namespace
 
-int RunProgram(Platform& platform) {
+int RunProgram(Platform& platform, Printer& printer) {
   try {
-    Program program(platform);
+    Program program(platform, printer);
     try {
       RunStartup(program);
       platform.desktop.RunEventLoop();

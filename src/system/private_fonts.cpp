@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "printing/status_window.h"
 #include "program/messages.h"
 #include "program/numbers.h"
@@ -64,7 +64,7 @@ std::optional<std::string> FindFontFile(Program& program, const std::string& dir
 // and the face may fail unnoticed; the name read back decides. A printer that
 // cannot even say which face it has is no usable default printer at all.
 bool PrinterTakesFace(Program& program, float size) {
-  Printer& printer = program.platform.printer;
+  Printer& printer = program.printer;
   const std::string& face = program.state.fontFaceName;
   try {
     printer.SetFontSize(size);

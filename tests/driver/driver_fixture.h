@@ -25,8 +25,8 @@ class DriverFixture {
   explicit DriverFixture(Printer* printer = nullptr, FileSystem* files = nullptr)
       : platform_{t.desktop,  t.windows, t.launcher, files ? *files : t.files,
                   t.registry, t.fonts,   t.clock,    t.random,
-                  t.info,     printer ? *printer : t.printer},
-        program(std::make_unique<Program>(platform_)) {
+                  t.info},
+        program(std::make_unique<Program>(platform_, printer ? *printer : t.printer)) {
     program->state.workDirectory = dir.path() + "/";
     program->state.languageCode = "NL";
     program->state.fontFaceName = "RUZeruzaz Ori";

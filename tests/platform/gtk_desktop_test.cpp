@@ -57,8 +57,8 @@ class GtkDesktopTest : public ::testing::Test {
     });
     platform_ = std::make_unique<Platform>(Platform{
         *desktop_, t_.windows, t_.launcher, t_.files, t_.registry, t_.fonts,
-        t_.clock, t_.random, t_.info, t_.printer});
-    program_ = std::make_unique<Program>(*platform_);
+        t_.clock, t_.random, t_.info});
+    program_ = std::make_unique<Program>(*platform_, t_.printer);
     // Whatever goes wrong, a test ends within a minute.
     watchdog_ = g_timeout_add_seconds(60, Watchdog, desktop_.get());
   }

@@ -45,8 +45,8 @@ struct TerminalRun {
   TestPlatform t;
   TerminalDesktop desktop;
   Platform platform{desktop,   t.windows, t.launcher, t.files, t.registry,
-                    t.fonts,   t.clock,   t.random,   t.info,  t.printer};
-  Program program{platform};
+                    t.fonts,   t.clock,   t.random,   t.info};
+  Program program{platform, t.printer};
 };
 
 TEST(TerminalDesktopTest, MessageBoxesShowTitleTextAndButtons) {
@@ -101,8 +101,8 @@ TEST(TerminalDesktopTest, StatusLineOnATerminalIsRewrittenInPlace) {
     TestPlatform t;
     TerminalDesktop desktop(tty, tty);
     Platform platform{desktop, t.windows, t.launcher, t.files, t.registry,
-                      t.fonts, t.clock,   t.random,   t.info,  t.printer};
-    Program program(platform);
+                      t.fonts, t.clock,   t.random,   t.info};
+    Program program(platform, t.printer);
     StatusWindow(program).View().Show();
     ShowStatus(program, "Printing started", "", 1);
     ShowStatus(program, "Printing ended", "Done", 1);

@@ -75,7 +75,7 @@ class RefusingFileSystem : public testing::NativeFileSystem {
 class PollingCycleTest : public ::testing::Test {
  protected:
   PollingCycleTest() {
-    program = std::make_unique<Program>(platform);
+    program = std::make_unique<Program>(platform, tp.printer);
     program->state.printFilePath = printFile;
     program->state.hostWindow = kHost;
     tp.windows.windows = {{3, "Desktop"}, {kHost, "VELDRAK"}, {9, "Clock"}};
@@ -113,7 +113,7 @@ class PollingCycleTest : public ::testing::Test {
   TestPlatform tp;
   RefusingFileSystem files;
   Platform platform{tp.desktop, tp.windows, tp.launcher, files,    tp.registry,
-                    tp.fonts,   tp.clock,   tp.random,   tp.info, tp.printer};
+                    tp.fonts,   tp.clock,   tp.random,   tp.info};
   std::unique_ptr<Program> program;
 };
 

@@ -4,14 +4,16 @@
 
 #include <memory>
 
-#include "platform/linux/pdf_page_device.h"
+#include "pdf_device/pdf_page_device.h"
+#include "platform/linux/device_fonts.h"
 #include "printer/page_printer.h"
 #include "program/module_state.h"
 
 namespace rizarode::testing {
 
 struct OwnedPdfPages {
-  explicit OwnedPdfPages(std::unique_ptr<PrintDevice> device) : pages(std::move(device)) {}
+  explicit OwnedPdfPages(std::unique_ptr<PrintDevice> device)
+      : pages(std::move(device), std::make_unique<FontCatalog>()) {}
   PdfPageDevice pages;
 };
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/printer.h"
+#include "printer/printer.h"
 #include "support/event_log.h"
 
 namespace rizarode::testing {

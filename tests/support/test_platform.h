@@ -37,10 +37,10 @@ struct TestPlatform {
   FixedProgramInfo info;
   RecordingPrinter printer{&log};
   Platform platform{desktop, windows, launcher, files, registry,
-                    fonts,   clock,   random,   info,  printer};
+                    fonts,   clock,   random,   info};
 
   // A program on this platform; made fresh by each call.
-  std::unique_ptr<Program> NewProgram() { return std::make_unique<Program>(platform); }
+  std::unique_ptr<Program> NewProgram() { return std::make_unique<Program>(platform, printer); }
 };
 
 // Runs f and returns the code with which it ended the program, or -1 when it

@@ -328,7 +328,7 @@ class PrivateFontsOnThisMachineTest : public ::testing::Test {
     fs::create_directories(dir / "registry/SOFTWARE/Microsoft/Windows NT/CurrentVersion/Fonts");
   }
   int Run() {
-    Program program(platform);
+    Program program(platform, printer);
     program.state.languageCode = "GB";
     // The font files lie beside the program, in the build directory.
     CurrentDirectoryGuard start(RIZARODE_BINARY_DIR);
@@ -342,7 +342,7 @@ class PrivateFontsOnThisMachineTest : public ::testing::Test {
   LinuxFontSystem fontSystem{{"false"}};
   testing::PdfPrinter printer{std::make_unique<PdfFileDevice>(dir / "PDF")};
   Platform platform{t.desktop, t.windows, t.launcher, t.files,  registry,
-                    fontSystem, t.clock,  t.random,   t.info,   printer};
+                    fontSystem, t.clock,  t.random,   t.info};
 };
 
 TEST_F(PrivateFontsOnThisMachineTest, InstallsTheFontsSoThatTheFaceResolvesAndGoesOn) {

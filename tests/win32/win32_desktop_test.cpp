@@ -71,8 +71,8 @@ class Win32DesktopTest : public ::testing::Test {
     });
     platform_ = std::make_unique<Platform>(Platform{
         *desktop_, t_.windows, t_.launcher, t_.files, t_.registry, t_.fonts,
-        t_.clock, t_.random, t_.info, t_.printer});
-    program_ = std::make_unique<Program>(*platform_);
+        t_.clock, t_.random, t_.info});
+    program_ = std::make_unique<Program>(*platform_, t_.printer);
     // Whatever goes wrong, a test ends within a minute.
     watchedDesktop = desktop_.get();
     watchdog_ = SetTimer(nullptr, 0, 60000, [](HWND, UINT, UINT_PTR, DWORD) {

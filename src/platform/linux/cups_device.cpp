@@ -12,7 +12,7 @@
 #include "base/text_encoding.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/pdf_file_device.h"
-#include "platform/printer.h"
+#include "printer/printer.h"
 
 namespace rizarode {
 namespace {

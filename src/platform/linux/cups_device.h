@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/print_device.h"
+#include "pdf_device/print_device.h"
 
 namespace rizarode {
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/page_device.h"
+#include "printer/page_device.h"
 
 namespace rizarode {
 

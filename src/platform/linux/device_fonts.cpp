@@ -94,8 +94,8 @@ FontCatalog::~FontCatalog() {
   if (freetype_) FT_Done_FreeType(Library(freetype_));
 }
 
-std::shared_ptr<const FontVariant> FontCatalog::Get(const std::string& face, bool bold,
-                                                    bool italic) {
+std::shared_ptr<const FontVariant> FontCatalog::Find(const std::string& face, bool bold,
+                                                     bool italic) {
   FontGeneration now = CurrentFontGeneration();
   if (!(now == generation_)) {
     variants_.clear();
@@ -106,11 +106,13 @@ std::shared_ptr<const FontVariant> FontCatalog::Get(const std::string& face, boo
   auto it = variants_.find(key);
   if (it != variants_.end()) return it->second;
   auto variant = std::make_shared<FontVariant>();
-  variant->face = ResolveFace(face, bold, italic);
-  variant->source.file = variant->face.file;
-  variant->source.index = variant->face.index;
-  variant->source.slant = variant->face.slant;
-  variant->source.metrics = MetricsOf(variant->face);
+  const ResolvedFace resolved = ResolveFace(face, bold, italic);
+  variant->name = resolved.name;
+  variant->syntheticBold = resolved.syntheticBold;
+  variant->source.file = resolved.file;
+  variant->source.index = resolved.index;
+  variant->source.slant = resolved.slant;
+  variant->source.metrics = MetricsOf(resolved);
   variants_.emplace(key, variant);
   return variant;
 }

@@ -13,27 +13,23 @@
 #include <tuple>
 
 #include "pdf/pdf_face.h"
+#include "pdf_device/font_finder.h"
 #include "platform/linux/font_resolver.h"
 
 namespace rizarode {
 
-// A face as resolved for a requested name and style.
-struct FontVariant {
-  ResolvedFace face;
-  FaceSource source;
-};
-
 // Resolves faces. Results are kept only while fontconfig's fonts stay the
 // same, so a face installed while the program runs is found at the next
 // lookup.
-class FontCatalog {
+class FontCatalog : public FontFinder {
  public:
   FontCatalog();
-  ~FontCatalog();
+  ~FontCatalog() override;
   FontCatalog(const FontCatalog&) = delete;
   FontCatalog& operator=(const FontCatalog&) = delete;
 
-  std::shared_ptr<const FontVariant> Get(const std::string& face, bool bold, bool italic);
+  std::shared_ptr<const FontVariant> Find(const std::string& face, bool bold,
+                                          bool italic) override;
 
  private:
   FaceMetrics MetricsOf(const ResolvedFace& face);

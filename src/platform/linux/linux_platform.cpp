@@ -39,8 +39,8 @@ std::unique_ptr<WindowList> MakeWindowList(PosixLauncher& launcher) {
 
 }  // namespace
 
-struct LinuxPlatform::Parts {
-  Parts(int argc, char** argv) : random(clock), info(argc, argv) {
+struct LinuxPlatform::Machine {
+  Machine(int argc, char** argv) : random(clock), info(argc, argv) {
     desktop = MakeDesktop(info);
     windows = MakeWindowList(launcher);
   }
@@ -57,22 +57,17 @@ struct LinuxPlatform::Parts {
 };
 
 LinuxPlatform::LinuxPlatform(int argc, char** argv)
-    : parts_(std::make_unique<Parts>(argc, argv)) {
+    : machine_(std::make_unique<Machine>(argc, argv)),
+      platform_{*machine_->desktop, *machine_->windows, machine_->launcher, machine_->files,
+                *machine_->registry, *machine_->fonts,   machine_->clock,    machine_->random,
+                machine_->info} {
   ClearAbandonedPartialPdfFiles(DefaultPdfDirectory());
 }
 
-PageDevice& LinuxPlatform::Pages() { return *parts_->pages; }
-
-Platform& LinuxPlatform::Get(Printer& printer) {
-  Parts& p = *parts_;
-  platform_ = std::unique_ptr<Platform>(new Platform{
-      *p.desktop, *p.windows, p.launcher, p.files, *p.registry, *p.fonts,
-      p.clock, p.random, p.info, printer});
-  return *platform_;
-}
+PageDevice& LinuxPlatform::Pages() { return *machine_->pages; }
 
 LinuxPlatform::~LinuxPlatform() = default;
 
-void LinuxPlatform::HangUpHost() { parts_->launcher.HangUpChildren(); }
+void LinuxPlatform::HangUpHost() { machine_->launcher.HangUpChildren(); }
 
 }  // namespace rizarode

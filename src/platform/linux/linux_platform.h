@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/page_device.h"
+#include "printer/page_device.h"
 #include "platform/platform.h"
 
 namespace rizarode {
@@ -13,17 +13,17 @@ class LinuxPlatform {
  public:
   LinuxPlatform(int argc, char** argv);
   ~LinuxPlatform();
+  // Every part of the machine but the printer.
+  Platform& Parts() { return platform_; }
   // The default printer's pages, for the printer that prints on them.
   PageDevice& Pages();
-  // Every part, with that printer.
-  Platform& Get(Printer& printer);
   // Sends SIGHUP to the host when it still runs.
   void HangUpHost();
 
  private:
-  struct Parts;
-  std::unique_ptr<Parts> parts_;
-  std::unique_ptr<Platform> platform_;
+  struct Machine;
+  std::unique_ptr<Machine> machine_;
+  Platform platform_;
 };
 
 }  // namespace rizarode

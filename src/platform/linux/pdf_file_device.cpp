@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/linux/linux_file_system.h"
-#include "platform/printer.h"
+#include "printer/printer.h"
 
 namespace rizarode {
 namespace {

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/window_walk.h"
+#include "platform/window_walk.h"
 #include "platform/window_list.h"
 
 namespace rizarode {

@@ -67,6 +67,8 @@ std::string FormatMessageBox(const std::string& text, int style,
   return out;
 }
 
+namespace {
+
 std::string Bracketed(const std::string& caption) {
   std::string out = "[";
   out += DisplayText(caption);
@@ -74,10 +76,15 @@ std::string Bracketed(const std::string& caption) {
   return out;
 }
 
+// What the terminal shows of the status window on one line: the status
+// text, after the caption in brackets unless the text already begins with
+// it. Both 8-bit; the result is UTF-8.
 std::string StatusLine(const std::string& caption, const std::string& status) {
   if (caption.empty() || BeginsWith(status, caption)) return DisplayText(status);
   return Bracketed(caption) + " " + DisplayText(status);
 }
+
+}  // namespace
 
 // The status window as text on standard error, while it is shown. On a
 // terminal one line is rewritten in place. Elsewhere (a log, a pipe) every

@@ -64,9 +64,4 @@ class TerminalDesktop : public Desktop {
 std::string FormatMessageBox(const std::string& text, int style,
                              const std::string& title);
 
-// What the terminal shows of the status window on one line: the status
-// text, after the caption in brackets unless the text already begins with
-// it. Both 8-bit; the result is UTF-8.
-std::string StatusLine(const std::string& caption, const std::string& status);
-
 }  // namespace rizarode

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/window_walk.h"
+#include "platform/window_walk.h"
 #include "platform/window_list.h"
 
 namespace rizarode {

@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/page_device.h"
+#include "printer/page_device.h"
 
 struct HDC__;
 struct HFONT__;

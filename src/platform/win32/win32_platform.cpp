@@ -12,7 +12,7 @@
 
 namespace rizarode {
 
-struct Win32Platform::Parts {
+struct Win32Platform::Machine {
   Win32Desktop desktop;
   Win32WindowList windows;
   Win32Launcher launcher;
@@ -20,22 +20,18 @@ struct Win32Platform::Parts {
   Win32RegistryStore registry;
   Win32FontSystem fonts{true};
   Win32Clock clock;
-  Win32Random random{clock};
+  ClockSeededRandom random{clock};
   Win32ProgramInfo info;
   GdiPageDevice pages;
 };
 
-Win32Platform::Win32Platform() : parts_(std::make_unique<Parts>()) {}
+Win32Platform::Win32Platform()
+    : machine_(std::make_unique<Machine>()),
+      platform_{machine_->desktop, machine_->windows, machine_->launcher, machine_->files,
+                machine_->registry, machine_->fonts,   machine_->clock,    machine_->random,
+                machine_->info} {}
 
-PageDevice& Win32Platform::Pages() { return parts_->pages; }
-
-Platform& Win32Platform::Get(Printer& printer) {
-  Parts& p = *parts_;
-  platform_ = std::unique_ptr<Platform>(new Platform{
-      p.desktop, p.windows, p.launcher, p.files, p.registry, p.fonts,
-      p.clock, p.random, p.info, printer});
-  return *platform_;
-}
+PageDevice& Win32Platform::Pages() { return machine_->pages; }
 
 Win32Platform::~Win32Platform() = default;
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/page_device.h"
+#include "printer/page_device.h"
 #include "platform/platform.h"
 
 namespace rizarode {
@@ -13,15 +13,15 @@ class Win32Platform {
  public:
   Win32Platform();
   ~Win32Platform();
+  // Every part of the machine but the printer.
+  Platform& Parts() { return platform_; }
   // The default printer's pages, for the printer that prints on them.
   PageDevice& Pages();
-  // Every part, with that printer.
-  Platform& Get(Printer& printer);
 
  private:
-  struct Parts;
-  std::unique_ptr<Parts> parts_;
-  std::unique_ptr<Platform> platform_;
+  struct Machine;
+  std::unique_ptr<Machine> machine_;
+  Platform platform_;
 };
 
 }  // namespace rizarode

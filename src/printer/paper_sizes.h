@@ -27,7 +27,4 @@ std::span<const PaperSizeInfo> AllPaperSizes();
 // The entry for a number, or nullptr when the number is not in the table.
 const PaperSizeInfo* FindPaperSize(int16_t number);
 
-// Twips (1/1440 inch) of a length in micrometres, to the nearest twip.
-float TwipsFromMicrons(int32_t microns);
-
 }  // namespace rizarode

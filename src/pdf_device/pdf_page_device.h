@@ -1,21 +1,22 @@
 #pragma once
-// Pages drawn into a PDF document with the faces that fontconfig finds:
-// the page device of every Linux printer. What becomes of a finished
-// document (a print job, a file) is the PrintDevice's.
+// Pages drawn into a PDF document with the faces that the system's font
+// catalogue finds: the page device of every printer that prints PDF. What
+// becomes of a finished document (a print job, a file) is the PrintDevice's.
 
+#include <map>
 #include <memory>
 #include <string>
 
 #include "pdf/pdf_document.h"
-#include "platform/linux/device_fonts.h"
-#include "platform/linux/print_device.h"
-#include "platform/page_device.h"
+#include "pdf_device/font_finder.h"
+#include "pdf_device/print_device.h"
+#include "printer/page_device.h"
 
 namespace rizarode {
 
 class PdfPageDevice : public PageDevice {
  public:
-  explicit PdfPageDevice(std::unique_ptr<PrintDevice> device);
+  PdfPageDevice(std::unique_ptr<PrintDevice> device, std::unique_ptr<FontFinder> fonts);
   ~PdfPageDevice() override;
 
   std::string Name() const override { return device_->Name(); }
@@ -39,7 +40,7 @@ class PdfPageDevice : public PageDevice {
  private:
   std::unique_ptr<PrintDevice> device_;
   int dpi_;
-  FontCatalog fonts_;
+  std::unique_ptr<FontFinder> fonts_;
   std::map<const FontVariant*, std::shared_ptr<const DeviceFace>> faces_;
   std::unique_ptr<PdfDocument> document_;
   DocumentSink* sink_ = nullptr;  // the document's

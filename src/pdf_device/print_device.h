@@ -1,5 +1,5 @@
 #pragma once
-// What tells one Linux printer from another: its name, its resolution, the
+// What tells one PDF printer from another: its name, its resolution, the
 // sheets it takes, and where a finished document goes. The drawing itself
 // is the same for all of them (PdfPageDevice).
 
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "pdf/pdf_file.h"
-#include "platform/linux/paper_sizes.h"
+#include "printer/paper_sizes.h"
 
 namespace rizarode {
 

@@ -1,8 +1,7 @@
-#include "platform/linux/paper_sizes.h"
+#include "printer/paper_sizes.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 namespace rizarode {
 namespace {
@@ -70,10 +69,6 @@ const PaperSizeInfo* FindPaperSize(int16_t number) {
       kPaperSizes.begin(), kPaperSizes.end(), number,
       [](const PaperSizeInfo& p, int16_t n) { return p.number < n; });
   return it != kPaperSizes.end() && it->number == number ? &*it : nullptr;
-}
-
-float TwipsFromMicrons(int32_t microns) {
-  return static_cast<float>(std::lround(microns * 1440.0 / 25400.0));
 }
 
 }  // namespace rizarode

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/printer.h"
+#include "printer/printer.h"
 
 namespace rizarode {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/pdf_page_device.h"
+#include "pdf_device/pdf_page_device.h"
 
 #include "base/text_encoding.h"
 
@@ -38,8 +38,11 @@ void Write(Writing writing) {
 
 }  // namespace
 
-PdfPageDevice::PdfPageDevice(std::unique_ptr<PrintDevice> device)
-    : device_(std::move(device)), dpi_(device_->Resolution() > 0 ? device_->Resolution() : 600) {}
+PdfPageDevice::PdfPageDevice(std::unique_ptr<PrintDevice> device,
+                             std::unique_ptr<FontFinder> fonts)
+    : device_(std::move(device)),
+      dpi_(device_->Resolution() > 0 ? device_->Resolution() : 600),
+      fonts_(std::move(fonts)) {}
 
 PdfPageDevice::~PdfPageDevice() = default;
 
@@ -64,20 +67,20 @@ std::optional<DeviceSheet> PdfPageDevice::Sheet(int16_t paperSize) {
 
 std::shared_ptr<const DeviceFace> PdfPageDevice::Face(const FaceRequest& request) {
   std::shared_ptr<const FontVariant> variant =
-      fonts_.Get(request.face, request.bold, request.italic);
+      fonts_->Find(request.face, request.bold, request.italic);
   auto it = faces_.find(variant.get());
   if (it != faces_.end()) return it->second;
   if (faces_.size() >= kMaxCachedFaces) faces_.clear();
   auto face = std::make_shared<FoundFace>();
   const FaceMetrics& m = variant->source.metrics;
-  face->name = variant->face.name;
+  face->name = variant->name;
   face->unitsPerEm = m.unitsPerEm;
   face->advance = m.advance;
   face->ascent = m.ascent;
   face->descent = m.descent;
   face->underlinePosition = m.underlinePosition;
   face->underlineThickness = m.underlineThickness;
-  face->syntheticBold = variant->face.syntheticBold;
+  face->syntheticBold = variant->syntheticBold;
   face->variant = variant;
   faces_.emplace(variant.get(), face);
   return face;
