@@ -39,6 +39,12 @@ class ProcessLauncher {
   // host's; 0 when the start went through something that does not tell (a
   // program information file opened by the shell).
   virtual ProcessId StartedProcess() const { return 0; }
+  // Whether the last successful Start began an emulator for a DOS host
+  // (StartedProcess) that still runs. The emulator ends with the host, so
+  // the host runs as long as it does, whatever becomes of its windows: SDL
+  // replaces the first one for some outputs (OpenGL), and a slow start opens
+  // it late. False for any other start.
+  virtual bool EmulatorRunning() { return false; }
 };
 
 }  // namespace rizarode

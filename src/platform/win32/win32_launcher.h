@@ -26,13 +26,22 @@ class Win32Launcher : public ProcessLauncher {
   StartFailure FailureKind() const override { return failureKind_; }
   ProcessId StartedProcess() const override { return started_; }
   EmulatorSource DosEmulatorSource() const override { return EmulatorSource::kOwnInstaller; }
+  bool EmulatorRunning() override;
+
+  Win32Launcher() = default;
+  ~Win32Launcher() override;
+  Win32Launcher(const Win32Launcher&) = delete;
+  Win32Launcher& operator=(const Win32Launcher&) = delete;
 
  private:
   bool StartProgram(const CommandParts& parts, const std::string& commandLine);
   bool StartDos(const std::string& programFile, const std::string& commandLine);
   bool Fail(StartFailure kind, std::string reason);
 
+  void ForgetEmulator();
+
   ProcessId started_ = 0;
+  void* emulator_ = nullptr;  // the handle of the emulator started, if one was
   std::string failure_;
   StartFailure failureKind_ = StartFailure::kNotStarted;
 };
