@@ -107,6 +107,12 @@ DosboxScreen DosboxScreenFor(const std::optional<ScreenRoom>& room) {
   return DosboxScreen{"opengl", Size(width, height), "normal2x forced", width, height};
 }
 
+std::string DosboxWindowPlace(const ScreenRoom& room, const DosboxScreen& screen) {
+  const int x = room.left + std::max(0, (room.width - room.frameWidth - screen.width) / 2);
+  const int y = room.top + std::max(0, (room.height - room.frameHeight - screen.height) / 2);
+  return std::to_string(x) + "," + std::to_string(y);
+}
+
 std::string DosboxSearch::PlacesText() const {
   std::string text;
   for (const std::string& place : places) text += (text.empty() ? "" : "\r") + place;

@@ -24,6 +24,8 @@ struct ScreenRoom {
   int height = 0;
   int frameWidth = 0;
   int frameHeight = 0;
+  int left = 0;  // the work area's top left corner on the screen
+  int top = 0;
 };
 
 // How the emulator shows the host's text screen (640x400) in that room.
@@ -43,6 +45,11 @@ struct DosboxScreen {
 // at the scaler's size, twice the text screen, as without a room (no
 // display, or none measured).
 DosboxScreen DosboxScreenFor(const std::optional<ScreenRoom>& room);
+
+// Where the window's frame is to have its top left corner ("x,y") for the
+// window to lie in the middle of the room. A window manager places a new
+// window for the size it first has, which DOSBox changes at once.
+std::string DosboxWindowPlace(const ScreenRoom& room, const DosboxScreen& screen);
 
 struct DosRun {
   std::string hostDirectory;  // mounted as C:

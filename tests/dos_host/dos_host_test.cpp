@@ -173,11 +173,11 @@ TEST(DosboxRunTest, TheWindowFitsTheWorkAreaItOpensIn) {
   };
   const Case cases[] = {
       {std::nullopt, "surface", "", "normal2x forced"},
-      {ScreenRoom{1366, 768, 2, 22}, "opengl", "1192x745", "normal2x forced"},
-      {ScreenRoom{1366, 728, 16, 39}, "opengl", "1096x685", "normal2x forced"},
-      {ScreenRoom{1280, 1024, 2, 22}, "opengl", "1272x795", "normal2x forced"},
-      {ScreenRoom{1920, 1040, 16, 39}, "surface", "", "normal2x forced"},
-      {ScreenRoom{3840, 2160, 2, 22}, "openglnb", "3200x2000", "none"},
+      {ScreenRoom{1366, 768, 2, 22, 0, 0}, "opengl", "1192x745", "normal2x forced"},
+      {ScreenRoom{1366, 728, 16, 39, 0, 0}, "opengl", "1096x685", "normal2x forced"},
+      {ScreenRoom{1280, 1024, 2, 22, 0, 0}, "opengl", "1272x795", "normal2x forced"},
+      {ScreenRoom{1920, 1040, 16, 39, 0, 0}, "surface", "", "normal2x forced"},
+      {ScreenRoom{3840, 2160, 2, 22, 0, 0}, "openglnb", "3200x2000", "none"},
   };
   for (const Case& c : cases) {
     const std::string at = c.room ? std::to_string(c.room->width) + "x" +
@@ -191,6 +191,15 @@ TEST(DosboxRunTest, TheWindowFitsTheWorkAreaItOpensIn) {
     if (c.room) {
       EXPECT_LE(screen.width + c.room->frameWidth, c.room->width) << at;
       EXPECT_LE(screen.height + c.room->frameHeight, c.room->height) << at;
+    }
+    if (c.room) {
+      // In the middle of a work area below a panel 30 pixels high.
+      ScreenRoom below = *c.room;
+      below.top = 30;
+      const std::string place = DosboxWindowPlace(below, screen);
+      const int x = std::stoi(place), y = std::stoi(place.substr(place.find(',') + 1)) - 30;
+      EXPECT_LE(std::abs(x * 2 + screen.width + below.frameWidth - below.width), 1) << at;
+      EXPECT_LE(std::abs(y * 2 + screen.height + below.frameHeight - below.height), 1) << at;
     }
     DosRun run{"/vk", "/tmp", "VELDRAK.EXE", "", "", "0000FF", c.room};
     const std::string configuration = DosboxConfiguration(run, "");

@@ -357,7 +357,8 @@ ScreenRoom X11WindowList::RoomForNewWindow() {
   const Rectangle monitor = x_->Monitor();
   const std::optional<Rectangle> workArea = x_->WorkArea();
   const Rectangle room = workArea ? Intersection(monitor, *workArea) : monitor;
-  ScreenRoom result{static_cast<int>(room.width), static_cast<int>(room.height), 0, 0};
+  ScreenRoom result{static_cast<int>(room.width), static_cast<int>(room.height), 0, 0,
+                    static_cast<int>(room.left), static_cast<int>(room.top)};
   if (!x_->HasWindowManager()) return result;  // no frame, nothing in the way
   const std::vector<long> frame = x_->FrameExtents();
   if (frame.size() == 4) {

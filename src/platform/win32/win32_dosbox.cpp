@@ -111,7 +111,7 @@ std::string CommandLineFor(const std::string& dosboxExe, const std::string& conf
   return line + " -noconsole";
 }
 
-DosboxStarted Failure(std::string why) { return DosboxStarted{0, std::move(why)}; }
+DosboxStarted Failure(std::string why) { return DosboxStarted{0, nullptr, std::move(why)}; }
 
 // DOSBox prefers SDL's DirectDraw driver. Where DirectDraw is emulated (under
 // Wine measured: its window was shown 3.5 to 5.7 seconds after the start,
