@@ -19,10 +19,10 @@ packages=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libcups2-dev libfontconfig-dev libfreetype-dev
-  libgtk-3-dev libx11-dev
+  libgtk-3-dev libx11-dev libxinerama-dev
   libharfbuzz-dev libdeflate-dev qpdf
   cups cups-client cups-bsd printer-driver-cups-pdf
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils openbox
   poppler-utils
   fonts-dejavu-core fonts-urw-base35
   python3 python3-fonttools

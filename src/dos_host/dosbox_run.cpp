@@ -1,6 +1,7 @@
 #include "dos_host/dosbox_run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -69,7 +70,48 @@ constexpr const char* kGreetingMessages[] = {"SHELL_STARTUP_BEGIN", "SHELL_START
                                              "SHELL_STARTUP_HERC", "SHELL_STARTUP_DEBUG",
                                              "SHELL_STARTUP_END"};
 
+// The host's text screen as DOSBox draws it before any scaling.
+constexpr int kTextWidth = 640;
+constexpr int kTextHeight = 400;
+// DOSBox's own scalers go up to three times the picture.
+constexpr int kLargestScaler = 3;
+
+std::string Size(int width, int height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
 }  // namespace
+
+DosboxScreen DosboxScreenFor(const std::optional<ScreenRoom>& room) {
+  const DosboxScreen unmeasured{"surface", "", "normal2x forced", 2 * kTextWidth, 2 * kTextHeight};
+  if (!room) return unmeasured;
+  const int across = room->width - room->frameWidth;
+  const int down = room->height - room->frameHeight;
+  if (across <= 0 || down <= 0) return unmeasured;
+  const double scale = std::min(static_cast<double>(across) / kTextWidth,
+                                static_cast<double>(down) / kTextHeight);
+  const int whole = static_cast<int>(std::floor(scale));
+  if (whole >= 2 && whole <= kLargestScaler) {
+    return DosboxScreen{"surface", "", "normal" + std::to_string(whole) + "x forced",
+                        whole * kTextWidth, whole * kTextHeight};
+  }
+  if (whole > kLargestScaler) {
+    const int width = whole * kTextWidth, height = whole * kTextHeight;
+    return DosboxScreen{"openglnb", Size(width, height), "none", width, height};
+  }
+  // Below twice the text screen: the picture keeps its 8:5 shape, and is
+  // drawn from the scaler's double size, smoothed down, which reads better
+  // than one smoothed up from the single size.
+  const int height = std::min(down, across * 5 / 8) / 5 * 5;
+  const int width = height / 5 * 8;
+  return DosboxScreen{"opengl", Size(width, height), "normal2x forced", width, height};
+}
+
+std::string DosboxWindowPlace(const ScreenRoom& room, const DosboxScreen& screen) {
+  const int x = room.left + std::max(0, (room.width - room.frameWidth - screen.width) / 2);
+  const int y = room.top + std::max(0, (room.height - room.frameHeight - screen.height) / 2);
+  return std::to_string(x) + "," + std::to_string(y);
+}
 
 std::string DosboxSearch::PlacesText() const {
   std::string text;
@@ -154,11 +196,14 @@ std::string UserDosboxConfiguration(const std::string& hostDirectory) {
 }
 
 std::string DosboxConfiguration(const DosRun& run, const std::string& userConfiguration) {
+  const DosboxScreen screen = DosboxScreenFor(run.screen);
   std::string configuration =
       "# Written by RIZARODE for one run of the host under DOSBox.\n"
-      "[sdl]\nfullscreen=false\n"
+      "[sdl]\nfullscreen=false\noutput=" + screen.output + "\n" +
+      (screen.windowResolution.empty() ? ""
+                                       : "windowresolution=" + screen.windowResolution + "\n") +
       "[dosbox]\nlanguage=" + DosboxFilesFor(run).messages + "\n"
-      "[render]\nscaler=normal2x forced\n"
+      "[render]\nscaler=" + screen.scaler + "\n"
       "[cpu]\ncycles=auto\n"
       "[mixer]\nnosound=true\n"
       "[speaker]\npcspeaker=false\ntandy=off\ndisney=false\n"

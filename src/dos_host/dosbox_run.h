@@ -16,6 +16,41 @@ inline constexpr const char* kDosboxVariable = "RIZARODE_DOSBOX";
 // DOS passes at most this many characters after a program's name.
 inline constexpr std::size_t kMaxDosCommandTail = 126;
 
+// Where the emulator's window is to fit: the work area of the monitor it
+// opens on (the screen less its panels and task bars), and what the
+// window's frame adds to the picture, across and down.
+struct ScreenRoom {
+  int width = 0;
+  int height = 0;
+  int frameWidth = 0;
+  int frameHeight = 0;
+  int left = 0;  // the work area's top left corner on the screen
+  int top = 0;
+};
+
+// How the emulator shows the host's text screen (640x400) in that room.
+struct DosboxScreen {
+  std::string output;            // [sdl] output=
+  std::string windowResolution;  // [sdl] windowresolution=, or empty
+  std::string scaler;            // [render] scaler=
+  int width = 0;                 // the picture's size, without the frame
+  int height = 0;
+};
+
+// The largest picture whose window, frame and all, fits the room: a
+// whole-number scale where one of at least 2 fits (drawn by DOSBox's own
+// scalers up to 3, by OpenGL without smoothing beyond), else as large as
+// fits at the screen's shape, smoothed by OpenGL. OpenGL draws the picture
+// at the window's size; where it cannot, DOSBox falls back to drawing it
+// at the scaler's size, twice the text screen, as without a room (no
+// display, or none measured).
+DosboxScreen DosboxScreenFor(const std::optional<ScreenRoom>& room);
+
+// Where the window's frame is to have its top left corner ("x,y") for the
+// window to lie in the middle of the room. A window manager places a new
+// window for the size it first has, which DOSBox changes at once.
+std::string DosboxWindowPlace(const ScreenRoom& room, const DosboxScreen& screen);
+
 struct DosRun {
   std::string hostDirectory;  // mounted as C:
   std::string workDirectory;  // mounted as D:
@@ -27,6 +62,8 @@ struct DosRun {
   // What makes the names of the run's own files its own: the six digits of
   // its print file name.
   std::string runTag = "DOSBOX";
+  // Where the window is to fit; nothing without a display.
+  std::optional<ScreenRoom> screen;
 };
 
 // Where the emulator was looked for, in order, and the first one found.
@@ -69,7 +106,7 @@ std::string UserDosboxConfiguration(const std::string& hostDirectory);
 
 // The configuration for the run: no sound, no joystick or serial ports,
 // cycles that leave the processor alone while the host waits for a key, the
-// text screen drawn twice its size (640x400 is small on today's screens),
+// text screen as large as the run's screen room takes (DosboxScreenFor),
 // and the emulator's messages from the run's messages file, in which its
 // greeting is empty. userConfiguration (a dosbox.conf kept in the host's
 // directory) follows, so that its settings win, a window size included; its

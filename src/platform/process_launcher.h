@@ -48,6 +48,12 @@ class ProcessLauncher {
     (void)hostFile;
     return true;
   }
+  // Whether the last successful Start began an emulator for a DOS host
+  // (StartedProcess) that still runs. The emulator ends with the host, so
+  // the host runs as long as it does, whatever becomes of its windows: SDL
+  // replaces the first one for some outputs (OpenGL), and a slow start opens
+  // it late. False for any other start.
+  virtual bool EmulatorRunning() { return false; }
 };
 
 }  // namespace rizarode

@@ -29,11 +29,27 @@ constexpr char kCutText[] = "Print job cut short: kept, not printed";
 constexpr char kCutNotKeptText[] = "Print job cut short; it could not be set aside";
 constexpr char kKeptText[] = "Print jobs not printed: kept for the next start";
 
+// The host runs while its window is there. A host under an emulator runs
+// while the emulator does, which ends with it: its window may have been
+// replaced (SDL does so for some outputs), or may not be open yet (a slow
+// start); the emulator's shown window, once there, is the one brought
+// forward.
 bool HostWindowExists(Program& program) {
   WindowList& windows = program.platform.windows;
-  WindowHandle h = windows.First();
-  while (h != 0 && h != program.state.hostWindow) h = windows.Next(h);
-  return h != 0;
+  ModuleState& state = program.state;
+  WindowHandle h = state.hostWindow == 0 ? 0 : windows.First();
+  while (h != 0 && h != state.hostWindow) h = windows.Next(h);
+  if (h != 0) return true;
+  ProcessLauncher& launcher = program.platform.launcher;
+  if (!launcher.EmulatorRunning()) return false;
+  const ProcessId emulator = launcher.StartedProcess();
+  for (h = windows.First(); h != 0; h = windows.Next(h)) {
+    if (windows.ProcessOf(h) == emulator && windows.IsVisible(h) && !windows.Title(h).empty()) {
+      state.hostWindow = h;
+      break;
+    }
+  }
+  return true;
 }
 
 // A job that went out leaves: first in the record, then on disk.
@@ -338,6 +354,7 @@ void PrintWhatIsLeft(Program& program, int32_t tick, bool hostEnded) {
 void BringHostForwardAfterPrint(Program& program, int32_t tick) {
   ModuleState& state = program.state;
   if (int64_t{tick} < int64_t{state.lastPrintTick} + kRefocusTicks && state.lastPrintTick > 0) {
+    if (state.hostWindow == 0) return;  // an emulator whose window is not open yet
     program.platform.windows.Show(state.hostWindow, kShowNormal);
     program.platform.windows.SetFocus(state.hostWindow);
   } else {

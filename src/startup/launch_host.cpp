@@ -122,7 +122,11 @@ void LaunchHost(Program& program, const std::string& argumentText,
   ProcessLauncher& launcher = program.platform.launcher;
   if (!launcher.Start(commandLine)) ReportFailedLaunchAndEnd(program, launcher);
   program.state.hostWindow = WaitForHostWindow(program);
-  if (program.state.hostWindow == 0) ReportStartFailureAndEnd(program);
+  // An emulator that still runs is the host starting slowly: the run
+  // follows it, and takes its window when it opens (polling cycle).
+  if (program.state.hostWindow == 0 && !launcher.EmulatorRunning()) {
+    ReportStartFailureAndEnd(program);
+  }
 }
 
 void SnapshotWindows(WindowList& windows, std::vector<std::string>& titles,

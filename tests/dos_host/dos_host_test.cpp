@@ -97,7 +97,7 @@ TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
   EXPECT_EQ(DosArguments(words),
             "/WIN=VK0000FF.TMP /TEMP=D:\\ /WDEBUG=1 /TEMP=D:\\ /TEMP:D:\\");
 
-  DosRun run{"/home/an/my host", "/var/tmp/rz", "VELDRAK.EXE", DosArguments(words), "", "0000FF"};
+  DosRun run{"/home/an/my host", "/var/tmp/rz", "VELDRAK.EXE", DosArguments(words), "", "0000FF", {}};
   EXPECT_EQ(DosboxArguments("/var/tmp/rz/RZ0000FF.CNF"),
             (std::vector<std::string>{"-conf", "/var/tmp/rz/RZ0000FF.CNF"}));
   // A quiet start: no command echoed (the first line's "echo off" counts
@@ -129,7 +129,7 @@ TEST(DosboxRunTest, TheHostSeesTheWorkDirectoryAsDriveD) {
 // The emulator's greeting is made empty by the messages file the
 // configuration names, which is the run's own beside its configuration.
 TEST(DosboxRunTest, TheGreetingIsEmptiedByTheRunsMessagesFile) {
-  const DosRun run{"/vk", "/var/tmp/rz", "VELDRAK.EXE", "", "", "0000FF"};
+  const DosRun run{"/vk", "/var/tmp/rz", "VELDRAK.EXE", "", "", "0000FF", {}};
   const DosboxFiles files = DosboxFilesFor(run);
   EXPECT_EQ(std::filesystem::path(files.messages),
             std::filesystem::path("/var/tmp/rz") / "RZ0000FF.LNG");
@@ -145,7 +145,7 @@ TEST(DosboxRunTest, TheGreetingIsEmptiedByTheRunsMessagesFile) {
 }
 
 TEST(DosboxRunTest, TheUsersSettingsComeAfterTheRunsOwnButNotTheirStart) {
-  const DosRun run{"/vk", "/tmp", "VELDRAK.EXE", "", "", "0000FF"};
+  const DosRun run{"/vk", "/tmp", "VELDRAK.EXE", "", "", "0000FF", {}};
   const std::string configuration = DosboxConfiguration(
       run, "[cpu]\ncycles=max\n[sdl]\nwindowresolution=1024x640\noutput=opengl\n"
            "[AutoExec]\nmount c ~/vk\nVELDRAK /X\n[dos]\nkeyboardlayout=nl");
@@ -160,6 +160,55 @@ TEST(DosboxRunTest, TheUsersSettingsComeAfterTheRunsOwnButNotTheirStart) {
   EXPECT_LT(configuration.find("keyboardlayout=nl"), configuration.find("[autoexec]"));
   EXPECT_EQ(configuration.find("VELDRAK /X"), std::string::npos);
   EXPECT_EQ(configuration.find("~/vk"), std::string::npos);
+}
+
+// The window, frame and all, inside the work area at the sizes screens
+// have; a whole-number scale where one of 2 or more fits.
+TEST(DosboxRunTest, TheWindowFitsTheWorkAreaItOpensIn) {
+  struct Case {
+    std::optional<ScreenRoom> room;
+    const char* output;
+    const char* windowResolution;
+    const char* scaler;
+  };
+  const Case cases[] = {
+      {std::nullopt, "surface", "", "normal2x forced"},
+      {ScreenRoom{1366, 768, 2, 22, 0, 0}, "opengl", "1192x745", "normal2x forced"},
+      {ScreenRoom{1366, 728, 16, 39, 0, 0}, "opengl", "1096x685", "normal2x forced"},
+      {ScreenRoom{1280, 1024, 2, 22, 0, 0}, "opengl", "1272x795", "normal2x forced"},
+      {ScreenRoom{1920, 1040, 16, 39, 0, 0}, "surface", "", "normal2x forced"},
+      {ScreenRoom{3840, 2160, 2, 22, 0, 0}, "openglnb", "3200x2000", "none"},
+  };
+  for (const Case& c : cases) {
+    const std::string at = c.room ? std::to_string(c.room->width) + "x" +
+                                        std::to_string(c.room->height)
+                                  : "no room";
+    const DosboxScreen screen = DosboxScreenFor(c.room);
+    EXPECT_EQ(screen.output, c.output) << at;
+    EXPECT_EQ(screen.windowResolution, c.windowResolution) << at;
+    EXPECT_EQ(screen.scaler, c.scaler) << at;
+    EXPECT_EQ(screen.width * 5, screen.height * 8) << at;
+    if (c.room) {
+      EXPECT_LE(screen.width + c.room->frameWidth, c.room->width) << at;
+      EXPECT_LE(screen.height + c.room->frameHeight, c.room->height) << at;
+    }
+    if (c.room) {
+      // In the middle of a work area below a panel 30 pixels high.
+      ScreenRoom below = *c.room;
+      below.top = 30;
+      const std::string place = DosboxWindowPlace(below, screen);
+      const int x = std::stoi(place), y = std::stoi(place.substr(place.find(',') + 1)) - 30;
+      EXPECT_LE(std::abs(x * 2 + screen.width + below.frameWidth - below.width), 1) << at;
+      EXPECT_LE(std::abs(y * 2 + screen.height + below.frameHeight - below.height), 1) << at;
+    }
+    DosRun run{"/vk", "/tmp", "VELDRAK.EXE", "", "", "0000FF", c.room};
+    const std::string configuration = DosboxConfiguration(run, "");
+    EXPECT_NE(configuration.find(std::string("output=") + c.output + "\n"), std::string::npos);
+    EXPECT_NE(configuration.find(std::string("scaler=") + c.scaler + "\n"), std::string::npos);
+    EXPECT_EQ(configuration.find("windowresolution") == std::string::npos,
+              !*c.windowResolution)
+        << at;
+  }
 }
 
 TEST(DosboxRunTest, TheEmulatorsOwnErrorIsTakenFromItsLog) {

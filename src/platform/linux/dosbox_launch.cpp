@@ -121,6 +121,14 @@ DosboxStart StartUnderDosbox(const std::string& dosbox, const DosRun& run, bool 
     request.arguments.push_back(std::move(argument));
   }
   if (dummyDisplay) request.environment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
+  // SDL puts its window there at every change of its size; a place the
+  // user names is left alone.
+  const char* place = std::getenv("SDL_VIDEO_WINDOW_POS");
+  const char* centered = std::getenv("SDL_VIDEO_CENTERED");
+  if (run.screen && !(place && *place) && !(centered && *centered)) {
+    request.environment.push_back("SDL_VIDEO_WINDOW_POS=" +
+                                  DosboxWindowPlace(*run.screen, DosboxScreenFor(run.screen)));
+  }
   request.outputFile = log;
   std::optional<pid_t> emulator = Spawn(request);
   ::close(log);

@@ -29,6 +29,8 @@ std::unique_ptr<Desktop> MakeDesktop(ProgramInfo& info) {
 std::unique_ptr<WindowList> MakeWindowList(PosixLauncher& launcher) {
   if (auto x11 = X11WindowList::Open()) {
     x11->FollowStartedProcess([&launcher] { return launcher.StartedProcess(); });
+    X11WindowList* list = x11.get();
+    launcher.MeasureScreenWith([list] { return list->RoomForNewWindow(); });
     return x11;
   }
   launcher.UseDummyDisplay(true);

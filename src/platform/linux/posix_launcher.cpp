@@ -47,6 +47,7 @@ bool PosixLauncher::Start(const std::string& commandLine) {
   failure_.clear();
   failureKind_ = StartFailure::kNotStarted;
   started_ = 0;
+  emulator_ = 0;
   std::vector<std::string> words = SplitCommandLine(commandLine);
   if (words.empty()) return false;
   std::optional<std::string> program = FindProgramFile(words.front());
@@ -73,12 +74,21 @@ bool PosixLauncher::StartDos(const std::string& program, const std::vector<std::
 bool PosixLauncher::RunUnderDosbox(const DosRun& run, const std::string& title) {
   const DosboxSearch search = FindDosbox();
   if (!search.found) return Fail(StartFailure::kNoDosEmulator, search.PlacesText());
-  DosboxStart started = StartUnderDosbox(*search.found, run, dummyDisplay_);
+  DosRun measured = run;
+  if (!dummyDisplay_ && measure_) measured.screen = measure_();
+  DosboxStart started = StartUnderDosbox(*search.found, measured, dummyDisplay_);
   if (!started.emulator) return Fail(StartFailure::kNotStarted, started.failure);
   children_.push_back(*started.emulator);
   started_ = *started.emulator;
+  emulator_ = started_;
   titles_[*started.emulator] = Utf8ToCp1252(title);
   return true;
+}
+
+bool PosixLauncher::EmulatorRunning() {
+  if (emulator_ == 0) return false;
+  ReapEndedChildren();
+  return std::find(children_.begin(), children_.end(), emulator_) != children_.end();
 }
 
 std::optional<std::string> PosixLauncher::TitleOf(pid_t pid) const {

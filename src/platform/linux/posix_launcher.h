@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,9 +33,14 @@ class PosixLauncher : public ProcessLauncher {
   ProcessId StartedProcess() const override { return static_cast<ProcessId>(started_); }
   // A DOS host runs under DOSBox, which gives it the work directory as D:.
   bool RunsDosHostItself(const std::string&) const override { return false; }
+  bool EmulatorRunning() override;
 
   // Without a display, DOSBox is given SDL's dummy drivers.
   void UseDummyDisplay(bool dummy) { dummyDisplay_ = dummy; }
+
+  // Tells where the emulator's window is to fit, asked at each start on a
+  // display.
+  void MeasureScreenWith(std::function<ScreenRoom()> measure) { measure_ = std::move(measure); }
 
   // The title that a child of this launcher shows in place of its process
   // name: the DOS program's for the emulator that runs one, since the
@@ -57,6 +63,8 @@ class PosixLauncher : public ProcessLauncher {
 
   std::vector<pid_t> children_;
   pid_t started_ = 0;
+  pid_t emulator_ = 0;  // the started process, when it is an emulator
+  std::function<ScreenRoom()> measure_;
   std::map<pid_t, std::string> titles_;
   std::string failure_;
   StartFailure failureKind_ = StartFailure::kNotStarted;

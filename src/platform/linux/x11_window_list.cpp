@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
 
 #include <algorithm>
 #include <chrono>
@@ -56,6 +57,28 @@ bool IsDescendantOf(pid_t pid, pid_t ancestor) {
     pid = entry->parent;
   }
   return false;
+}
+
+// What a frame adds when the window manager does not say: a title bar and
+// borders as today's themes draw them, rather more than less.
+constexpr int kFrameAllowanceWidth = 16;
+constexpr int kFrameAllowanceHeight = 40;
+// How long a window manager may take to answer a frame-size request.
+constexpr auto kFrameAnswerWait = std::chrono::milliseconds(300);
+
+struct Rectangle {
+  long left = 0, top = 0, width = 0, height = 0;
+  bool Holds(long x, long y) const {
+    return x >= left && y >= top && x < left + width && y < top + height;
+  }
+};
+
+Rectangle Intersection(const Rectangle& a, const Rectangle& b) {
+  const long left = std::max(a.left, b.left), top = std::max(a.top, b.top);
+  const long right = std::min(a.left + a.width, b.left + b.width);
+  const long bottom = std::min(a.top + a.height, b.top + b.height);
+  if (right <= left || bottom <= top) return a;
+  return Rectangle{left, top, right - left, bottom - top};
 }
 
 }  // namespace
@@ -175,6 +198,94 @@ struct X11WindowList::Connection {
     return pid;
   }
 
+  // Up to count CARDINALs of a property, as Xlib hands them over (longs).
+  std::vector<long> Cardinals(Window window, const char* name, long count) {
+    Atom type = None;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    const Atom property = XInternAtom(display, name, False);
+    if (XGetWindowProperty(display, window, property, 0, count, False, XA_CARDINAL, &type,
+                           &format, &n, &after, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && data) {
+      const long* longs = reinterpret_cast<const long*>(data);
+      values.assign(longs, longs + n);
+    }
+    if (data) XFree(data);
+    return values;
+  }
+
+  bool HasWindowManager() {
+    return HasProperty(root, XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False));
+  }
+
+  // The monitor under the pointer; the whole screen where Xinerama tells
+  // of no monitors.
+  Rectangle Monitor() {
+    Rectangle screen{0, 0, DisplayWidth(display, DefaultScreen(display)),
+                     DisplayHeight(display, DefaultScreen(display))};
+    int count = 0;
+    XineramaScreenInfo* monitors =
+        XineramaIsActive(display) ? XineramaQueryScreens(display, &count) : nullptr;
+    if (!monitors) return screen;
+    Window rootReturn = 0, child = 0;
+    int x = 0, y = 0, wx = 0, wy = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display, root, &rootReturn, &child, &x, &y, &wx, &wy, &mask);
+    Rectangle chosen{monitors[0].x_org, monitors[0].y_org, monitors[0].width, monitors[0].height};
+    for (int i = 0; i < count; ++i) {
+      Rectangle monitor{monitors[i].x_org, monitors[i].y_org, monitors[i].width,
+                        monitors[i].height};
+      if (monitor.Holds(x, y)) chosen = monitor;
+    }
+    XFree(monitors);
+    return chosen;
+  }
+
+  // _NET_WORKAREA spans every monitor of the current desktop; nothing when
+  // the window manager sets none.
+  std::optional<Rectangle> WorkArea() {
+    const std::vector<long> current = Cardinals(root, "_NET_CURRENT_DESKTOP", 1);
+    const long desktop = current.empty() ? 0 : current[0];
+    const std::vector<long> areas = Cardinals(root, "_NET_WORKAREA", 4 * (desktop + 1));
+    if (areas.size() < static_cast<std::size_t>(4 * (desktop + 1))) return std::nullopt;
+    const long* area = areas.data() + 4 * desktop;
+    if (area[2] <= 0 || area[3] <= 0) return std::nullopt;
+    return Rectangle{area[0], area[1], area[2], area[3]};
+  }
+
+  // _NET_REQUEST_FRAME_EXTENTS: the window manager puts the frame it would
+  // give a window on one that is never shown. Left, right, top, bottom.
+  std::vector<long> FrameExtents() {
+    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = PropertyChangeMask;
+    Window probe = XCreateWindow(display, root, 0, 0, 640, 400, 0, CopyFromParent, InputOutput,
+                                 CopyFromParent, CWEventMask, &attributes);
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = probe;
+    request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    request.xclient.format = 32;
+    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    XFlush(display);
+    std::vector<long> frame;
+    const auto until = std::chrono::steady_clock::now() + kFrameAnswerWait;
+    while (frame.size() < 4 && std::chrono::steady_clock::now() < until) {
+      XEvent event{};
+      if (XCheckTypedWindowEvent(display, probe, PropertyNotify, &event) &&
+          event.xproperty.atom == extents) {
+        frame = Cardinals(probe, "_NET_FRAME_EXTENTS", 4);
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+    }
+    XDestroyWindow(display, probe);
+    XFlush(display);
+    return frame;
+  }
+
   Display* display;
   Window root;
   Atom netWmName, utf8String, netActiveWindow, wmState, netWmPid;
@@ -240,6 +351,24 @@ void X11WindowList::Show(WindowHandle window, int showCommand) {
   XMapRaised(x_->display, window);
   x_->RequestActivation(window);
   XFlush(x_->display);
+}
+
+ScreenRoom X11WindowList::RoomForNewWindow() {
+  const Rectangle monitor = x_->Monitor();
+  const std::optional<Rectangle> workArea = x_->WorkArea();
+  const Rectangle room = workArea ? Intersection(monitor, *workArea) : monitor;
+  ScreenRoom result{static_cast<int>(room.width), static_cast<int>(room.height), 0, 0,
+                    static_cast<int>(room.left), static_cast<int>(room.top)};
+  if (!x_->HasWindowManager()) return result;  // no frame, nothing in the way
+  const std::vector<long> frame = x_->FrameExtents();
+  if (frame.size() == 4) {
+    result.frameWidth = static_cast<int>(frame[0] + frame[1]);
+    result.frameHeight = static_cast<int>(frame[2] + frame[3]);
+  } else {
+    result.frameWidth = kFrameAllowanceWidth;
+    result.frameHeight = kFrameAllowanceHeight;
+  }
+  return result;
 }
 
 void X11WindowList::SetFocus(WindowHandle window) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dos_host/dosbox_run.h"
 #include "platform/window_walk.h"
 #include "platform/window_list.h"
 
@@ -39,6 +40,12 @@ class X11WindowList : public WindowList {
     started_ = std::move(started);
   }
   void SetFocus(WindowHandle window) override;
+
+  // Where a new window is to fit: the work area (_NET_WORKAREA of the
+  // current desktop, the screen without a window manager) on the monitor
+  // under the pointer, where window managers open new windows, and the
+  // frame that the window manager says it would put around one.
+  ScreenRoom RoomForNewWindow();
 
  private:
   struct Connection;

@@ -111,7 +111,7 @@ std::string CommandLineFor(const std::string& dosboxExe, const std::string& conf
   return line + " -noconsole";
 }
 
-DosboxStarted Failure(std::string why) { return DosboxStarted{0, std::move(why)}; }
+DosboxStarted Failure(std::string why) { return DosboxStarted{0, nullptr, std::move(why)}; }
 
 // DOSBox prefers SDL's DirectDraw driver. Where DirectDraw is emulated (under
 // Wine measured: its window was shown 3.5 to 5.7 seconds after the start,
@@ -122,7 +122,41 @@ void PreferGdiVideo() {
   if (Environment("SDL_VIDEODRIVER").empty()) SetEnvironmentVariableA("SDL_VIDEODRIVER", "windib");
 }
 
+// The style of SDL's window that cannot be resized, which DOSBox's is.
+constexpr DWORD kSdlWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// SDL puts its window where SDL_VIDEO_WINDOW_POS says (its inside's top
+// left corner); without it Windows cascades new windows from the top left,
+// and a large one runs off the work area's bottom. The window goes in the
+// middle of the work area; a place the user names is left alone.
+void PlaceWindow(const ScreenRoom& room, const RECT& work, const DosboxScreen& screen) {
+  if (!Environment("SDL_VIDEO_WINDOW_POS").empty() || !Environment("SDL_VIDEO_CENTERED").empty()) {
+    return;
+  }
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, kSdlWindowStyle, FALSE, 0);
+  const long x = work.left - frame.left + (room.width - room.frameWidth - screen.width) / 2;
+  const long y = work.top - frame.top + (room.height - room.frameHeight - screen.height) / 2;
+  const std::string place = std::to_string(x) + "," + std::to_string(y);
+  SetEnvironmentVariableA("SDL_VIDEO_WINDOW_POS", place.c_str());
+}
+
+RECT WorkArea() {
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
 }  // namespace
+
+ScreenRoom RoomForDosboxWindow() {
+  const RECT work = WorkArea();
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, kSdlWindowStyle, FALSE, 0);
+  return ScreenRoom{static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top),
+                    static_cast<int>(frame.right - frame.left),
+                    static_cast<int>(frame.bottom - frame.top)};
+}
 
 DosboxSearch FindDosboxExe() {
   DosboxSearch search;
@@ -169,7 +203,10 @@ std::string QuotedArgument(const std::string& argument) {
   return quoted + "\"";
 }
 
-DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& run) {
+DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& composed) {
+  DosRun run = composed;
+  run.screen = RoomForDosboxWindow();
+  PlaceWindow(*run.screen, WorkArea(), DosboxScreenFor(run.screen));
   for (const DosboxInput& input : DosboxInputs(run, UserDosboxConfiguration(run.hostDirectory))) {
     if (!WriteFresh(input.path, input.text)) {
       return Failure("The DOSBox file " + input.path + " cannot be written.");
@@ -197,13 +234,13 @@ DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& run) {
   CloseHandle(process.hThread);
   const bool endedAtOnce = WaitForSingleObject(process.hProcess, kProofOfLifeMilliseconds) ==
                            WAIT_OBJECT_0;
-  CloseHandle(process.hProcess);
   if (endedAtOnce) {
+    CloseHandle(process.hProcess);
     const std::string error = DosboxErrorFromLog(ReadText(output));
     return Failure("DOSBox ended at once" + (error.empty() ? "" : " (" + error + ")") + "; see " +
                    output + ".");
   }
-  return DosboxStarted{static_cast<ProcessId>(process.dwProcessId), {}};
+  return DosboxStarted{static_cast<ProcessId>(process.dwProcessId), process.hProcess, {}};
 }
 
 }  // namespace rizarode

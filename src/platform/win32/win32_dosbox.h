@@ -25,11 +25,18 @@ DosboxSearch FindDosboxExe();
 
 struct DosboxStarted {
   ProcessId emulator = 0;  // running, or 0
+  void* process = nullptr;  // its handle, the caller's to close
   std::string failure;     // why not, for the user
 };
 
+// Where DOSBox's window is to fit: the work area of the primary monitor,
+// where a window opens that names no place (the screen less the task bar),
+// and the frame that Windows puts around a window of SDL's style.
+ScreenRoom RoomForDosboxWindow();
+
 // Starts DOSBox for the composed run: the work directory is the emulator's
 // current directory, since without a console it writes its output there.
+// Its window fits the room of RoomForDosboxWindow.
 DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& run);
 
 // A command line argument as the C runtime's parser reads it back: quoted

@@ -77,8 +77,20 @@ CommandParts SplitProgramName(const std::string& commandLine) {
   return {commandLine.substr(start, end - start), commandLine.substr(end + 1)};
 }
 
+Win32Launcher::~Win32Launcher() { ForgetEmulator(); }
+
+void Win32Launcher::ForgetEmulator() {
+  if (emulator_) CloseHandle(static_cast<HANDLE>(emulator_));
+  emulator_ = nullptr;
+}
+
+bool Win32Launcher::EmulatorRunning() {
+  return emulator_ && WaitForSingleObject(static_cast<HANDLE>(emulator_), 0) == WAIT_TIMEOUT;
+}
+
 bool Win32Launcher::Start(const std::string& commandLine) {
   started_ = 0;
+  ForgetEmulator();
   failure_.clear();
   failureKind_ = StartFailure::kNotStarted;
   CommandParts parts = SplitProgramName(commandLine);
@@ -113,6 +125,7 @@ bool Win32Launcher::StartDos(const std::string& programFile, const std::string& 
   DosboxStarted started = StartDosbox(*search.found, start->run);
   if (started.emulator == 0) return Fail(StartFailure::kNotStarted, started.failure);
   started_ = started.emulator;
+  emulator_ = started.process;
   return true;
 }
 

@@ -29,13 +29,22 @@ class Win32Launcher : public ProcessLauncher {
   // Only 32-bit Windows starts a DOS host itself; elsewhere it runs in
   // DOSBox, which gives it the work directory as D:.
   bool RunsDosHostItself(const std::string& hostFile) const override;
+  bool EmulatorRunning() override;
+
+  Win32Launcher() = default;
+  ~Win32Launcher() override;
+  Win32Launcher(const Win32Launcher&) = delete;
+  Win32Launcher& operator=(const Win32Launcher&) = delete;
 
  private:
   bool StartProgram(const CommandParts& parts, const std::string& commandLine);
   bool StartDos(const std::string& programFile, const std::string& commandLine);
   bool Fail(StartFailure kind, std::string reason);
 
+  void ForgetEmulator();
+
   ProcessId started_ = 0;
+  void* emulator_ = nullptr;  // the handle of the emulator started, if one was
   std::string failure_;
   StartFailure failureKind_ = StartFailure::kNotStarted;
 };
