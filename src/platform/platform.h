@@ -6,6 +6,7 @@
 #include "platform/desktop.h"
 #include "platform/file_system.h"
 #include "platform/font_system.h"
+#include "platform/notifier.h"
 #include "platform/printer.h"
 #include "platform/process_launcher.h"
 #include "platform/program_info.h"
@@ -25,6 +26,7 @@ struct Platform {
   RandomSource& random;
   ProgramInfo& info;
   Printer& printer;
+  Notifier& notifier = SilentNotifier::Instance();
 };
 
 }  // namespace rizarode

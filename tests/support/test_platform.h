@@ -27,8 +27,9 @@ struct TestPlatform {
   FixedRandom random{log};
   FixedProgramInfo info;
   RecordingPrinter printer{&log};
-  Platform platform{desktop, windows, launcher, files, registry,
-                    fonts,   clock,   random,   info,  printer};
+  RecordingNotifier notifier;
+  Platform platform{desktop, windows, launcher, files,   registry, fonts,
+                    clock,   random,  info,     printer, notifier};
 
   // A program on this platform; made fresh by each call.
   std::unique_ptr<Program> NewProgram() { return std::make_unique<Program>(platform); }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/linux/bus_notifier.h"
 #include "platform/linux/default_printer.h"
 #include "platform/linux/file_registry_store.h"
 #include "platform/linux/gtk_desktop.h"
@@ -54,6 +55,7 @@ struct LinuxPlatform::Parts {
   ClockSeededRandom random;
   LinuxProgramInfo info;
   std::unique_ptr<PageDevice> pages = MakeDefaultPageDevice();
+  BusNotifier notifier;
 };
 
 LinuxPlatform::LinuxPlatform(int argc, char** argv)
@@ -67,7 +69,7 @@ Platform& LinuxPlatform::Get(Printer& printer) {
   Parts& p = *parts_;
   platform_ = std::unique_ptr<Platform>(new Platform{
       *p.desktop, *p.windows, p.launcher, p.files, *p.registry, *p.fonts,
-      p.clock, p.random, p.info, printer});
+      p.clock, p.random, p.info, printer, p.notifier});
   return *platform_;
 }
 
