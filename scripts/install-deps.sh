@@ -14,6 +14,7 @@ packages=(
   poppler-utils
   fonts-liberation2 fonts-dejavu-core fonts-urw-base35
   python3 python3-fonttools
+  dbus dbus-daemon python3-dbus python3-gi
   locales procps
   strace
   clang libclang-rt-14-dev
