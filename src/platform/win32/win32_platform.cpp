@@ -6,6 +6,7 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_font_system.h"
 #include "platform/win32/win32_launcher.h"
+#include "platform/win32/win32_notifier.h"
 #include "platform/win32/win32_program_info.h"
 #include "platform/win32/win32_registry_store.h"
 #include "platform/win32/win32_window_list.h"
@@ -23,6 +24,7 @@ struct Win32Platform::Parts {
   Win32Random random{clock};
   Win32ProgramInfo info;
   GdiPageDevice pages;
+  Win32Notifier notifier{[this] { desktop.BringStatusWindowToUser(); }};
 };
 
 Win32Platform::Win32Platform() : parts_(std::make_unique<Parts>()) {}
@@ -33,7 +35,7 @@ Platform& Win32Platform::Get(Printer& printer) {
   Parts& p = *parts_;
   platform_ = std::unique_ptr<Platform>(new Platform{
       p.desktop, p.windows, p.launcher, p.files, p.registry, p.fonts,
-      p.clock, p.random, p.info, printer});
+      p.clock, p.random, p.info, printer, p.notifier});
   return *platform_;
 }
 
