@@ -26,6 +26,7 @@ packages=(
   poppler-utils
   fonts-dejavu-core fonts-urw-base35
   python3 python3-fonttools
+  dbus dbus-daemon python3-dbus python3-gi
   locales procps
   strace
   clang libclang-rt-dev

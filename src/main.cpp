@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "platform/detached_box.h"
+#include "platform/linux/bus_notifier.h"
 #include "platform/linux/detached_box_process.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/linux_program_info.h"
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   // A start made only to show a message box that the program's run could
   // not wait for.
   if (auto box = rizarode::TakeDetachedBoxRequest()) return rizarode::RunDetachedBox(*box);
+  // ... or to show a notice and wait for its action.
+  if (auto notice = rizarode::TakeNoticeRequest()) return rizarode::RunNotice(*notice);
   // "--help" and "--version" are answered on the terminal, and nothing
   // starts: no host, no window, no file, no font check.
   {

@@ -32,7 +32,7 @@ class PdfPageDevice : public PageDevice {
   void EndPage() override;
   void EndDocument() override;
   void AbortDocument() override;
-  std::string TakeNote() override { return device_->TakeNote(); }
+  std::vector<Delivery> TakeDeliveries() override { return device_->TakeDeliveries(); }
   void ExpectAnswersAgain() override { device_->ExpectAnswersAgain(); }
 
   PrintDevice& Device() { return *device_; }

@@ -13,6 +13,7 @@
 
 #include "pdf/pdf_file.h"
 #include "printer/paper_sizes.h"
+#include "printer/printer.h"
 
 namespace rizarode {
 
@@ -51,15 +52,13 @@ class PrintDevice {
   virtual int16_t DefaultPaperSize() const = 0;
   // Throws PrinterError when no document can be started.
   virtual std::unique_ptr<DocumentSink> StartDocument() = 0;
-  // Where the documents delivered since the last call went when that was
-  // not where the user expects them (a refused job kept as a file); else
-  // empty.
-  virtual std::string TakeNote() { return std::exchange(note_, {}); }
+  // Where each document delivered since the last call went, in order.
+  std::vector<Delivery> TakeDeliveries() { return std::exchange(deliveries_, {}); }
   // See Printer::ExpectAnswersAgain.
   virtual void ExpectAnswersAgain() {}
 
  protected:
-  std::string note_;
+  std::vector<Delivery> deliveries_;
 };
 
 }  // namespace rizarode

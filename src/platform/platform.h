@@ -6,6 +6,7 @@
 #include "platform/desktop.h"
 #include "platform/file_system.h"
 #include "platform/font_system.h"
+#include "platform/notifier.h"
 #include "platform/process_launcher.h"
 #include "platform/program_info.h"
 #include "platform/registry_store.h"
@@ -23,6 +24,7 @@ struct Platform {
   Clock& clock;
   RandomSource& random;
   ProgramInfo& info;
+  Notifier& notifier = SilentNotifier::Instance();
 };
 
 }  // namespace rizarode

@@ -99,9 +99,8 @@ class PageDevice {
   virtual void EndDocument() = 0;
   // Nothing of the open document goes out. Never throws.
   virtual void AbortDocument() = 0;
-  // Where the documents ended since the last call went, when that is not
-  // the printer (a job refused and saved to a file instead); else empty.
-  virtual std::string TakeNote() { return {}; }
+  // Where each document ended since the last call went, in order.
+  virtual std::vector<Delivery> TakeDeliveries() { return {}; }
   // See Printer::ExpectAnswersAgain.
   virtual void ExpectAnswersAgain() {}
 };

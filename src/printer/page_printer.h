@@ -66,7 +66,7 @@ class PagePrinter : public Printer {
   void NewPage() override;
   void EndDoc() override;
   void AbortDoc() override;
-  std::string TakeDeliveryNote() override { return device_.TakeNote(); }
+  std::vector<Delivery> TakeDeliveries() override { return device_.TakeDeliveries(); }
   void ExpectAnswersAgain() override { device_.ExpectAnswersAgain(); }
 
   bool HasOpenDocument() const { return open_; }

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rizarode {
 
@@ -33,6 +34,19 @@ inline constexpr int16_t kOrientationPortrait = 1;
 inline constexpr int16_t kOrientationLandscape = 2;
 inline constexpr int16_t kPaperBinManual = 4;
 inline constexpr int16_t kPaperBinAuto = 7;
+
+// Where a document went once it left the program: printed, made into a
+// PDF file ("Save as PDF"), or refused by the printer and kept as a file.
+struct Delivery {
+  enum class Kind { kPrinted, kSaved, kRefusedAndSaved };
+  Kind kind = Kind::kPrinted;
+  // The printer that printed or refused it (8-bit text).
+  std::string printer;
+  // The file it became, as the file system names it; empty when printed.
+  std::string file;
+  // Why the printer refused it, in the system's words.
+  std::string why;
+};
 
 class Printer {
  public:
@@ -78,9 +92,8 @@ class Printer {
   // the next output starts a new one. A printer whose own failed
   // operations already drop the document needs nothing more.
   virtual void AbortDoc() {}
-  // Where the documents ended since the last call went, when that is not
-  // the printer (a job refused and saved to a file instead); else empty.
-  virtual std::string TakeDeliveryNote() { return {}; }
+  // Where each document ended since the last call went, in order.
+  virtual std::vector<Delivery> TakeDeliveries() { return {}; }
   // A print service that stopped answering is not waited for again (its
   // documents go where refused ones go) until this is called: the polling
   // cycle calls it as each of its passes over the jobs begins, but not at

@@ -5,6 +5,7 @@
 #include "printer/printer.h"
 #include "printing/job_files.h"
 #include "printing/leftover_jobs.h"
+#include "printing/notices.h"
 #include "printing/render_print_file.h"
 #include "printing/status_window.h"
 #include "program/messages.h"
@@ -111,10 +112,18 @@ bool TakeFinishedPrintFile(Program& program) {
   return false;
 }
 
-// A job that went to a file instead of the printer is told on the status
-// line, and the first time also in a message.
-void TellWhereItWent(Program& program) {
-  std::string note = program.printer.TakeDeliveryNote();
+// Where the documents went is told in the next notice; a job that went to
+// a file instead of the printer also on the status line, and the first
+// time in a message.
+void TellWhereItWent(Program& program, int32_t tick) {
+  std::vector<Delivery> deliveries = program.printer.TakeDeliveries();
+  NoteDeliveries(program, deliveries, tick);
+  std::string note;
+  for (const Delivery& d : deliveries) {
+    if (d.kind != Delivery::Kind::kRefusedAndSaved) continue;
+    if (!note.empty()) note += "; ";
+    note += d.why + "; the document was saved as " + d.file;
+  }
   if (note.empty()) return;
   ShowStatus(program, note, kSavedCaption, 1);
   if (program.state.toldOfSavedJob) return;
@@ -235,6 +244,7 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
     if (outcome.kind == RenderOutcome::kFailed) {
       job.documentsDone = outcome.documentsEnded;
       std::size_t first = DocumentFailed(program, i, tick + kRetryTicks, outcome.why);
+      TellWhereItWent(program, tick);
       ShowStatus(program, jobs[first].failure, "", 1);
       // Documents that went out in this pass, before this one failed, take
       // their files with them now: the retry may never come in this run,
@@ -243,7 +253,7 @@ bool WorkThroughJobs(Program& program, int32_t tick, bool lastChance) {
       return true;
     }
     ShowStatus(program, "Printing ended", "", 1);
-    TellWhereItWent(program);
+    TellWhereItWent(program, tick);
     program.state.lastPrintTick = tick;
     printed = true;
     job.printed = true;
@@ -272,7 +282,7 @@ void EndOpenDocument(Program& program, int32_t tick) {
     return;
   }
   DocumentWentOut(jobs, jobs.size());
-  TellWhereItWent(program);
+  TellWhereItWent(program, tick);
   WorkThroughJobs(program, tick, true);
 }
 
@@ -335,6 +345,9 @@ void PrintWhatIsLeft(Program& program, int32_t tick, bool hostEnded) {
   }
   WorkThroughJobs(program, tick, true);
   EndOpenDocument(program, tick);
+  // The notice before the boxes, which wait for the user.
+  NoteDeliveries(program, program.printer.TakeDeliveries(), tick);
+  SendLastNotice(program, JobsLeft(program));
   SetAsidePrintedFiles(program);
   TellWhatIsKept(program);
 }
@@ -381,6 +394,7 @@ void RunPollingTick(Program& program) {
   }
   if (WorkThroughJobs(program, tick, false)) shown = true;
   if (!shown) ShowWaiting(program, tick);
+  SendDueNotice(program, tick);
   BringHostForwardAfterPrint(program, tick);
 }
 

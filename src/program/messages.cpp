@@ -352,6 +352,99 @@ std::string PrintedFileStaysMessage(const std::string& code, const std::string& 
          "\rIt is not printed again and may be deleted.\r";
 }
 
+namespace {
+
+// The notice's texts in one language. A sentence about one document and
+// one about several, whose count stands in front.
+struct NoticeTexts {
+  const char* title;
+  const char* printed[2][2];   // around the printer's name
+  const char* saved[2];        // before the files
+  const char* refused[2][2];   // around the printer's name, before the files
+  const char* kept[2];
+  const char* open;
+  const char* statusWindow;
+};
+
+constexpr NoticeTexts kDutchNotice = {
+    "Afdrukken uit VELDRAK",
+    {{"De afdruk is afgedrukt op ", "."}, {" afdrukken zijn afgedrukt op ", "."}},
+    {"De afdruk is als PDF bewaard:", " afdrukken zijn als PDF bewaard:"},
+    {{"De afdruk is door ", " geweigerd en bewaard als:"},
+     {" afdrukken zijn door ", " geweigerd en bewaard als:"}},
+    {"Een afdruk is niet afgedrukt. Deze blijft bewaard en wordt afgedrukt zodra het programma "
+     "weer start.",
+     " afdrukken zijn niet afgedrukt. Deze blijven bewaard en worden afgedrukt zodra het "
+     "programma weer start."},
+    "PDF openen",
+    "Statusvenster"};
+
+constexpr NoticeTexts kGermanNotice = {
+    "Drucken aus VELDRAK",
+    {{"Der Druckauftrag wurde auf ", " gedruckt."}, {" Druckauftr\xE4ge wurden auf ", " gedruckt."}},
+    {"Der Druckauftrag wurde als PDF gespeichert:", " Druckauftr\xE4ge wurden als PDF gespeichert:"},
+    {{"Der Druckauftrag wurde von ", " abgelehnt und gespeichert als:"},
+     {" Druckauftr\xE4ge wurden von ", " abgelehnt und gespeichert als:"}},
+    {"Ein Druckauftrag wurde nicht gedruckt. Er bleibt aufbewahrt und wird gedruckt, sobald das "
+     "Programm wieder startet.",
+     " Druckauftr\xE4ge wurden nicht gedruckt. Sie bleiben aufbewahrt und werden gedruckt, sobald "
+     "das Programm wieder startet."},
+    "PDF \xF6" "ffnen",
+    "Statusfenster"};
+
+constexpr NoticeTexts kEnglishNotice = {
+    "Printing from VELDRAK",
+    {{"The print job was printed on ", "."}, {" print jobs were printed on ", "."}},
+    {"The print job was saved as PDF:", " print jobs were saved as PDF:"},
+    {{"The print job was refused by ", " and saved as:"},
+     {" print jobs were refused by ", " and saved as:"}},
+    {"A print job was not printed. It is kept and printed when the program starts again.",
+     " print jobs were not printed. They are kept and printed when the program starts again."},
+    "Open the PDF",
+    "Status window"};
+
+const NoticeTexts& NoticeIn(const std::string& code) {
+  switch (MessageLanguage1(code)) {
+    case Language::kDutch: return kDutchNotice;
+    case Language::kGerman: return kGermanNotice;
+    case Language::kEnglish: break;
+  }
+  return kEnglishNotice;
+}
+
+// The sentence for one document, or the count and the one for several.
+std::string Counted(int count, const char* const (&texts)[2]) {
+  return count == 1 ? std::string(texts[0]) : std::to_string(count) + texts[1];
+}
+
+}  // namespace
+
+std::string NoticeTitle(const std::string& code) { return NoticeIn(code).title; }
+
+std::string PrintedNotice(const std::string& code, int count, const std::string& printer) {
+  const auto& texts = NoticeIn(code).printed[count == 1 ? 0 : 1];
+  return (count == 1 ? std::string() : std::to_string(count)) + texts[0] + printer + texts[1];
+}
+
+std::string SavedAsPdfNotice(const std::string& code, int count, const std::string& files) {
+  return Counted(count, NoticeIn(code).saved) + "\r" + files;
+}
+
+std::string RefusedNotice(const std::string& code, int count, const std::string& printer,
+                          const std::string& files) {
+  const auto& texts = NoticeIn(code).refused[count == 1 ? 0 : 1];
+  return (count == 1 ? std::string() : std::to_string(count)) + texts[0] + printer + texts[1] +
+         "\r" + files;
+}
+
+std::string KeptNotice(const std::string& code, int count) {
+  return Counted(count, NoticeIn(code).kept);
+}
+
+std::string OpenPdfLabel(const std::string& code) { return NoticeIn(code).open; }
+
+std::string StatusWindowLabel(const std::string& code) { return NoticeIn(code).statusWindow; }
+
 std::string RestartTitle(const std::string& code) {
   switch (MessageLanguage1(code)) {
     case Language::kDutch: return "Systeeminstellingen wijzigen";

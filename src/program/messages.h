@@ -63,6 +63,17 @@ std::string PrintedFileStaysMessage(const std::string& code, const std::string& 
 // host is started; inFront: its window has been brought to the front.
 std::string AlreadyRunningMessage(const std::string& code, const std::string& directory,
                                   bool inFront);
+// The notice of where print jobs went (pattern 1): its title, a sentence
+// for each kind of outcome, counted in documents, and the labels of its
+// actions. files: one path a line, CR between them.
+std::string NoticeTitle(const std::string& code);
+std::string PrintedNotice(const std::string& code, int count, const std::string& printer);
+std::string SavedAsPdfNotice(const std::string& code, int count, const std::string& files);
+std::string RefusedNotice(const std::string& code, int count, const std::string& printer,
+                          const std::string& files);
+std::string KeptNotice(const std::string& code, int count);
+std::string OpenPdfLabel(const std::string& code);
+std::string StatusWindowLabel(const std::string& code);
 std::string RestartTitle(const std::string& code);
 std::string RestartMessage(const std::string& code);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "printer/printer.h"
 #include "platform/window_list.h"
 
 namespace rizarode {
@@ -87,6 +88,11 @@ struct ModuleState {
   bool toldOfSavedJob = false;
   // ... and that a file cut short was kept instead of printed.
   bool toldOfCutJob = false;
+  // Where documents went that no notice has told yet, and the ticks at
+  // which the first and the last of them went.
+  std::vector<Delivery> untoldDeliveries;
+  int32_t firstUntoldTick = 0;
+  int32_t lastUntoldTick = 0;
   // The session ends: nothing may wait for the user any more.
   bool sessionEnding = false;
   // The queue of jobs is being worked through.

@@ -169,8 +169,12 @@ TEST_F(CupsPrinterTest, ADocumentThatCannotBeSentIsKeptAsAFile) {
   printer.PrintText("not to be lost");
   // Kept is not lost: the document has gone out, and where it went is told.
   EXPECT_NO_THROW(printer.EndDoc());
-  EXPECT_THAT(printer.TakeDeliveryNote(), HasSubstr(dir / "PDF/RIZARODE-unsent-"));
-  EXPECT_EQ(printer.TakeDeliveryNote(), "");
+  std::vector<Delivery> deliveries = printer.TakeDeliveries();
+  ASSERT_EQ(deliveries.size(), 1u);
+  EXPECT_EQ(deliveries[0].kind, Delivery::Kind::kRefusedAndSaved);
+  EXPECT_EQ(deliveries[0].printer, queue.name());
+  EXPECT_THAT(deliveries[0].file, HasSubstr(dir / "PDF/RIZARODE-unsent-"));
+  EXPECT_TRUE(printer.TakeDeliveries().empty());
   std::vector<fs::path> kept;
   for (const auto& entry : fs::directory_iterator(dir / "PDF")) kept.push_back(entry.path());
   ASSERT_EQ(kept.size(), 1u);

@@ -112,8 +112,8 @@ class PollingCycleTest : public ::testing::Test {
   std::string takenFile = work / "VK0000FF.001";
   TestPlatform tp;
   RefusingFileSystem files;
-  Platform platform{tp.desktop, tp.windows, tp.launcher, files,    tp.registry,
-                    tp.fonts,   tp.clock,   tp.random,   tp.info};
+  Platform platform{tp.desktop, tp.windows, tp.launcher, files,   tp.registry,
+                    tp.fonts,   tp.clock,   tp.random,   tp.info, tp.notifier};
   std::unique_ptr<Program> program;
 };
 
@@ -449,7 +449,7 @@ TEST_F(PollingCycleTest, ALinkAtThePrintFileNameIsNeitherFollowedNorTaken) {
 TEST_F(PollingCycleTest, AJobSavedInsteadOfPrintedIsTold) {
   for (int job = 0; job < 2; ++job) {
     WriteJob("Job\r\n#form##JOBend#\r\n");
-    tp.printer.deliveryNote = "refused; the document was saved as ~/PDF/x.pdf";
+    tp.printer.deliveries = {{Delivery::Kind::kRefusedAndSaved, "Office", "~/PDF/x.pdf", "refused"}};
     Tick();
     EXPECT_EQ(Status(), "refused; the document was saved as ~/PDF/x.pdf");
     EXPECT_EQ(view().caption, "Print job saved as PDF");
@@ -457,6 +457,42 @@ TEST_F(PollingCycleTest, AJobSavedInsteadOfPrintedIsTold) {
   ASSERT_EQ(tp.desktop.boxes.size(), 1u);
   EXPECT_NE(tp.desktop.boxes[0].text.find("~/PDF/x.pdf"), std::string::npos);
   EXPECT_TRUE(WorkFiles().empty());
+}
+
+// Documents that go out a tick or two apart make one notice, sent once a
+// few ticks pass without another; the run's end sends what is untold at
+// once, with the jobs it keeps.
+TEST_F(PollingCycleTest, JobsThatGoOutCloseTogetherMakeOneNoticeAndTheEndTellsWhatIsKept) {
+  program->state.languageCode = "GB";
+  const std::vector<Delivery> out = {{Delivery::Kind::kPrinted, "Office", "", ""},
+                                     {Delivery::Kind::kSaved, "Save as PDF", "/h/PDF/a.pdf", ""},
+                                     {Delivery::Kind::kPrinted, "Office", "", ""}};
+  for (const Delivery& d : out) {
+    WriteJob("Job\r\n#form##JOBend#\r\n");
+    tp.printer.deliveries = {d};
+    Tick();
+  }
+  Tick();
+  Tick();
+  EXPECT_TRUE(tp.notifier.notices.empty());
+  Tick();
+  ASSERT_EQ(tp.notifier.notices.size(), 1u);
+  EXPECT_EQ(tp.notifier.notices[0].text,
+            "2 print jobs were printed on Office.\r"
+            "The print job was saved as PDF:\r/h/PDF/a.pdf");
+  EXPECT_EQ(tp.notifier.notices[0].file, "/h/PDF/a.pdf");
+
+  WriteJob("Kept\r\n#form##JOBend#\r\n");
+  tp.printer.failing = {"EndDoc"};
+  Tick();
+  tp.windows.windows.clear();
+  EXPECT_EQ(Tick(), static_cast<int>(ExitCode::kNormal));
+  ASSERT_EQ(tp.notifier.notices.size(), 2u);
+  EXPECT_EQ(tp.notifier.notices[1].text,
+            "A print job was not printed. It is kept and printed when the program starts again.");
+  EXPECT_EQ(tp.notifier.notices[1].file, "");
+  // The notice came before the box, which waits for the user.
+  EXPECT_EQ(tp.desktop.boxes.size(), 1u);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "platform/font_system.h"
+#include "platform/notifier.h"
 #include "platform/process_launcher.h"
 #include "platform/program_info.h"
 #include "platform/window_list.h"
@@ -103,6 +104,13 @@ class FakeFontSystem : public FontSystem {
 };
 
 // A clock that moves on by step seconds at every reading.
+// Keeps every notice shown.
+class RecordingNotifier : public Notifier {
+ public:
+  void Show(const Notice& notice) override { notices.push_back(notice); }
+  std::vector<Notice> notices;
+};
+
 class FakeClock : public Clock {
  public:
   double now = 36000.0;

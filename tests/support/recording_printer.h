@@ -40,8 +40,8 @@ class RecordingPrinter : public Printer {
   // When above 0, a size set snaps to the nearest multiple of this many
   // points, as on a printer with a coarse size grid.
   float sizeStep = 0.0f;
-  // What TakeDeliveryNote answers next, once.
-  std::string deliveryNote;
+  // What TakeDeliveries answers next, once.
+  std::vector<Delivery> deliveries;
   // Every call, in order, e.g. "text:abc", "bold:1", "lineend".
   std::vector<std::string> calls;
 
@@ -109,7 +109,7 @@ class RecordingPrinter : public Printer {
   void NewPage() override { Record("newpage", "NewPage"); }
   void EndDoc() override { Record("enddoc", "EndDoc"); }
   void AbortDoc() override { calls.push_back("abortdoc"); }
-  std::string TakeDeliveryNote() override { return std::exchange(deliveryNote, {}); }
+  std::vector<Delivery> TakeDeliveries() override { return std::exchange(deliveries, {}); }
 
   // The printed text: pieces joined, "\n" per line end, "<NP>" per new
   // page, "<ED>" per end of document.

@@ -36,8 +36,9 @@ struct TestPlatform {
   FixedRandom random{log};
   FixedProgramInfo info;
   RecordingPrinter printer{&log};
+  RecordingNotifier notifier;
   Platform platform{desktop, windows, launcher, files, registry,
-                    fonts,   clock,   random,   info};
+                    fonts,   clock,   random,   info,  notifier};
 
   // A program on this platform; made fresh by each call.
   std::unique_ptr<Program> NewProgram() { return std::make_unique<Program>(platform, printer); }

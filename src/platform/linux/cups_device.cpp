@@ -74,8 +74,8 @@ int ResolutionOf(http_t* http, cups_dest_t* dest, cups_dinfo_t* info) {
 // Collects a document in an unnamed temporary file.
 class CupsJobSink : public DocumentSink {
  public:
-  CupsJobSink(CupsDevice& device, std::string& note)
-      : device_(device), note_(note), file_(std::tmpfile()) {
+  CupsJobSink(CupsDevice& device, std::vector<Delivery>& deliveries)
+      : device_(device), deliveries_(deliveries), file_(std::tmpfile()) {
     if (!file_) {
       throw PrinterError(kPrinterErrorDevice,
                          std::string("cannot make a temporary file: ") + std::strerror(errno));
@@ -94,6 +94,8 @@ class CupsJobSink : public DocumentSink {
       throw PrinterError(kPrinterErrorDevice,
                          std::string("cannot collect the document: ") + std::strerror(errno));
     }
+    Delivery delivery;
+    delivery.printer = device_.Name();
     try {
       device_.SendJob(file_, settings);
     } catch (const PrinterError& e) {
@@ -102,9 +104,11 @@ class CupsJobSink : public DocumentSink {
       if (kept.empty()) {
         throw PrinterError(e.code(), std::string(e.what()) + "; nor could it be saved: " + why);
       }
-      if (!note_.empty()) note_ += "; ";
-      note_ += std::string(e.what()) + "; the document was saved as " + kept;
+      delivery.kind = Delivery::Kind::kRefusedAndSaved;
+      delivery.file = kept;
+      delivery.why = e.what();
     }
+    deliveries_.push_back(std::move(delivery));
   }
 
  private:
@@ -139,7 +143,7 @@ class CupsJobSink : public DocumentSink {
   }
 
   CupsDevice& device_;
-  std::string& note_;
+  std::vector<Delivery>& deliveries_;
   std::FILE* file_;
 };
 
@@ -248,7 +252,7 @@ std::optional<MediaChoice> CupsDevice::Media(int16_t paperSize) const {
 }
 
 std::unique_ptr<DocumentSink> CupsDevice::StartDocument() {
-  return std::make_unique<CupsJobSink>(*this, note_);
+  return std::make_unique<CupsJobSink>(*this, deliveries_);
 }
 
 // A document whose pages come from different feeds goes out as one job per

@@ -29,7 +29,8 @@ class CupsDevice : public PrintDevice {
   int16_t DefaultPaperSize() const override { return defaultPaperSize_; }
   // The document is collected in a temporary file and sent as one job when
   // it is complete. A document that cannot be sent is kept as a PDF file in
-  // rescueDirectory, so that nothing printed is lost, and TakeNote says so.
+  // rescueDirectory, so that nothing printed is lost, and TakeDeliveries
+  // says so.
   std::unique_ptr<DocumentSink> StartDocument() override;
 
   void ExpectAnswersAgain() override { silent_ = false; }

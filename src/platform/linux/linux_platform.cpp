@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/linux/bus_notifier.h"
 #include "platform/linux/default_printer.h"
 #include "platform/linux/file_registry_store.h"
 #include "platform/linux/gtk_desktop.h"
@@ -56,13 +57,14 @@ struct LinuxPlatform::Machine {
   ClockSeededRandom random;
   LinuxProgramInfo info;
   std::unique_ptr<PageDevice> pages = MakeDefaultPageDevice();
+  BusNotifier notifier;
 };
 
 LinuxPlatform::LinuxPlatform(int argc, char** argv)
     : machine_(std::make_unique<Machine>(argc, argv)),
       platform_{*machine_->desktop, *machine_->windows, machine_->launcher, machine_->files,
                 *machine_->registry, *machine_->fonts,   machine_->clock,    machine_->random,
-                machine_->info} {
+                machine_->info,     machine_->notifier} {
   ClearAbandonedPartialPdfFiles(DefaultPdfDirectory());
 }
 

@@ -212,7 +212,14 @@ std::optional<MediaChoice> PdfFileDevice::Media(int16_t paperSize) const {
 }
 
 std::unique_ptr<DocumentSink> PdfFileDevice::StartDocument() {
-  auto done = [this](const std::string& path) { files_.push_back(path); };
+  auto done = [this](const std::string& path) {
+    files_.push_back(path);
+    Delivery delivery;
+    delivery.kind = Delivery::Kind::kSaved;
+    delivery.printer = Name();
+    delivery.file = path;
+    deliveries_.push_back(std::move(delivery));
+  };
   std::string path;
   int fd;
   PdfFileSink::Publish publish;

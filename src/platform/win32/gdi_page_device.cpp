@@ -426,6 +426,9 @@ void GdiPageDevice::EndDocument() {
     throw PrinterError(kPrinterErrorDevice, why);
   }
   inDocument_ = started_ = false;
+  Delivery delivery;
+  delivery.printer = name_;
+  deliveries_.push_back(std::move(delivery));
 }
 
 // The device context is made anew: some drivers (Wine's) keep the aborted

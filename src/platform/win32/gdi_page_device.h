@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "printer/page_device.h"
@@ -44,6 +45,7 @@ class GdiPageDevice : public PageDevice {
   void EndPage() override;
   void EndDocument() override;
   void AbortDocument() override;
+  std::vector<Delivery> TakeDeliveries() override { return std::exchange(deliveries_, {}); }
 
  private:
   struct Paper {
@@ -83,6 +85,7 @@ class GdiPageDevice : public PageDevice {
   std::string title_;
   // Where the printable area starts on the sheet, in device pixels.
   int offsetX_ = 0, offsetY_ = 0;
+  std::vector<Delivery> deliveries_;
 };
 
 }  // namespace rizarode

@@ -370,6 +370,13 @@ void Win32StatusWindowView::Repaint() {
   RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
+void Win32Desktop::BringStatusWindowToUser() {
+  if (!view_) return;
+  view_->SetState(WindowState::kNormal);
+  view_->Show();
+  SetForegroundWindow(view_->Window());
+}
+
 // Shown in the state it was last given, which it may have been given while
 // hidden.
 void Win32StatusWindowView::Show() {

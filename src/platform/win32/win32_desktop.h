@@ -52,6 +52,10 @@ class Win32Desktop : public Desktop {
   // A message box is up; the status window takes no close request then.
   bool InModalBox() const { return modalDepth_ > 0; }
 
+  // The status window on the screen, in normal state, at the user's
+  // request (from the notification area); nothing before it exists.
+  void BringStatusWindowToUser();
+
   // The executable's file name without directory and extension.
   static std::string ExecutableTitle();
 

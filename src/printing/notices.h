@@ -1,0 +1,33 @@
+#pragma once
+// Notices that tell the user where print jobs went: printed, saved as PDF,
+// refused and saved, kept for the next start. Documents that go out within
+// a few seconds of each other make one notice, not one each.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/notifier.h"
+#include "printer/printer.h"
+
+namespace rizarode {
+
+class Program;
+
+// The notice in the language of code for these documents and the jobs kept
+// for the next start (kept), or nothing when there is nothing to tell.
+std::optional<Notice> ComposeNotice(const std::string& code, const std::vector<Delivery>& deliveries,
+                                    int kept);
+
+// Documents that went out at tick, for the next notice.
+void NoteDeliveries(Program& program, const std::vector<Delivery>& deliveries, int32_t tick);
+
+// At each tick: the notice goes once no document went out for a few ticks,
+// or once its first has waited long enough.
+void SendDueNotice(Program& program, int32_t tick);
+
+// The run ends: what is untold goes now, with the jobs that it keeps.
+void SendLastNotice(Program& program, int kept);
+
+}  // namespace rizarode
