@@ -56,12 +56,12 @@ e2e_finish() {
 }
 
 # Private directories: the host's directory (a copy of the demo directory),
-# the work directory (short: a work directory candidate may have at most 24
-# characters) and a home of its own, so that ~/PDF and the user's font
+# the work directory (in /var/tmp: where /tmp is a tmpfs, as on Debian 13, a
+# TEMP there is passed over for lasting storage) and a home of its own, so that ~/PDF and the user's font
 # directory, fonts and registry belong to this run alone.
 e2e_prepare_host_dir() {
   E2E_HOST_DIR="$(mktemp -d /tmp/rzh.XXXXXX)"
-  E2E_WORK="$(mktemp -d /tmp/rzw.XXXXXX)/"
+  E2E_WORK="$(mktemp -d /var/tmp/rzw.XXXXXX)/"
   E2E_HOME="$(mktemp -d /tmp/rzhome.XXXXXX)"
   E2E_LOG="$E2E_HOST_DIR.log"
   [ -x "$E2E_BUILD/demo-run/VELDRAK.EXE" ] || {

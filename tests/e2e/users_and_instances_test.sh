@@ -85,7 +85,7 @@ else
   if ! id "$OTHER_USER" >/dev/null 2>&1; then
     useradd -M -r -s /usr/sbin/nologin "$OTHER_USER" && MADE_USER=1
   fi
-  SHARED="$(mktemp -d /tmp/rzsXXXX)"
+  SHARED="$(mktemp -d /var/tmp/rzsXXXX)"
   chmod 1777 "$SHARED"
   printf '01 2.9 : Windows printer (Save as PDF)\r\n' >"$SHARED/RIZARODE.TMP"
   OTHER_HOME="$(new_home)"
