@@ -91,6 +91,13 @@ DosboxScreen DosboxScreenFor(const std::optional<ScreenRoom>& room) {
   const double scale = std::min(static_cast<double>(across) / kTextWidth,
                                 static_cast<double>(down) / kTextHeight);
   const int whole = static_cast<int>(std::floor(scale));
+  if (!room->openGl) {
+    // The scalers' whole sizes only, the largest that fits; the text screen
+    // itself where not even twice its size does.
+    const int fits = std::clamp(whole, 1, kLargestScaler);
+    const std::string scaler = fits == 1 ? "none" : "normal" + std::to_string(fits) + "x forced";
+    return DosboxScreen{"surface", "", scaler, fits * kTextWidth, fits * kTextHeight};
+  }
   if (whole >= 2 && whole <= kLargestScaler) {
     return DosboxScreen{"surface", "", "normal" + std::to_string(whole) + "x forced",
                         whole * kTextWidth, whole * kTextHeight};

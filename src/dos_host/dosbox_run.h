@@ -26,6 +26,10 @@ struct ScreenRoom {
   int frameHeight = 0;
   int left = 0;  // the work area's top left corner on the screen
   int top = 0;
+  // Whether the emulator can draw through OpenGL, at any size. One built
+  // without it (the DOSBox that the Windows installer brings) falls back to
+  // its scaler's size and ignores the window size asked for.
+  bool openGl = true;
 };
 
 // How the emulator shows the host's text screen (640x400) in that room.

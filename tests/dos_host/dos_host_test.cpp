@@ -178,6 +178,10 @@ TEST(DosboxRunTest, TheWindowFitsTheWorkAreaItOpensIn) {
       {ScreenRoom{1280, 1024, 2, 22, 0, 0}, "opengl", "1272x795", "normal2x forced"},
       {ScreenRoom{1920, 1040, 16, 39, 0, 0}, "surface", "", "normal2x forced"},
       {ScreenRoom{3840, 2160, 2, 22, 0, 0}, "openglnb", "3200x2000", "none"},
+      // An emulator without OpenGL: the scalers' whole sizes.
+      {ScreenRoom{1366, 728, 6, 25, 0, 0, false}, "surface", "", "none"},
+      {ScreenRoom{1920, 1040, 6, 25, 0, 0, false}, "surface", "", "normal2x forced"},
+      {ScreenRoom{3840, 2120, 6, 25, 0, 0, false}, "surface", "", "normal3x forced"},
   };
   for (const Case& c : cases) {
     const std::string at = c.room ? std::to_string(c.room->width) + "x" +

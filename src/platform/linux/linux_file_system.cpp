@@ -414,7 +414,9 @@ std::string LinuxFileSystem::OwnDirectoryIn(const std::string& directory) {
   return UsersOwnDirectory(own) ? own : std::string();
 }
 
-std::string LinuxFileSystem::PrivateDirectory() {
+// $XDG_CACHE_HOME, by default ~/.cache/, made when missing; empty when
+// neither names an absolute path.
+std::string LinuxFileSystem::CacheHome() {
   std::string cache = GetEnv("XDG_CACHE_HOME").value_or("");
   if (cache.empty() || cache.front() != '/') {
     const std::string home = GetEnv("HOME").value_or("");
@@ -424,7 +426,22 @@ std::string LinuxFileSystem::PrivateDirectory() {
   if (cache.back() != '/') cache += '/';
   // The cache directory itself is the user's, as the base directories are.
   if (::mkdir(cache.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  return cache;
+}
+
+std::string LinuxFileSystem::PrivateDirectory() {
+  const std::string cache = CacheHome();
+  if (cache.empty()) return {};
   const std::string own = cache + "rizarode/";
+  return UsersOwnDirectory(own) ? own : std::string();
+}
+
+// Beside the private directory, not in it: that may be the work directory,
+// where the host would see the locks.
+std::string LinuxFileSystem::InstanceDirectory() {
+  const std::string cache = CacheHome();
+  if (cache.empty()) return {};
+  const std::string own = cache + "rizarode-hosts/";
   return UsersOwnDirectory(own) ? own : std::string();
 }
 

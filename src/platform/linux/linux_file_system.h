@@ -38,9 +38,9 @@ class LinuxFileSystem : public FileSystem {
   std::string PrivateDirectory() override;
   // Not on a tmpfs or ramfs, and not in $XDG_RUNTIME_DIR.
   bool OutlivesSession(const std::string& directory) override;
-  // The private directory: it outlives the session, and only the user
-  // enters it.
-  std::string InstanceDirectory() override { return PrivateDirectory(); }
+  // $XDG_CACHE_HOME/rizarode-hosts: it outlives the session, and only the
+  // user enters it.
+  std::string InstanceDirectory() override;
   // The device and inode numbers, in hexadecimal.
   std::string DirectoryIdentity(const std::string& path) override;
   // An open-file-description write lock on the file's first byte, which the
@@ -50,6 +50,7 @@ class LinuxFileSystem : public FileSystem {
   LockTaken TakeLock(const std::string& path, std::unique_ptr<FileHandle>& lock) override;
 
  private:
+  std::string CacheHome();
   std::unique_ptr<FileHandle> OpenFile(const std::string& path, const OpenRequest& request);
   std::string lastFailure_;
 };

@@ -206,6 +206,9 @@ std::string QuotedArgument(const std::string& argument) {
 DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& composed) {
   DosRun run = composed;
   run.screen = RoomForDosboxWindow();
+  // The DOSBox that the installer brings has no OpenGL, and a picture at a
+  // scaler's whole size fits whichever DOSBox draws it.
+  if (run.screen) run.screen->openGl = false;
   PlaceWindow(*run.screen, WorkArea(), DosboxScreenFor(run.screen));
   for (const DosboxInput& input : DosboxInputs(run, UserDosboxConfiguration(run.hostDirectory))) {
     if (!WriteFresh(input.path, input.text)) {

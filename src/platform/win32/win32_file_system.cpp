@@ -271,7 +271,7 @@ std::string Win32FileSystem::RootDirectory() const { return "C:\\"; }
 // the profile's rights. The host takes it on a command line that is split
 // at blanks: a blank in the user's name is avoided through the folder's
 // short name.
-std::string Win32FileSystem::PrivateDirectory() {
+std::string Win32FileSystem::LocalFolder(const char* name) {
   char folder[MAX_PATH];
   std::string base;
   if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
@@ -282,7 +282,7 @@ std::string Win32FileSystem::PrivateDirectory() {
   }
   if (base.size() < 3 || base[1] != ':') return {};
   if (!IsSeparator(base.back())) base += '\\';
-  std::string own = base + "RIZARODE";
+  std::string own = base + name;
   if (!CreateDirectoryA(own.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return {};
   const DWORD attributes = GetFileAttributesA(own.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
@@ -296,6 +296,12 @@ std::string Win32FileSystem::PrivateDirectory() {
   }
   return own + '\\';
 }
+
+std::string Win32FileSystem::PrivateDirectory() { return LocalFolder("RIZARODE"); }
+
+// Beside the private directory, not in it: that may be the work directory,
+// where the host would see the locks.
+std::string Win32FileSystem::InstanceDirectory() { return LocalFolder("RIZARODE-hosts"); }
 
 std::string Win32FileSystem::DirectoryIdentity(const std::string& path) {
   if (path.empty()) return {};

@@ -36,8 +36,9 @@ class Win32FileSystem : public FileSystem {
   std::string PrivateDirectory() override;
   // C:\WINDOWS\TEMP and the others are open to every account.
   bool SharesSystemDirectories() const override { return true; }
-  // The private directory: the account's own, and it stays on this machine.
-  std::string InstanceDirectory() override { return PrivateDirectory(); }
+  // "RIZARODE-hosts" in the user's local application data: the account's
+  // own, and it stays on this machine.
+  std::string InstanceDirectory() override;
   // The volume's serial number and the directory's file index.
   std::string DirectoryIdentity(const std::string& path) override;
   // A file open for writing that shares only reading: the system refuses
@@ -46,6 +47,10 @@ class Win32FileSystem : public FileSystem {
   LockTaken TakeLock(const std::string& path, std::unique_ptr<FileHandle>& lock) override;
 
  private:
+  // A folder of this name in the user's local application data, made when
+  // missing, with its closing separator; its short name when the path holds
+  // a blank. Empty when it cannot be had.
+  std::string LocalFolder(const char* name);
   std::string lastFailure_;
 };
 
