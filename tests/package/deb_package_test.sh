@@ -72,11 +72,13 @@ HOME="$E2E_HOME" XDG_DATA_HOME="$E2E_HOME/.local/share" rizarode-shortcut "$E2E_
 entry="$(find "$E2E_HOME/.local/share/applications" -name 'rizarode-*.desktop' 2>/dev/null | head -1)"
 e2e_check "rizarode-shortcut made an entry that desktop-file-validate passes" \
   desktop-file-validate "${entry:-/nonexistent}"
-entry_path="$(sed -n 's/^Path=//p' "${entry:-/dev/null}")"
-E2E_PROGRAM="$(sed -n 's/^Exec=//p' "${entry:-/dev/null}")"
-e2e_check "the entry starts /usr/bin/rizarode (\"$E2E_PROGRAM\") in the host directory" \
-  [ "$E2E_PROGRAM" = /usr/bin/rizarode -a "$entry_path" = "$E2E_HOST_DIR" ]
-[ -z "$entry_path" ] || E2E_HOST_DIR="$entry_path"
+# The entry starts the script, which starts the program in the directory (or
+# says that the directory is gone), rather than the program in a Path=.
+entry_exec="$(sed -n 's/^Exec=//p' "${entry:-/dev/null}")"
+e2e_check "the entry starts the host directory through /usr/bin/rizarode-shortcut (\"$entry_exec\")" \
+  [ "$entry_exec" = "/usr/bin/rizarode-shortcut --start \"$E2E_HOST_DIR\"" ]
+E2E_PROGRAM=/usr/bin/rizarode-shortcut
+E2E_ARGS=(--start "$E2E_HOST_DIR")
 e2e_run -u DISPLAY -u WAYLAND_DISPLAY CUPS_SERVER=/nonexistent/rizarode-test.sock
 e2e_check_outcome "$E2E_HOME/PDF"
 e2e_check "the first start copied no font into the user's font directory" \
