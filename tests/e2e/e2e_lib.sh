@@ -254,6 +254,18 @@ e2e_wine_require_display() {
 # A fresh Wine prefix in a home of the run's own (whose XDG_DATA_HOME is
 # empty, since Wine also sees fontconfig's fonts), ended and removed with
 # the run.
+# A host directory for the Windows program: a copy of the Windows build's
+# demo directory, with rizarode.exe and its fonts.
+e2e_wine_prepare_host_dir() {
+  [ -f "$E2E_BUILD/demo-run/rizarode.exe" ] || {
+    echo "the demo directory $E2E_BUILD/demo-run is missing; build the Windows program first" >&2
+    exit 1
+  }
+  E2E_HOST_DIR="$(mktemp -d /tmp/rzwh.XXXXXX)"
+  E2E_LOG="$E2E_HOST_DIR.log"
+  cp -r "$E2E_BUILD/demo-run/." "$E2E_HOST_DIR/"
+}
+
 e2e_wine_prefix() {
   E2E_HOME="$(mktemp -d /tmp/rzwhome.XXXXXX)"
   export WINEPREFIX="$E2E_HOME/prefix" WINEDEBUG=-all HOME="$E2E_HOME" XDG_DATA_HOME="$E2E_HOME/share"

@@ -16,13 +16,7 @@ e2e_wine_require_display "$@"
 e2e_require_pdf_queue
 PDF_DIR="$(cups_pdf_dir)"
 
-[ -f "$E2E_BUILD/demo-run/rizarode.exe" ] || {
-  echo "the demo directory $E2E_BUILD/demo-run is missing; build the Windows program first" >&2
-  exit 1
-}
-E2E_HOST_DIR="$(mktemp -d /tmp/rzwh.XXXXXX)"
-E2E_LOG="$E2E_HOST_DIR.log"
-cp -r "$E2E_BUILD/demo-run/." "$E2E_HOST_DIR/"
+e2e_wine_prepare_host_dir
 e2e_wine_prefix
 FONTS_DIR="$WINEPREFIX/drive_c/windows/Fonts"
 e2e_check "the fresh prefix lacks the private face" \

@@ -7,13 +7,7 @@
 
 e2e_wine_require_display "$@"
 e2e_require_pdf_queue
-[ -f "$E2E_BUILD/demo-run/rizarode.exe" ] || {
-  echo "the demo directory $E2E_BUILD/demo-run is missing; build the Windows program first" >&2
-  exit 1
-}
-E2E_HOST_DIR="$(mktemp -d /tmp/rzwh.XXXXXX)"
-E2E_LOG="$E2E_HOST_DIR.log"
-cp -r "$E2E_BUILD/demo-run/." "$E2E_HOST_DIR/"
+e2e_wine_prepare_host_dir
 rm -rf "$E2E_HOST_DIR/NL"
 mkdir -p "$E2E_HOST_DIR/GB"
 : >"$E2E_HOST_DIR/GB/VELDRAK.TXT"
