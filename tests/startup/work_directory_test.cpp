@@ -23,9 +23,10 @@ using testing::TestPlatform;
 using testing::AsUnprivilegedUser;
 
 // A run in a temporary current directory with TEMP, TMP, TMPDIR and
-// XDG_RUNTIME_DIR under
-// the test's control; candidates are given relative to it, which keeps them
-// within the length limit.
+// XDG_RUNTIME_DIR under the test's control; candidates are given relative to
+// it, which keeps them within the length limit. The directory is on lasting
+// storage: where /tmp is a tmpfs (Debian 13), candidates in it would rightly
+// come after every lasting one.
 class WorkDirectoryTest : public ::testing::Test {
  protected:
   WorkDirectoryTest() : here_(dir_.path()) {}
@@ -44,7 +45,7 @@ class WorkDirectoryTest : public ::testing::Test {
     return fs::canonical(dir_ / name).string() + "/";
   }
 
-  TempDir dir_;
+  TempDir dir_{testing::LastingTempBase().string()};
   CurrentDirectoryGuard here_;
   EnvGuard temp_{"TEMP", nullptr};
   EnvGuard tmp_{"TMP", nullptr};

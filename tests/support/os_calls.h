@@ -17,10 +17,20 @@
 
 namespace rizarode::testing {
 
-// A new directory under the system's temporary directory, only for this
-// user; empty when none could be made.
-inline std::string MakeTempDirectory() {
-  std::filesystem::path base = std::filesystem::temp_directory_path();
+// Where a test's directory outlives a logout and a reboot: Debian 13's
+// /tmp is a tmpfs, which the program treats as short-lived.
+inline std::filesystem::path LastingTempBase() {
+#ifdef _WIN32
+  return std::filesystem::temp_directory_path();
+#else
+  return "/var/tmp";
+#endif
+}
+
+// A new directory under base (the system's temporary directory), only for
+// this user; empty when none could be made.
+inline std::string MakeTempDirectory(
+    const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
 #ifdef _WIN32
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {

@@ -14,6 +14,8 @@ namespace rizarode::testing {
 class TempDir {
  public:
   TempDir() : path_(MakeTempDirectory()) {}
+  // In base rather than the system's temporary directory.
+  explicit TempDir(const std::string& base) : path_(MakeTempDirectory(base)) {}
   ~TempDir() {
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
