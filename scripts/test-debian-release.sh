@@ -13,7 +13,8 @@
 # meet nobody else's. Nothing of the machine is bound into it.
 #
 # Usage (as root): scripts/test-debian-release.sh RELEASE [DIR]
-# DIR must not exist; it is removed at the end (default: under /var/tmp).
+# DIR must not exist; it is removed at the end (default: under /var/tmp),
+# unless RIZARODE_KEEP_SYSTEM=1, which keeps it for a look or a rerun.
 # RIZARODE_DEBIAN_MIRROR, RIZARODE_DEBIAN_SECURITY_MIRROR: the mirrors.
 set -euo pipefail
 [ $# -ge 1 ] && [ $# -le 2 ] || { echo "usage: $0 RELEASE [DIR]" >&2; exit 2; }
@@ -43,7 +44,9 @@ cleanup() {
     pkill -KILL -P "$ns_pid" 2>/dev/null || true
     wait "$ns_pid" 2>/dev/null || true
   fi
-  if grep -qF " $root/" /proc/self/mountinfo; then
+  if [ "${RIZARODE_KEEP_SYSTEM:-0}" = 1 ]; then
+    echo "test-debian-release: the system is kept in $root" >&2
+  elif grep -qF " $root/" /proc/self/mountinfo; then
     echo "test-debian-release: mounts remain under $root; left in place" >&2
   else
     rm -rf --one-file-system "$root"
@@ -135,7 +138,7 @@ in_system() {
 
 step "system upgrade and scripts/install-deps.sh, with the network"
 in_system 0 "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get -y -qq dist-upgrade" \
-  "bash scripts/install-deps.sh"
+  "bash scripts/install-deps.sh >/root/install-deps.log 2>&1 || { tail -40 /root/install-deps.log; exit 1; }"
 step "the README's two commands and the package's test, offline"
 # The test command first: the demo's build then finds everything built, with
 # the same options, where the other order would build it all twice.
