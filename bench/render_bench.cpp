@@ -4,9 +4,10 @@
 // two programs taking turns so that a busy machine slows both alike, and
 // the median of the five runs' ratios. Where
 // valgrind is installed it also counts the renderer's instructions, the
-// measure that a busy machine does not change.
+// measure that a busy machine does not change, for 1000 pages and for the
+// smallest job; where strace is, the futex calls for 1000 pages.
 //
-//   render_bench [PAGES...]      (default 250 1000 4000 pages, in a new temp dir)
+//   render_bench [PAGES...]      (default 1 250 1000 4000 pages, in a new temp dir)
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -31,6 +32,13 @@ namespace {
 constexpr int kLinesPerPage = 64;
 constexpr int kColumns = 80;
 constexpr int kRuns = 5;
+
+// The renderer built with the bench, or another one named by
+// RIZARODE_RENDER, to compare two builds with the same measures.
+std::string Renderer() {
+  const char* other = std::getenv("RIZARODE_RENDER");
+  return other != nullptr && *other != '\0' ? other : RIZARODE_RENDER;
+}
 
 struct Run {
   double seconds = 0;
@@ -149,7 +157,7 @@ struct Runs {
 // every thread; 0 without valgrind.
 long long Instructions(const std::string& tagged, const std::string& dir) {
   std::string counts = dir + "/callgrind.out";
-  Run run = Measure({"valgrind", "--tool=callgrind", "--callgrind-out-file=" + counts, RIZARODE_RENDER,
+  Run run = Measure({"valgrind", "--tool=callgrind", "--callgrind-out-file=" + counts, Renderer(),
                      tagged, dir + "/counted.pdf"},
                     dir + "/said", counts);
   std::ifstream in(counts);
@@ -158,6 +166,29 @@ long long Instructions(const std::string& tagged, const std::string& dir) {
     if (line.rfind("totals: ", 0) == 0) return std::atoll(line.c_str() + 8);
   }
   return 0;
+}
+
+// The futex calls of every thread while rendering the print file, as
+// strace counts them: how often the threads handed work to each other; -1
+// without strace.
+long long Futexes(const std::string& tagged, const std::string& dir) {
+  std::string counts = dir + "/strace.out";
+  Run run = Measure({"strace", "-f", "-c", "-e", "trace=futex", "-o", counts, Renderer(), tagged,
+                     dir + "/traced.pdf"},
+                    dir + "/said", counts);
+  std::ifstream in(counts);
+  std::string line;
+  while (run.ok && std::getline(in, line)) {
+    std::vector<std::string> fields;
+    for (std::size_t at = 0, end; at < line.size(); at = end) {
+      at = line.find_first_not_of(' ', at);
+      if (at == std::string::npos) break;
+      end = std::min(line.find(' ', at), line.size());
+      fields.push_back(line.substr(at, end - at));
+    }
+    if (fields.size() >= 5 && fields.back() == "futex") return std::atoll(fields[3].c_str());
+  }
+  return run.ok ? 0 : -1;
 }
 
 struct Comparison {
@@ -175,7 +206,7 @@ Comparison Compare(int pages, const std::string& dir) {
   c.pages = pages;
   c.tagged = tagged;
   for (int i = 0; i < kRuns && c.runs.Ok(); ++i) {
-    c.runs.ours.push_back(Measure({RIZARODE_RENDER, tagged, ours}, dir + "/said", ours));
+    c.runs.ours.push_back(Measure({Renderer(), tagged, ours}, dir + "/said", ours));
     c.runs.filter.push_back(Measure(
         {"cupsfilter", "-i", "text/plain", "-m", "application/pdf", plain}, theirs, theirs));
   }
@@ -187,7 +218,7 @@ Comparison Compare(int pages, const std::string& dir) {
 int main(int argc, char** argv) {
   std::vector<int> sizes;
   for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
-  if (sizes.empty()) sizes = {250, 1000, 4000};
+  if (sizes.empty()) sizes = {1, 250, 1000, 4000};
   char pattern[] = "/tmp/rizarode-bench-XXXXXX";
   std::string dir = ::mkdtemp(pattern);
 
@@ -198,11 +229,17 @@ int main(int argc, char** argv) {
   bool ok = true;
   std::string counted;  // the print file of 1000 pages, else the first
   int countedPages = 0;
+  std::string first;  // the smallest, for the cost of a short job
+  int firstPages = 0;
   for (int pages : sizes) {
     Comparison c = Compare(pages, dir);
     if (counted.empty() || pages == 1000) {
       counted = c.tagged;
       countedPages = pages;
+    }
+    if (first.empty() || pages < firstPages) {
+      first = c.tagged;
+      firstPages = pages;
     }
     const Runs& r = c.runs;
     if (!r.Ok()) {
@@ -221,6 +258,14 @@ int main(int argc, char** argv) {
   }
   if (long long count = Instructions(counted, dir)) {
     std::printf("%6d | %lld M instructions (callgrind)\n", countedPages, count / 1000000);
+  }
+  if (!first.empty() && first != counted) {
+    if (long long count = Instructions(first, dir)) {
+      std::printf("%6d | %.1f M instructions (callgrind)\n", firstPages, count / 1e6);
+    }
+  }
+  if (long long futexes = Futexes(counted, dir); futexes >= 0) {
+    std::printf("%6d | %lld futex calls (strace)\n", countedPages, futexes);
   }
   std::printf("targets: >= 12x the filter by processor time, at most 250 M instructions for 1000 pages,\n"
               "         PDF >= 10x smaller, peak < 16 MB and flat\n");

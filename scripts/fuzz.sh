@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 build="${RIZARODE_FUZZ_BUILD_DIR:-build-fuzz}"
-targets=(print_file driver_file numbers)
+targets=(print_file driver_file numbers deflate)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DRIZARODE_FUZZ=ON -DRIZARODE_BUILD_TESTS=OFF \
   -DRIZARODE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

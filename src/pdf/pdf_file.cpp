@@ -1,7 +1,5 @@
 #include "pdf/pdf_file.h"
 
-#include <libdeflate.h>
-
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -9,6 +7,7 @@
 #include <thread>
 
 #include "pdf/pdf_syntax.h"
+#include "pdf/zlib_encoder.h"
 
 namespace rizarode::pdf {
 namespace {
@@ -19,9 +18,6 @@ constexpr std::size_t kFlushSize = 1 << 16;
 // deflating a small page. A document smaller than one batch starts no
 // thread at all.
 constexpr std::size_t kBatchSize = 1 << 18;
-// Pages of text compress well at any level; the fastest keeps long
-// documents cheap to write.
-constexpr int kDeflateLevel = 1;
 constexpr uint64_t kNotWritten = ~uint64_t{0};
 
 }  // namespace
@@ -38,26 +34,20 @@ struct PdfFile::Batch {
   std::vector<Item> items;
   std::string data, deflated;  // deflated: the streams' room, used from the start
   std::size_t streamBytes = 0;
-  bool failed = false;
 
   void Clear() {
     items.clear();
     data.clear();
     streamBytes = 0;
-    failed = false;
   }
 };
 
 // Deflates a batch's streams, on a thread of its own once there is a
 // second batch. Between Start and Wait the thread alone touches the batch
-// and the compressor; the mutex hands them over both ways.
+// and the encoder; the mutex hands them over both ways.
 class PdfFile::Deflater {
  public:
-  Deflater() : compressor_(libdeflate_alloc_compressor(kDeflateLevel)) {
-    if (compressor_ == nullptr) {
-      throw PdfError("cannot start a PDF document: no compressor");
-    }
-  }
+  Deflater() = default;
 
   ~Deflater() {
     if (thread_.joinable()) {
@@ -68,7 +58,6 @@ class PdfFile::Deflater {
       handedOver_.notify_all();
       thread_.join();
     }
-    libdeflate_free_compressor(compressor_);
   }
 
   Deflater(const Deflater&) = delete;
@@ -122,24 +111,23 @@ class PdfFile::Deflater {
   void Deflate(Batch& batch) {
     std::size_t room = 0;
     for (const Batch::Item& item : batch.items) {
-      if (item.stream) room += libdeflate_zlib_compress_bound(compressor_, item.size);
+      if (item.stream) room += ZlibEncoder::Bound(item.size);
     }
     // Grows to the largest batch and never shrinks, so it is seldom filled.
     if (batch.deflated.size() < room) batch.deflated.resize(room);
     std::size_t at = 0;
     for (Batch::Item& item : batch.items) {
       if (!item.stream) continue;
-      std::size_t size = libdeflate_zlib_compress(compressor_, batch.data.data() + item.begin,
-                                                  item.size, batch.deflated.data() + at,
-                                                  batch.deflated.size() - at);
-      if (size == 0) batch.failed = true;
+      std::size_t size = encoder_.Compress(
+          reinterpret_cast<const unsigned char*>(batch.data.data()) + item.begin, item.size,
+          reinterpret_cast<unsigned char*>(batch.deflated.data()) + at);
       item.begin = at;
       item.size = size;
       at += size;
     }
   }
 
-  libdeflate_compressor* compressor_;
+  ZlibEncoder encoder_;
   Batch* batch_ = nullptr;  // being deflated on the thread
   std::mutex mutex_;
   std::condition_variable handedOver_;
@@ -196,10 +184,6 @@ void PdfFile::Settle() {
 }
 
 void PdfFile::PutBatch(Batch& batch) {
-  if (batch.failed) {
-    batch.Clear();
-    throw PdfError("the PDF document could not be written: deflate failed");
-  }
   std::string_view data = batch.data, deflated = batch.deflated;
   for (const Batch::Item& item : batch.items) {
     if (item.stream) {

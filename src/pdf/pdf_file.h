@@ -33,7 +33,7 @@ class PdfError : public std::runtime_error {
 
 class PdfFile {
  public:
-  // Writes the header. Throws PdfError when no compressor can be made.
+  // Writes the header.
   explicit PdfFile(std::unique_ptr<ByteSink> sink);
   ~PdfFile();
   PdfFile(const PdfFile&) = delete;
@@ -44,11 +44,10 @@ class PdfFile {
   // Writes object `number` with this body ("<< ... >>", "[ ... ]", ...).
   void WriteObject(uint32_t number, std::string_view body);
   // Writes object `number` as a deflated stream of data; `entries` are
-  // further dictionary entries ("/Length1 1234"). Throws PdfError
-  // when the batch before could not be deflated.
+  // further dictionary entries ("/Length1 1234").
   void WriteStream(uint32_t number, std::string_view data, std::string_view entries = {});
   // Writes the cross-reference table and trailer and flushes. Returns false
-  // when any write failed; throws PdfError as WriteStream does.
+  // when any write failed.
   bool Finish(uint32_t root, uint32_t info);
 
  private:

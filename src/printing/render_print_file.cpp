@@ -1,6 +1,7 @@
 #include "printing/render_print_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -327,12 +328,14 @@ bool StreamPrintFileLines::ReadPiece(std::string& piece, std::size_t max, bool& 
   lineEnded = false;
   if (!Fill()) return false;
   while (Fill()) {
-    auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(next_);
+    const char* begin = buffer_.data() + next_;
     std::size_t look = std::min(buffer_.size() - next_, max - piece.size());
-    auto cr = std::find(begin, begin + static_cast<std::ptrdiff_t>(look), '\r');
+    // memchr: the search runs over every byte of the print file.
+    const auto* found = static_cast<const char*>(std::memchr(begin, '\r', look));
+    const char* cr = found ? found : begin + look;
     piece.append(begin, cr);
-    next_ = static_cast<std::size_t>(cr - buffer_.begin());
-    if (cr != begin + static_cast<std::ptrdiff_t>(look)) {
+    next_ = static_cast<std::size_t>(cr - buffer_.data());
+    if (found) {
       ++next_;
       if (Fill() && buffer_[next_] == '\n') ++next_;
       lineEnded = true;
