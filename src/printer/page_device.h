@@ -7,15 +7,15 @@
 // system (PagePrinter).
 
 #include "printer/delivery_note.h"
-#include "printer/device_capabilities.h"
 #include "printer/face_provider.h"
 #include "printer/page_target.h"
+#include "printer/printer_capabilities.h"
 
 namespace rizarode {
 
 // The parts as the printer reaches them.
 struct PageDeviceParts {
-  DeviceCapabilities& capabilities;
+  PrinterCapabilities& capabilities;
   FaceProvider& faces;
   PageTarget& pages;
   DeliveryNote& note;
@@ -23,7 +23,7 @@ struct PageDeviceParts {
 
 // A device whose one object is all four parts, as a system's printer
 // interface makes it.
-class PageDevice : public DeviceCapabilities,
+class PageDevice : public PrinterCapabilities,
                    public FaceProvider,
                    public PageTarget,
                    public DeliveryNote {

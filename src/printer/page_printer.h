@@ -106,7 +106,7 @@ class PagePrinter : public Printer {
   void InDocument(Operation operation);
   float Twips(int64_t pixels) const;
 
-  DeviceCapabilities& capabilities_;
+  PrinterCapabilities& capabilities_;
   FaceProvider& faces_;
   PageTarget& pages_;
   DeliveryNote& note_;

@@ -10,9 +10,9 @@
 
 namespace rizarode {
 
-class DeviceCapabilities {
+class PrinterCapabilities {
  public:
-  virtual ~DeviceCapabilities() = default;
+  virtual ~PrinterCapabilities() = default;
   // The device's name (8-bit text); empty when there is none.
   virtual std::string Name() const = 0;
   // The setup that pages have until the program chooses another.
