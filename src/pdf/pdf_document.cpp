@@ -51,13 +51,8 @@ class Operation {
 
 }  // namespace
 
-PdfDocument::PdfDocument(std::unique_ptr<pdf::ByteSink> sink, int dpi, double widthPoints,
-                         double heightPoints, std::string title)
-    : file_(std::move(sink)),
-      pixelPoints_(72.0 / dpi),
-      width_(widthPoints),
-      height_(heightPoints),
-      title_(std::move(title)) {
+PdfDocument::PdfDocument(std::unique_ptr<pdf::ByteSink> sink, int dpi, std::string title)
+    : file_(std::move(sink)), pixelPoints_(72.0 / dpi), title_(std::move(title)) {
   catalog_ = file_.Reserve();
   pageTree_ = file_.Reserve();
   resources_ = file_.Reserve();
@@ -83,7 +78,7 @@ void PdfDocument::StartDrawing() {
   content_ += " cm\n";
 }
 
-void PdfDocument::ShowText(const pdf::TextFont& font, int64_t x, int64_t baseline,
+void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseline,
                            std::string_view bytes) {
   if (bytes.empty()) return;
   StartDrawing();
@@ -97,7 +92,7 @@ void PdfDocument::ShowText(const pdf::TextFont& font, int64_t x, int64_t baselin
 // Within a text object an upright run is placed from the last one's
 // origin: a move is shorter than a whole matrix, and a page's repeated
 // moves deflate to almost nothing.
-void PdfDocument::PlaceRun(const pdf::TextFont& font, int64_t x, int64_t baseline) {
+void PdfDocument::PlaceRun(const pdf::ShownFont& font, int64_t x, int64_t baseline) {
   double slant = font.Face().slant;
   if (state_.placed && slant == 0) {
     // The matrix turns text space upside down.
@@ -127,7 +122,7 @@ void PdfDocument::PlaceRun(const pdf::TextFont& font, int64_t x, int64_t baselin
   state_.baseline = baseline;
 }
 
-void PdfDocument::SetTextState(std::size_t face, const pdf::TextFont& font, double scale,
+void PdfDocument::SetTextState(std::size_t face, const pdf::ShownFont& font, double scale,
                                double spacing) {
   if (!state_.inText) {
     content_ += "BT\n";
@@ -165,7 +160,7 @@ void PdfDocument::SetTextState(std::size_t face, const pdf::TextFont& font, doub
   }
 }
 
-const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const pdf::TextFont& font) {
+const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const pdf::ShownFont& font) {
   for (const RunFace& run : runFaces_) {
     if (run.face == face && run.em == font.Em() && run.boldExtra == font.BoldExtra()) return run;
   }
@@ -175,14 +170,13 @@ const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const pdf::
   run.em = font.Em();
   run.boldExtra = font.BoldExtra();
   const pdf::PageFace& page = fonts_.Face(face);
-  const FaceMetrics& m = page.metrics;
-  // A fixed-pitch face is drawn widened or narrowed by the rounding of its
-  // one advance, so that its glyphs fall where their whole-pixel advances
-  // put them and need no position of their own.
+  // A face laid out at one advance is drawn widened or narrowed by that
+  // advance's rounding, so that its glyphs fall where their whole-pixel
+  // advances put them and need no position of their own.
   run.scale = 1;
-  if (m.pitch > 0) {
-    double natural = pdf::GlyphSpaceWidth(m.pitch, m.unitsPerEm) * font.Em() / 1000;
-    double wanted = std::llround(static_cast<double>(m.pitch) * font.Em() / m.unitsPerEm);
+  if (font.Pitch() > 0) {
+    double natural = page.widths['0'] * font.Em() / 1000;
+    double wanted = font.Pitch() - font.BoldExtra();
     if (natural > 0 && wanted > 0) run.scale = std::round(wanted / natural * 1e6) / 1e6;
   }
   run.spacing = font.BoldExtra() / run.scale;

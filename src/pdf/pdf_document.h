@@ -21,14 +21,13 @@ class PdfDocument {
  public:
   // The title is UTF-8. Throws pdf::PdfError when the document cannot be
   // started.
-  PdfDocument(std::unique_ptr<pdf::ByteSink> sink, int dpi, double widthPoints,
-              double heightPoints, std::string title);
+  PdfDocument(std::unique_ptr<pdf::ByteSink> sink, int dpi, std::string title);
 
-  // Only for a page that nothing has been drawn on yet.
+  // Every page has its size set before anything is drawn on it.
   void SetPageSize(double widthPoints, double heightPoints);
   // The bytes in the font, the first one's origin at x on the baseline;
   // each advances by the font's whole-pixel advance.
-  void ShowText(const pdf::TextFont& font, int64_t x, int64_t baseline, std::string_view bytes);
+  void ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseline, std::string_view bytes);
   void FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height);
   void ShowPage();
   // Ends the last page and the document and writes what is left of it.
@@ -63,16 +62,16 @@ class PdfDocument {
   };
 
   void StartDrawing();
-  void SetTextState(std::size_t face, const pdf::TextFont& font, double scale, double spacing);
-  void PlaceRun(const pdf::TextFont& font, int64_t x, int64_t baseline);
-  const RunFace& RunFaceOf(std::size_t face, const pdf::TextFont& font);
+  void SetTextState(std::size_t face, const pdf::ShownFont& font, double scale, double spacing);
+  void PlaceRun(const pdf::ShownFont& font, int64_t x, int64_t baseline);
+  const RunFace& RunFaceOf(std::size_t face, const pdf::ShownFont& font);
   void AppendRun(const RunFace& run, std::string_view bytes, std::array<bool, 256>& used);
   void EndPage();
 
   pdf::PdfFile file_;
   pdf::PdfFonts fonts_;
   double pixelPoints_;
-  double width_, height_;
+  double width_ = 0, height_ = 0;
   std::string title_;
   uint32_t catalog_, pageTree_, resources_, info_;
   std::vector<uint32_t> pages_;

@@ -7,27 +7,22 @@
 #include <cstdint>
 #include <string>
 
+#include "printer/design_metrics.h"
+
 namespace rizarode {
 
-// A face's metrics in its design units, read once from the font file.
-struct FaceMetrics {
-  int unitsPerEm = 2048;
+// A face's metrics in its design units, read once from the font file: the
+// lengths that text is laid out by, and what embedding the face needs.
+struct FaceMetrics : DesignMetrics {
   std::array<unsigned long, 256> glyph{};
   // The character by which the face's character map finds each byte's
   // glyph: its Unicode character, or 0xF000 + the byte in a symbol face.
   std::array<uint32_t, 256> mapped{};
-  std::array<int32_t, 256> advance{};
-  // The advance of every printable character of a fixed-pitch face; 0 when
-  // the face is proportional.
-  int32_t pitch = 0;
-  // Until a font file says otherwise (no font at all is installed), lines
-  // still have a height.
-  int32_t ascent = 1638;
-  int32_t descent = 410;
-  int32_t underlinePosition = 0;  // below the baseline when negative
-  int32_t underlineThickness = 0;
 
   // What a document that embeds the face says about it.
+  // The advance of every printable glyph of the file when they share one
+  // (the face declares itself fixed-pitch); else 0.
+  int32_t pitch = 0;
   std::string postscriptName;
   bool cffOutlines = false;  // OpenType with PostScript outlines
   bool symbolic = false;     // bytes reach glyphs through the symbol map
@@ -52,22 +47,25 @@ namespace pdf {
 
 // A face at an em height of whole pixels, each byte advancing by a whole
 // number of pixels as the layout laid it out.
-class TextFont {
+class ShownFont {
  public:
-  TextFont(const FaceSource& face, int32_t em, int32_t boldExtra,
-           const std::array<int32_t, 256>& advance)
-      : face_(face), em_(em), boldExtra_(boldExtra), advance_(advance) {}
+  ShownFont(const FaceSource& face, int32_t em, int32_t boldExtra, int32_t pitch,
+            const std::array<int32_t, 256>& advance)
+      : face_(face), em_(em), boldExtra_(boldExtra), pitch_(pitch), advance_(advance) {}
 
   const FaceSource& Face() const { return face_; }
   int32_t Em() const { return em_; }
   // Pixels that simulated bold adds to every advance.
   int32_t BoldExtra() const { return boldExtra_; }
+  // The advance of every byte when the layout gave them all one; else 0.
+  int32_t Pitch() const { return pitch_; }
   int32_t Advance(unsigned char byte) const { return advance_[byte]; }
 
  private:
   const FaceSource& face_;
   int32_t em_;
   int32_t boldExtra_;
+  int32_t pitch_;
   const std::array<int32_t, 256>& advance_;
 };
 

@@ -5,9 +5,6 @@
 namespace rizarode {
 namespace {
 
-// Faces in use stay alive through the printer that draws with them.
-constexpr std::size_t kMaxCachedFaces = 64;
-
 // A face that fontconfig found, as the printer measures it.
 struct FoundFace : DeviceFace {
   std::shared_ptr<const FontVariant> variant;
@@ -40,9 +37,7 @@ void Write(Writing writing) {
 
 PdfPageDevice::PdfPageDevice(std::unique_ptr<PrintDevice> device,
                              std::unique_ptr<FontFinder> fonts)
-    : device_(std::move(device)),
-      dpi_(device_->Resolution() > 0 ? device_->Resolution() : 600),
-      fonts_(std::move(fonts)) {}
+    : device_(std::move(device)), fonts_(std::move(fonts)) {}
 
 PdfPageDevice::~PdfPageDevice() = default;
 
@@ -66,44 +61,28 @@ std::optional<DeviceSheet> PdfPageDevice::Sheet(int16_t paperSize) {
 }
 
 std::shared_ptr<const DeviceFace> PdfPageDevice::Face(const FaceRequest& request) {
-  std::shared_ptr<const FontVariant> variant =
-      fonts_->Find(request.face, request.bold, request.italic);
-  auto it = faces_.find(variant.get());
-  if (it != faces_.end()) return it->second;
-  if (faces_.size() >= kMaxCachedFaces) faces_.clear();
   auto face = std::make_shared<FoundFace>();
-  const FaceMetrics& m = variant->source.metrics;
-  face->name = variant->name;
-  face->unitsPerEm = m.unitsPerEm;
-  face->advance = m.advance;
-  face->ascent = m.ascent;
-  face->descent = m.descent;
-  face->underlinePosition = m.underlinePosition;
-  face->underlineThickness = m.underlineThickness;
-  face->syntheticBold = variant->syntheticBold;
-  face->variant = variant;
-  faces_.emplace(variant.get(), face);
+  face->variant = fonts_->Find(request.face, request.bold, request.italic);
+  face->name = face->variant->name;
+  face->metrics = face->variant->source.metrics;
+  face->syntheticBold = face->variant->syntheticBold;
   return face;
 }
 
-void PdfPageDevice::BeginDocument(const std::string& title) {
+void PdfPageDevice::BeginDocument(const std::string& title, int dpi) {
   std::unique_ptr<DocumentSink> sink = device_->StartDocument();
   DocumentSink* raw = sink.get();
   Write([&] {
-    document_ = std::make_unique<PdfDocument>(std::move(sink), dpi_, Points(215900),
-                                              Points(279400), Cp1252ToUtf8(title));
+    document_ = std::make_unique<PdfDocument>(std::move(sink), dpi, Cp1252ToUtf8(title));
   });
   sink_ = raw;
   job_ = JobSettings();
   job_.title = title;
 }
 
-void PdfPageDevice::BeginPage(const PageSetup& setup) {
-  bool across = setup.orientation == kOrientationLandscape;
+void PdfPageDevice::BeginPage(const PageSetup& setup, const DeviceSheet& lying) {
   // The sheet's exact size, so that viewers and print services recognise it.
-  const DeviceSheet& s = setup.sheet;
-  document_->SetPageSize(Points(across ? s.heightMicrons : s.widthMicrons),
-                         Points(across ? s.widthMicrons : s.heightMicrons));
+  document_->SetPageSize(Points(lying.widthMicrons), Points(lying.heightMicrons));
   bool manual = setup.bin == kPaperBinManual;
   if (job_.pageManualFeed.empty()) {
     std::optional<MediaChoice> media = device_->Media(setup.paperSize);
@@ -113,10 +92,11 @@ void PdfPageDevice::BeginPage(const PageSetup& setup) {
   job_.pageManualFeed.push_back(manual);
 }
 
-void PdfPageDevice::DrawRun(const TextFont& font, int64_t x, int64_t baseline,
-                             std::string_view bytes) {
+void PdfPageDevice::DrawRun(const LayoutFont& font, int64_t x, int64_t baseline,
+                            std::string_view bytes) {
   const auto& face = static_cast<const FoundFace&>(*font.face);
-  pdf::TextFont drawn(face.variant->source, font.emPixels, font.boldExtra, font.advance);
+  pdf::ShownFont drawn(face.variant->source, font.emPixels, font.boldExtra, font.pitch,
+                       font.advance);
   document_->ShowText(drawn, x, baseline, bytes);
 }
 

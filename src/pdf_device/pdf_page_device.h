@@ -1,9 +1,9 @@
 #pragma once
 // Pages drawn into a PDF document with the faces that the system's font
 // catalogue finds: the page device of every printer that prints PDF. What
-// becomes of a finished document (a print job, a file) is the PrintDevice's.
+// becomes of a finished document (a print job, a file) is the PrintDevice's,
+// which also says what the device offers and where documents went.
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -20,18 +20,21 @@ class PdfPageDevice : public PageDevice {
   ~PdfPageDevice() override;
 
   std::string Name() const override { return device_->Name(); }
-  int Resolution() const override { return dpi_; }
   PageSetup InitialSetup() const override;
   std::optional<DeviceSheet> Sheet(int16_t paperSize) override;
+
+  int Resolution() const override { return device_->Resolution(); }
   std::shared_ptr<const DeviceFace> Face(const FaceRequest& request) override;
-  void BeginDocument(const std::string& title) override;
-  void BeginPage(const PageSetup& setup) override;
-  void DrawRun(const TextFont& font, int64_t x, int64_t baseline,
-                std::string_view bytes) override;
+
+  void BeginDocument(const std::string& title, int dpi) override;
+  void BeginPage(const PageSetup& setup, const DeviceSheet& lying) override;
+  void DrawRun(const LayoutFont& font, int64_t x, int64_t baseline,
+               std::string_view bytes) override;
   void FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height) override;
   void EndPage() override;
   void EndDocument() override;
   void AbortDocument() override;
+
   std::vector<Delivery> TakeDeliveries() override { return device_->TakeDeliveries(); }
   void ExpectAnswersAgain() override { device_->ExpectAnswersAgain(); }
 
@@ -39,9 +42,7 @@ class PdfPageDevice : public PageDevice {
 
  private:
   std::unique_ptr<PrintDevice> device_;
-  int dpi_;
   std::unique_ptr<FontFinder> fonts_;
-  std::map<const FontVariant*, std::shared_ptr<const DeviceFace>> faces_;
   std::unique_ptr<PdfDocument> document_;
   DocumentSink* sink_ = nullptr;  // the document's
   JobSettings job_;

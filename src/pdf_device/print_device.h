@@ -45,7 +45,8 @@ class PrintDevice {
  public:
   virtual ~PrintDevice() = default;
   virtual std::string Name() const = 0;
-  // Dots per inch at which fonts are realised and metrics reported.
+  // Dots per inch at which fonts are realised and metrics reported; 0 when
+  // the device cannot tell.
   virtual int Resolution() const = 0;
   // The sheet for a paper-size number, or nothing when the device lacks it.
   virtual std::optional<MediaChoice> Media(int16_t paperSize) const = 0;

@@ -1,7 +1,6 @@
 #include "printer/page_printer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -11,9 +10,8 @@ namespace {
 constexpr float kStartFontPoints = 10.0f;
 // Far beyond any size a sheet can show; keeps silly sizes from tags finite.
 constexpr double kLargestEmPixels = 16383;
-// Sizes and styles of one face that a document uses are few; beyond this
-// many the list starts again (fonts still drawn with stay alive).
-constexpr std::size_t kMaxRealisedFonts = 16;
+// The resolution of a device that cannot tell its own.
+constexpr int kFallbackResolution = 600;
 
 int64_t PixelsFromMicrons(int32_t microns, int dpi) {
   return std::llround(static_cast<double>(microns) * dpi / 25400.0);
@@ -21,19 +19,6 @@ int64_t PixelsFromMicrons(int32_t microns, int dpi) {
 
 float TwipsFromMicrons(int32_t microns) {
   return static_cast<float>(std::lround(microns * 1440.0 / 25400.0));
-}
-
-int32_t Scale(int64_t units, int32_t em, int unitsPerEm) {
-  return static_cast<int32_t>(std::llround(static_cast<double>(units) * em / unitsPerEm));
-}
-
-bool ValidBin(int16_t bin) { return (bin >= 1 && bin <= 15) || bin >= 256; }
-
-bool SameFace(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) ==
-                  std::toupper(static_cast<unsigned char>(y));
-         });
 }
 
 bool Blank(char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7f'; }
@@ -60,11 +45,15 @@ std::string DocumentTitle(const std::string& host, std::string_view line) {
   return title;
 }
 
-PagePrinter::PagePrinter(PageDevice& device, std::string host)
-    : device_(device),
+PagePrinter::PagePrinter(PageDeviceParts device, std::string host)
+    : capabilities_(device.capabilities),
+      faces_(device.faces),
+      pages_(device.pages),
+      note_(device.note),
       host_(std::move(host)),
-      dpi_(device.Resolution() > 0 ? device.Resolution() : 600),
-      setup_(device.InitialSetup()) {
+      dpi_(faces_.Resolution() > 0 ? faces_.Resolution() : kFallbackResolution),
+      cache_(faces_),
+      setup_(capabilities_.InitialSetup()) {
   SetFontSize(kStartFontPoints);
   page_ = GeometryOf(setup_);
 }
@@ -75,17 +64,15 @@ PagePrinter::~PagePrinter() {
     EndDoc();
   } catch (const PrinterError& e) {
     std::fprintf(stderr, "%s: the last document could not be printed: %s\n",
-                 device_.Name().c_str(), e.what());
+                 capabilities_.Name().c_str(), e.what());
   }
 }
 
 std::string PagePrinter::FontName() { return CurrentFont().text.face->name; }
 
 void PagePrinter::SetFontName(const std::string& face) {
-  if (face != face_) fonts_.clear();
   face_ = face;
-  // A stand-in is asked for again: the face may have been installed since.
-  for (const std::shared_ptr<Font>& font : fonts_) font->confirmed = font->confirmed && font->taken;
+  cache_.AskAgainFor(face);
   font_.reset();
   // Resolved now, against the fonts installed now; a printer that cannot be
   // reached says so when the face is asked for.
@@ -110,7 +97,7 @@ void PagePrinter::SetFontSize(float points) {
 }
 
 void PagePrinter::SetPaperSize(int16_t paperSize) {
-  std::optional<DeviceSheet> sheet = device_.Sheet(paperSize);
+  std::optional<DeviceSheet> sheet = capabilities_.Sheet(paperSize);
   if (!sheet) {
     throw PrinterError(kPrinterErrorBadPaperSize,
                        "paper size " + std::to_string(paperSize) + " is not offered");
@@ -130,31 +117,24 @@ void PagePrinter::SetOrientation(int16_t orientation) {
 }
 
 void PagePrinter::SetPaperBin(int16_t bin) {
-  if (!ValidBin(bin)) {
+  if (!ValidPaperBin(bin)) {
     throw PrinterError(kPrinterErrorBadValue, "paper bin " + std::to_string(bin) + " is not valid");
   }
   setup_.bin = bin;
   SetupChanged();
 }
 
-float PagePrinter::Width() {
-  const DeviceSheet& s = setup_.sheet;
-  return TwipsFromMicrons(setup_.orientation == kOrientationLandscape ? s.heightMicrons
-                                                                      : s.widthMicrons);
-}
+float PagePrinter::Width() { return TwipsFromMicrons(SheetAsItLies(setup_).widthMicrons); }
 
-float PagePrinter::Height() {
-  const DeviceSheet& s = setup_.sheet;
-  return TwipsFromMicrons(setup_.orientation == kOrientationLandscape ? s.widthMicrons
-                                                                      : s.heightMicrons);
-}
+float PagePrinter::Height() { return TwipsFromMicrons(SheetAsItLies(setup_).heightMicrons); }
 
 float PagePrinter::TextWidth(std::string_view text) {
   return Twips(Advance(CurrentFont(), text));
 }
 
 int64_t PagePrinter::Advance(const Font& font, std::string_view text) {
-  if (font.pitch > 0) return font.pitch * static_cast<int64_t>(text.size());
+  const int32_t pitch = font.text.pitch;
+  if (pitch > 0) return pitch * static_cast<int64_t>(text.size());
   int64_t width = 0;
   for (char c : text) width += font.text.advance[static_cast<unsigned char>(c)];
   return width;
@@ -164,8 +144,8 @@ int64_t PagePrinter::Advance(const Font& font, std::string_view text) {
 std::size_t PagePrinter::BeginningBefore(const Font& font, std::string_view text, int64_t x,
                                          int64_t edge) {
   if (x >= edge) return 0;
-  if (font.pitch > 0) {
-    int64_t fit = (edge - x + font.pitch - 1) / font.pitch;
+  if (const int32_t pitch = font.text.pitch; pitch > 0) {
+    int64_t fit = (edge - x + pitch - 1) / pitch;
     return static_cast<std::size_t>(std::min<int64_t>(fit, static_cast<int64_t>(text.size())));
   }
   std::size_t shown = 0;
@@ -236,7 +216,7 @@ void PagePrinter::EndDoc() {
   InDocument([&] {
     if (inPage_) EndPage();
     // Nothing was drawn: no empty job for the spooler.
-    if (pagesEnded_ > 0) device_.EndDocument();
+    if (pagesEnded_ > 0) pages_.EndDocument();
   });
   Reset();
 }
@@ -245,7 +225,7 @@ void PagePrinter::EndDoc() {
 // one: the retry of the same file included, which must not add to a job
 // that holds a part of the failed document.
 void PagePrinter::AbortDoc() {
-  if (named_) device_.AbortDocument();
+  if (named_) pages_.AbortDocument();
   Reset();
 }
 
@@ -270,79 +250,21 @@ void PagePrinter::InDocument(Operation operation) {
   }
 }
 
-// A size and style met before is taken as it was when the device still
-// gives the same face for it; only a face new to the device is scaled anew.
 const PagePrinter::Font& PagePrinter::CurrentFont() {
-  auto fits = [&](const Font& f) {
-    return f.text.emPixels == em_ && f.bold == bold_ && f.italic == italic_;
-  };
-  if (font_ && fits(*font_)) return *font_;
-  auto it = std::find_if(fonts_.begin(), fonts_.end(),
-                         [&](const std::shared_ptr<Font>& f) { return fits(*f); });
-  if (it != fonts_.end() && (*it)->confirmed) {
-    font_ = *it;
-    return *font_;
+  if (!font_ || font_->text.emPixels != em_ || font_->bold != bold_ || font_->italic != italic_) {
+    font_ = cache_.Font({face_, bold_, italic_, em_});
   }
-  std::shared_ptr<const DeviceFace> face = device_.Face({face_, bold_, italic_, em_});
-  if (it != fonts_.end() && (*it)->text.face == face) {
-    (*it)->confirmed = true;
-    font_ = *it;
-    return *font_;
-  }
-  if (it != fonts_.end()) fonts_.erase(it);
-  if (fonts_.size() >= kMaxRealisedFonts) fonts_.clear();
-  std::shared_ptr<Font> font = Realise(std::move(face));
-  fonts_.push_back(font);
-  font_ = font;
   return *font_;
 }
 
-std::shared_ptr<PagePrinter::Font> PagePrinter::Realise(
-    std::shared_ptr<const DeviceFace> face) const {
-  auto font = std::make_shared<Font>();
-  font->bold = bold_;
-  font->italic = italic_;
-  font->taken = SameFace(face->name, face_);
-  const int upm = face->unitsPerEm > 0 ? face->unitsPerEm : em_;
-  TextFont& text = font->text;
-  text.face = face;
-  text.emPixels = em_;
-  // Synthetic bold widens every character by one pixel, as on Windows.
-  text.boldExtra = face->syntheticBold ? 1 : 0;
-  for (int b = 0; b < 256; ++b) {
-    text.advance[b] = Scale(face->advance[b], em_, upm) + text.boldExtra;
-  }
-  const bool uniform = std::all_of(text.advance.begin(), text.advance.end(),
-                                   [&](int32_t a) { return a == text.advance[0]; });
-  font->pitch = uniform && text.advance[0] > 0 ? text.advance[0] : 0;
-  font->ascent = Scale(face->ascent, em_, upm);
-  font->height = font->ascent + Scale(face->descent, em_, upm);
-  font->underlineThickness = std::max(1, Scale(face->underlineThickness, em_, upm));
-  font->underlineOffset =
-      -Scale(face->underlinePosition, em_, upm) - font->underlineThickness / 2;
-  return font;
-}
-
 PagePrinter::Geometry PagePrinter::GeometryOf(const PageSetup& setup) const {
-  const DeviceSheet& s = setup.sheet;
-  int64_t left = PixelsFromMicrons(s.leftMicrons, dpi_);
-  int64_t top = PixelsFromMicrons(s.topMicrons, dpi_);
-  int64_t right = PixelsFromMicrons(s.rightMicrons, dpi_);
-  int64_t bottom = PixelsFromMicrons(s.bottomMicrons, dpi_);
+  const DeviceSheet s = SheetAsItLies(setup);
   Geometry g;
   g.width = PixelsFromMicrons(s.widthMicrons, dpi_);
   g.height = PixelsFromMicrons(s.heightMicrons, dpi_);
-  if (setup.orientation == kOrientationLandscape) {
-    // The sheet turned a quarter to the left: its top edge becomes the left.
-    std::swap(g.width, g.height);
-    g.left = top;
-    g.top = right;
-    g.printableHeight = g.height - right - left;
-  } else {
-    g.left = left;
-    g.top = top;
-    g.printableHeight = g.height - top - bottom;
-  }
+  g.left = PixelsFromMicrons(s.leftMicrons, dpi_);
+  g.top = PixelsFromMicrons(s.topMicrons, dpi_);
+  g.printableHeight = g.height - g.top - PixelsFromMicrons(s.bottomMicrons, dpi_);
   return g;
 }
 
@@ -363,7 +285,7 @@ void PagePrinter::BeginPageIfNone() {
   if (inPage_) return;
   inPage_ = true;
   pageSetup_ = setup_;
-  if (named_) device_.BeginPage(pageSetup_);
+  if (named_) pages_.BeginPage(pageSetup_, SheetAsItLies(pageSetup_));
 }
 
 void PagePrinter::EndPage() {
@@ -371,7 +293,7 @@ void PagePrinter::EndPage() {
   // The first line of text did not end on the first page: the host alone
   // names the document.
   if (!named_) NameDocument(DocumentTitle(host_, {}));
-  device_.EndPage();
+  pages_.EndPage();
   ++pagesEnded_;
   inPage_ = false;
   x_ = y_ = 0;
@@ -383,16 +305,16 @@ void PagePrinter::Draw(const std::shared_ptr<const Font>& font, int64_t x, int64
   if (!named_) {
     waiting_.push_back({font, x, y, width, height, std::string(bytes)});
   } else if (font) {
-    device_.DrawRun(font->text, x, y, bytes);
+    pages_.DrawRun(font->text, x, y, bytes);
   } else {
-    device_.FillRectangle(x, y, width, height);
+    pages_.FillRectangle(x, y, width, height);
   }
 }
 
 void PagePrinter::NameDocument(const std::string& title) {
-  device_.BeginDocument(title);
+  pages_.BeginDocument(title, dpi_);
   named_ = true;
-  if (inPage_) device_.BeginPage(pageSetup_);
+  if (inPage_) pages_.BeginPage(pageSetup_, SheetAsItLies(pageSetup_));
   std::vector<Drawing> waiting = std::move(waiting_);
   waiting_.clear();
   for (const Drawing& d : waiting) Draw(d.font, d.x, d.y, d.width, d.height, d.bytes);

@@ -23,8 +23,10 @@
 #include <string>
 #include <vector>
 
+#include "printer/face_cache.h"
 #include "printer/page_device.h"
 #include "printer/printer.h"
+#include "printer/realised_font.h"
 
 namespace rizarode {
 
@@ -38,12 +40,13 @@ std::string DocumentTitle(const std::string& host, std::string_view line);
 
 class PagePrinter : public Printer {
  public:
-  PagePrinter(PageDevice& device, std::string host);
+  PagePrinter(PageDeviceParts device, std::string host);
+  PagePrinter(PageDevice& device, std::string host) : PagePrinter(device.Parts(), std::move(host)) {}
   // A document still open is ended and sent: what was printed is not lost
   // because no closing form feed came.
   ~PagePrinter() override;
 
-  std::string DeviceName() override { return device_.Name(); }
+  std::string DeviceName() override { return capabilities_.Name(); }
   std::string FontName() override;
   void SetFontName(const std::string& face) override;
   float FontSize() override;
@@ -66,26 +69,13 @@ class PagePrinter : public Printer {
   void NewPage() override;
   void EndDoc() override;
   void AbortDoc() override;
-  std::vector<Delivery> TakeDeliveries() override { return device_.TakeDeliveries(); }
-  void ExpectAnswersAgain() override { device_.ExpectAnswersAgain(); }
+  std::vector<Delivery> TakeDeliveries() override { return note_.TakeDeliveries(); }
+  void ExpectAnswersAgain() override { note_.ExpectAnswersAgain(); }
 
   bool HasOpenDocument() const { return open_; }
 
  private:
-  // A face realised at a size, with its lengths in device pixels.
-  struct Font {
-    TextFont text;
-    bool bold = false, italic = false;
-    int32_t ascent = 0, height = 0;
-    int32_t underlineOffset = 0, underlineThickness = 1;
-    // The one advance of every byte, when they are all alike (a fixed-pitch
-    // face); else 0. A line then needs no sum over its bytes.
-    int32_t pitch = 0;
-    // The device gave the face asked for, not a stand-in.
-    bool taken = false;
-    // The device gave it since the face was last set.
-    bool confirmed = true;
-  };
+  using Font = RealisedFont;
   // The current sheet in device pixels, turned for the orientation.
   struct Geometry {
     int64_t width = 0, height = 0;
@@ -103,7 +93,6 @@ class PagePrinter : public Printer {
   static int64_t Advance(const Font& font, std::string_view text);
   static std::size_t BeginningBefore(const Font& font, std::string_view text, int64_t x,
                                      int64_t edge);
-  std::shared_ptr<Font> Realise(std::shared_ptr<const DeviceFace> face) const;
   Geometry GeometryOf(const PageSetup& setup) const;
   void SetupChanged();
   void OpenIfNone();
@@ -117,16 +106,17 @@ class PagePrinter : public Printer {
   void InDocument(Operation operation);
   float Twips(int64_t pixels) const;
 
-  PageDevice& device_;
+  PrinterCapabilities& capabilities_;
+  FaceProvider& faces_;
+  PageTarget& pages_;
+  DeliveryNote& note_;
   std::string host_;
   int dpi_;
 
   std::string face_ = "Arial";
   int32_t em_ = 1;
   bool bold_ = false, italic_ = false, underline_ = false;
-  // The sizes and styles of the current face realised so far; a stand-in
-  // is asked of the device again when the face is set.
-  std::vector<std::shared_ptr<Font>> fonts_;
+  FaceCache cache_;
   std::shared_ptr<const Font> font_;
 
   PageSetup setup_;

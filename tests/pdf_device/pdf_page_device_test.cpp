@@ -82,55 +82,14 @@ TEST_F(SaveAsPdfTest, OffersTheStandardPaperSizesAndRefusesOthers) {
       EXPECT_EQ(e.code(), kPrinterErrorBadPaperSize);
     }
   }
-  EXPECT_EQ(printer->Width(), 11906);  // a refused size leaves A4 selected
-}
-
-TEST_F(SaveAsPdfTest, WidthAndHeightFollowSizeAndOrientation) {
-  printer->SetPaperSize(9);
-  EXPECT_EQ(printer->Width(), 11906);
-  EXPECT_EQ(printer->Height(), 16838);
-  printer->SetOrientation(kOrientationLandscape);
-  EXPECT_EQ(printer->Width(), 16838);
-  EXPECT_EQ(printer->Height(), 11906);
+  // The sheets' sizes, turned for the orientation.
   printer->SetPaperSize(263);  // the 12-inch fanfold, landscape
+  printer->SetOrientation(kOrientationLandscape);
   EXPECT_EQ(printer->Width(), 17280);
   EXPECT_EQ(printer->Height(), 12240);
   printer->SetOrientation(kOrientationPortrait);
-  printer->SetPaperSize(11);
-  EXPECT_EQ(printer->Width(), 8391);  // A5 is narrower than 7 inches
   printer->SetPaperSize(1);
   EXPECT_EQ(printer->Height(), 15840);
-}
-
-TEST_F(SaveAsPdfTest, FontSizesAreRealisedInWholeDevicePixels) {
-  printer->SetFontName("Courier New");
-  printer->SetFontSize(10);
-  EXPECT_FLOAT_EQ(printer->FontSize(), 83 * 72.0f / 600);  // 9.96 points
-  printer->SetFontSize(printer->FontSize());
-  EXPECT_FLOAT_EQ(printer->FontSize(), 83 * 72.0f / 600);  // and stays there
-  // 12 characters per inch: a "0" of 50 pixels, exactly 120 twips.
-  EXPECT_FLOAT_EQ(printer->TextWidth("0"), 120);
-  EXPECT_FLOAT_EQ(printer->TextWidth("0000000000"), 1200);
-  EXPECT_TRUE(IsWholePixels(printer->TextHeight("0")));
-  EXPECT_GT(printer->TextHeight("0"), printer->TextWidth("0"));
-  // Silly sizes from a tag neither fail nor vanish.
-  printer->SetFontSize(0);
-  EXPECT_GT(printer->FontSize(), 0);
-  printer->SetFontSize(1e30f);
-  EXPECT_TRUE(std::isfinite(printer->TextWidth("0")));
-}
-
-TEST_F(SaveAsPdfTest, TheWidthOfADigitNeverShrinksAsTheSizeGrows) {
-  // The search for a pitch's font size halves the range on this property.
-  printer->SetFontName("Courier New");
-  float last = 0;
-  for (int hundredths = 0; hundredths <= 3200; ++hundredths) {
-    printer->SetFontSize(hundredths / 100.0f);
-    float width = printer->TextWidth("0");
-    ASSERT_GE(width, last) << hundredths;
-    ASSERT_TRUE(IsWholePixels(width)) << hundredths;
-    last = width;
-  }
 }
 
 TEST_F(SaveAsPdfTest, AMetricAliasCountsAsTheFaceAndAMissingFaceReadsBackItsFallback) {
@@ -144,10 +103,16 @@ TEST_F(SaveAsPdfTest, AMetricAliasCountsAsTheFaceAndAMissingFaceReadsBackItsFall
   EXPECT_NE(printer->FontName(), "No Such Face Anywhere");
 }
 
+// (Sizes and advances in whole pixels are the printer core's: its tests
+// hold them.)
 TEST_F(SaveAsPdfTest, BoldAndItalicKeepTheFaceAndItsPitch) {
   printer->SetFontName("Courier New");
   printer->SetFontSize(10);
   float regular = printer->TextWidth("0");
+  // 12 characters per inch: a "0" of 50 pixels, exactly 120 twips.
+  EXPECT_FLOAT_EQ(regular, 120);
+  EXPECT_TRUE(IsWholePixels(printer->TextHeight("0")));
+  EXPECT_GT(printer->TextHeight("0"), regular);
   printer->SetFontBold(true);
   printer->SetFontItalic(true);
   EXPECT_EQ(printer->FontName(), "Courier New");
@@ -250,20 +215,6 @@ TEST_F(SaveAsPdfTest, TextKeepsItsOrderAcrossFontsLinesAndPages) {
   std::string pdf = device->Files().at(0);
   std::string raw = CommandOutput("pdftotext -raw " + testing::Quoted(pdf) + " - 2>/dev/null");
   EXPECT_EQ(raw, "one two three\nfour five\n\fsix seven\n\f");
-}
-
-TEST_F(SaveAsPdfTest, AFormChosenBeforeAnythingIsDrawnAppliesToThatPage) {
-  printer->PrintText("portrait");
-  printer->SetOrientation(kOrientationLandscape);  // too late for this page
-  printer->NewPage();
-  printer->LineEnd();  // a line end draws nothing
-  printer->SetPaperSize(5);  // in time for page two
-  printer->PrintText("legal landscape");
-  std::vector<testing::PdfPage> pages = PdfPages(Finish());
-  ASSERT_EQ(pages.size(), 2u);
-  EXPECT_LT(pages[0].width, pages[0].height);
-  EXPECT_NEAR(pages[1].width, 14 * 72, 0.1);
-  EXPECT_NEAR(pages[1].height, 8.5 * 72, 0.1);
 }
 
 // (A document with nothing drawn, and one left open at the end, are the

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -16,32 +17,38 @@ using ::testing::ElementsAre;
 class FakePageDevice : public PageDevice {
  public:
   std::string Name() const override { return "Fake"; }
-  int Resolution() const override { return 600; }
   PageSetup InitialSetup() const override { return {9, kOrientationPortrait, kPaperBinAuto, A4()}; }
   std::optional<DeviceSheet> Sheet(int16_t paperSize) override {
     if (paperSize == 9) return A4();
     if (paperSize == 11) return DeviceSheet{148000, 210000, 2540, 5080, 0, 0};
     return std::nullopt;
   }
+  int Resolution() const override { return 0; }  // cannot tell: 600
   std::shared_ptr<const DeviceFace> Face(const FaceRequest& request) override {
     ++lookups;
     auto face = std::make_shared<DeviceFace>();
     face->name = request.face == "Missing" ? "Stand-in" : request.face;
-    face->unitsPerEm = 1000;
-    face->advance.fill(600);
-    face->ascent = 800;
-    face->descent = 200;
-    face->underlinePosition = -100;
-    face->underlineThickness = 50;
+    face->metrics.unitsPerEm = 1000;
+    face->metrics.advance.fill(600);
+    face->metrics.ascent = 800;
+    face->metrics.descent = 200;
+    face->metrics.underlinePosition = -100;
+    face->metrics.underlineThickness = 50;
     face->syntheticBold = request.bold && request.face == "Plain";
+    // "Sized" is realised at each em, as a device without outlines does.
+    face->onlyEmPixels = request.face == "Sized" ? request.emPixels : 0;
     return face;
   }
-  void BeginDocument(const std::string& title) override { log.push_back("doc " + title); }
-  void BeginPage(const PageSetup& s) override {
-    log.push_back("page " + std::to_string(s.paperSize) + (s.orientation == 2 ? " L" : " P") +
-                  (s.bin == kPaperBinManual ? " manual" : ""));
+  void BeginDocument(const std::string& title, int dpi) override {
+    log.push_back("doc " + title + (dpi == 600 ? "" : " at " + std::to_string(dpi)));
   }
-  void DrawRun(const TextFont& font, int64_t x, int64_t baseline, std::string_view bytes) override {
+  void BeginPage(const PageSetup& s, const DeviceSheet& lying) override {
+    log.push_back("page " + std::to_string(s.paperSize) + (s.orientation == 2 ? " L" : " P") +
+                  (s.bin == kPaperBinManual ? " manual" : "") + " " +
+                  std::to_string(lying.widthMicrons) + "x" + std::to_string(lying.heightMicrons));
+  }
+  void DrawRun(const LayoutFont& font, int64_t x, int64_t baseline,
+               std::string_view bytes) override {
     if (failDrawing) throw PrinterError(kPrinterErrorDevice, "drawing failed");
     log.push_back("text " + std::string(bytes) + " at " + std::to_string(x) + "," +
                   std::to_string(baseline) + " advance " + std::to_string(font.advance['a']));
@@ -53,6 +60,8 @@ class FakePageDevice : public PageDevice {
   void EndPage() override { log.push_back("end page"); }
   void EndDocument() override { log.push_back("end doc"); }
   void AbortDocument() override { log.push_back("abort"); }
+  std::vector<Delivery> TakeDeliveries() override { return {}; }
+  void ExpectAnswersAgain() override {}
 
   static DeviceSheet A4() { return {210000, 297000, 5080, 2540, 5080, 2540}; }
 
@@ -83,6 +92,21 @@ TEST_F(PagePrinterTest, AdvancesAreWholePixelsAndAMadeBoldAdvancesOneMore) {
   EXPECT_EQ(printer.FontName(), "Plain");
   printer.SetFontName("Missing");
   EXPECT_EQ(printer.FontName(), "Stand-in");
+  printer.SetFontSize(printer.FontSize());
+  EXPECT_FLOAT_EQ(printer.FontSize(), 83 * 72.0f / 600) << "a size read back is kept";
+  // Silly sizes from a tag neither fail nor vanish.
+  printer.SetFontSize(0);
+  EXPECT_GT(printer.FontSize(), 0);
+  printer.SetFontSize(1e30f);
+  EXPECT_TRUE(std::isfinite(printer.TextWidth("0")));
+  // The search for a pitch's font size halves the range on this.
+  float last = 0;
+  for (int hundredths = 0; hundredths <= 3200; ++hundredths) {
+    printer.SetFontSize(hundredths / 100.0f);
+    float width = printer.TextWidth("0");
+    ASSERT_GE(width, last) << hundredths;
+    last = width;
+  }
 }
 
 TEST_F(PagePrinterTest, TheFaceIsLookedUpWhenItChangesNotForEveryText) {
@@ -91,13 +115,22 @@ TEST_F(PagePrinterTest, TheFaceIsLookedUpWhenItChangesNotForEveryText) {
     printer.SetFontBold(i % 2 == 0);
     printer.PrintText("x");
   }
-  EXPECT_EQ(device.lookups - before, 2);  // the regular and the bold at this size
+  EXPECT_EQ(device.lookups - before, 1);  // the bold; the regular was found at another size
   printer.SetFontName("Mono");
   printer.PrintText("x");
-  EXPECT_EQ(device.lookups - before, 2);  // the face is there
+  printer.SetFontSize(10);
+  printer.PrintText("x");
+  EXPECT_EQ(device.lookups - before, 1);  // the face is there, and drawn at every size
   printer.SetFontName("Missing");
   printer.SetFontName("Missing");
-  EXPECT_EQ(device.lookups - before, 4);  // a stand-in: it may have been installed since
+  EXPECT_EQ(device.lookups - before, 3);  // a stand-in: it may have been installed since
+  printer.SetFontName("Mono");
+  printer.PrintText("x");
+  EXPECT_EQ(device.lookups - before, 3);  // the face found before
+  printer.SetFontName("Sized");
+  printer.SetFontSize(12);
+  printer.PrintText("x");
+  EXPECT_EQ(device.lookups - before, 5);  // realised at each size
 }
 
 TEST_F(PagePrinterTest, TextIsClippedAtTheRightEdgeAndUnderlinedAsFarAsItShows) {
@@ -107,7 +140,7 @@ TEST_F(PagePrinterTest, TextIsClippedAtTheRightEdgeAndUnderlinedAsFarAsItShows) 
   printer.LineEnd();
   printer.EndDoc();
   EXPECT_THAT(device.log,
-              ElementsAre("doc VELDRAK - " + std::string(53, 'a'), "page 9 P",
+              ElementsAre("doc VELDRAK - " + std::string(53, 'a'), "page 9 P 210000x297000",
                           "text " + std::string(81, 'a') + " at 120,140 advance 60",
                           "rect 120,148 4841x5", "end page", "end doc"));
 }
@@ -118,7 +151,8 @@ TEST_F(PagePrinterTest, ALineRunningPastTheBottomStartsANewPageAtTheSameColumn) 
   printer.PrintText("a");
   printer.PrintText("b");
   printer.EndDoc();
-  EXPECT_THAT(device.log, ElementsAre("doc VELDRAK", "page 11 P", "end page", "page 11 P",
+  EXPECT_THAT(device.log, ElementsAre("doc VELDRAK", "page 11 P 148000x210000", "end page",
+                                      "page 11 P 148000x210000",
                                       "text a at 60,200 advance 60", "text b at 120,200 advance 60",
                                       "end page", "end doc"));
 }
@@ -135,16 +169,23 @@ TEST_F(PagePrinterTest, AFormChosenBeforeAPagesFirstTextIsThatPagesAndTurnsItsMa
   printer.LineEnd();  // but not one with only a line end
   printer.EndDoc();
   // Turned a quarter to the left: the top margin (60) becomes the left one,
-  // the right one (120) the top.
+  // the right one (120) the top, and the device is given the sheet turned.
   EXPECT_THAT(device.log,
-              ElementsAre("doc VELDRAK - one", "page 9 P", "text one at 120,140 advance 60",
-                          "end page", "page 9 L manual", "text two at 60,200 advance 60",
-                          "end page", "page 9 L manual", "end page", "end doc"));
+              ElementsAre("doc VELDRAK - one", "page 9 P 210000x297000",
+                          "text one at 120,140 advance 60", "end page",
+                          "page 9 L manual 297000x210000", "text two at 60,200 advance 60",
+                          "end page", "page 9 L manual 297000x210000", "end page", "end doc"));
   EXPECT_EQ(printer.Width(), 16838);
+  EXPECT_EQ(printer.Height(), 11906);
   EXPECT_THROW(printer.SetOrientation(3), PrinterError);
   EXPECT_THROW(printer.SetPaperBin(0), PrinterError);
   EXPECT_THROW(printer.SetPaperSize(1), PrinterError);
+  EXPECT_EQ(printer.Width(), 16838) << "a refused size leaves the sheet selected";
   EXPECT_EQ(printer.PaperBin(), kPaperBinManual);
+  printer.SetPaperSize(11);
+  printer.SetOrientation(kOrientationPortrait);
+  EXPECT_EQ(printer.Width(), 8391);
+  EXPECT_EQ(printer.Height(), 11906);
 }
 
 TEST_F(PagePrinterTest, NothingDrawnIsNoJobAndAFailedDrawingDropsTheDocument) {
@@ -158,9 +199,9 @@ TEST_F(PagePrinterTest, NothingDrawnIsNoJobAndAFailedDrawingDropsTheDocument) {
   device.failDrawing = false;
   printer.PrintText("retry");
   printer.EndDoc();
-  EXPECT_THAT(device.log, ElementsAre("doc VELDRAK - lost", "page 9 P", "abort", "doc VELDRAK",
-                                      "page 9 P", "text retry at 120,140 advance 60", "end page",
-                                      "end doc"));
+  EXPECT_THAT(device.log, ElementsAre("doc VELDRAK - lost", "page 9 P 210000x297000", "abort",
+                                      "doc VELDRAK", "page 9 P 210000x297000",
+                                      "text retry at 120,140 advance 60", "end page", "end doc"));
 }
 
 TEST_F(PagePrinterTest, AnOpenDocumentIsSentWhenThePrinterGoes) {

@@ -61,14 +61,15 @@ bool SameSheet(const PaperSizeInfo& paper, const cups_size_t& size) {
          std::abs(b - d) <= kMediaToleranceHundredthsMm;
 }
 
+// 0 when the destination does not say.
 int ResolutionOf(http_t* http, cups_dest_t* dest, cups_dinfo_t* info) {
   ipp_attribute_t* attr = cupsFindDestDefault(http, dest, info, "printer-resolution");
-  if (!attr || ippGetValueTag(attr) != IPP_TAG_RESOLUTION) return 600;
+  if (!attr || ippGetValueTag(attr) != IPP_TAG_RESOLUTION) return 0;
   int vertical = 0;
   ipp_res_t units = IPP_RES_PER_INCH;
   int horizontal = ippGetResolution(attr, 0, &vertical, &units);
   if (units == IPP_RES_PER_CM) horizontal = static_cast<int>(horizontal * 2.54 + 0.5);
-  return horizontal > 0 ? horizontal : 600;
+  return std::max(horizontal, 0);
 }
 
 // Collects a document in an unnamed temporary file.

@@ -58,7 +58,7 @@ class CupsDevice : public PrintDevice {
 
   cups_dest_t* dest_;
   int timeoutMs_;
-  int resolution_ = 600;
+  int resolution_ = 0;
   bool manualFeed_ = false;
   int16_t defaultPaperSize_ = kPaperA4;
   std::vector<cups_size_t> media_;

@@ -90,21 +90,11 @@ FontCatalog::FontCatalog() {
 }
 
 FontCatalog::~FontCatalog() {
-  variants_.clear();
   if (freetype_) FT_Done_FreeType(Library(freetype_));
 }
 
 std::shared_ptr<const FontVariant> FontCatalog::Find(const std::string& face, bool bold,
                                                      bool italic) {
-  FontGeneration now = CurrentFontGeneration();
-  if (!(now == generation_)) {
-    variants_.clear();
-    metrics_.clear();
-    generation_ = now;
-  }
-  auto key = std::make_tuple(face, bold, italic);
-  auto it = variants_.find(key);
-  if (it != variants_.end()) return it->second;
   auto variant = std::make_shared<FontVariant>();
   const ResolvedFace resolved = ResolveFace(face, bold, italic);
   variant->name = resolved.name;
@@ -113,14 +103,10 @@ std::shared_ptr<const FontVariant> FontCatalog::Find(const std::string& face, bo
   variant->source.index = resolved.index;
   variant->source.slant = resolved.slant;
   variant->source.metrics = MetricsOf(resolved);
-  variants_.emplace(key, variant);
   return variant;
 }
 
 FaceMetrics FontCatalog::MetricsOf(const ResolvedFace& resolved) {
-  auto key = std::make_pair(resolved.file, resolved.index);
-  auto it = metrics_.find(key);
-  if (it != metrics_.end()) return it->second;
   FaceMetrics m;
   FT_Face face = nullptr;
   if (freetype_ && !resolved.file.empty() &&
@@ -139,7 +125,6 @@ FaceMetrics FontCatalog::MetricsOf(const ResolvedFace& resolved) {
     ReadEmbeddingFacts(face, m);
     FT_Done_Face(face);
   }
-  metrics_.emplace(key, m);
   return m;
 }
 

@@ -4,13 +4,8 @@
 // maps to one glyph through a table that is built once per face, so drawing
 // a run needs no lookups.
 
-#include <array>
-#include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <tuple>
 
 #include "pdf/pdf_face.h"
 #include "pdf_device/font_finder.h"
@@ -18,9 +13,9 @@
 
 namespace rizarode {
 
-// Resolves faces. Results are kept only while fontconfig's fonts stay the
-// same, so a face installed while the program runs is found at the next
-// lookup.
+// Resolves faces against the fonts fontconfig has now, so a face installed
+// while the program runs is found at the next lookup. The printer keeps
+// what it was given; nothing is kept here.
 class FontCatalog : public FontFinder {
  public:
   FontCatalog();
@@ -35,9 +30,6 @@ class FontCatalog : public FontFinder {
   FaceMetrics MetricsOf(const ResolvedFace& face);
 
   void* freetype_ = nullptr;
-  FontGeneration generation_;
-  std::map<std::tuple<std::string, bool, bool>, std::shared_ptr<const FontVariant>> variants_;
-  std::map<std::pair<std::string, int>, FaceMetrics> metrics_;
 };
 
 }  // namespace rizarode

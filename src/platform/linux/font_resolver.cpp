@@ -44,11 +44,6 @@ int ServedFamily(FcPattern* match, const std::vector<std::string>& families,
   return -1;
 }
 
-int FontCount(FcConfig* config, FcSetName set) {
-  FcFontSet* fonts = FcConfigGetFonts(config, set);
-  return fonts ? fonts->nfont : 0;
-}
-
 std::string FileOf(FcPattern* font) {
   FcChar8* file = nullptr;
   return FcPatternGetString(font, FC_FILE, 0, &file) == FcResultMatch ? Text(file) : "";
@@ -130,11 +125,6 @@ ResolvedFace ResolveFace(const std::string& face, bool bold, bool italic) {
     }
   }
   return result;
-}
-
-FontGeneration CurrentFontGeneration() {
-  FcConfig* config = FcConfigGetCurrent();
-  return {config, FontCount(config, FcSetSystem), FontCount(config, FcSetApplication)};
 }
 
 }  // namespace rizarode

@@ -40,15 +40,4 @@ bool IsEmbeddableFontFile(const std::string& file);
 // is available.
 ResolvedFace ResolveFace(const std::string& face, bool bold, bool italic);
 
-// Changes whenever fonts are added to or removed from the current
-// configuration, or the configuration is replaced by a rescan; results of
-// ResolveFace may be kept for as long as it stays the same.
-struct FontGeneration {
-  const void* config = nullptr;
-  int systemFonts = -1;
-  int applicationFonts = -1;
-  bool operator==(const FontGeneration&) const = default;
-};
-FontGeneration CurrentFontGeneration();
-
 }  // namespace rizarode

@@ -10,10 +10,6 @@
 namespace rizarode {
 namespace {
 
-// Enough for the sizes and styles a print run uses; beyond it the cache
-// starts again (faces in use stay alive through the printer).
-constexpr std::size_t kMaxCachedFaces = 64;
-
 // The LOGFONT qualities a font may be asked for with. A printer does not
 // draw them differently; they only make a request new to GDI (see FindFace).
 constexpr BYTE kQualities[] = {DEFAULT_QUALITY, PROOF_QUALITY, DRAFT_QUALITY,
@@ -26,12 +22,6 @@ struct GdiFace : DeviceFace {
   ~GdiFace() override { DeleteObject(handle); }
   HFONT handle;
 };
-
-bool ValidBin(int16_t bin) { return (bin >= 1 && bin <= 15) || bin >= 256; }
-
-bool SameFace(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
-}
 
 std::string LastErrorText(const char* what) {
   return std::string(what) + " failed (Windows error " + std::to_string(GetLastError()) + ")";
@@ -78,7 +68,6 @@ GdiPageDevice::GdiPageDevice(const std::string& printerName) { Open(printerName)
 
 GdiPageDevice::~GdiPageDevice() {
   AbortDocument();
-  faces_.clear();
   if (dc_) DeleteDC(dc_);
 }
 
@@ -124,17 +113,15 @@ void GdiPageDevice::Open(const std::string& printerName) {
                                             dm->dmOrientation == DMORIENT_LANDSCAPE)) {
       initial_.orientation = dm->dmOrientation;
     }
-    if ((dm->dmFields & DM_DEFAULTSOURCE) && ValidBin(dm->dmDefaultSource)) {
+    if ((dm->dmFields & DM_DEFAULTSOURCE) && ValidPaperBin(dm->dmDefaultSource)) {
       initial_.bin = dm->dmDefaultSource;
     }
   }
   applied_ = {initial_.paperSize, initial_.orientation, initial_.bin};
   dc_ = CreateDCA("WINSPOOL", name_.c_str(), nullptr, dm);
   if (!dc_) return;
-  int dpi = GetDeviceCaps(dc_, LOGPIXELSY);
-  if (dpi > 0) dpi_ = dpi;
-  int dpiX = GetDeviceCaps(dc_, LOGPIXELSX);
-  dpiX_ = dpiX > 0 ? dpiX : dpi_;
+  dpi_ = std::max(0, GetDeviceCaps(dc_, LOGPIXELSY));
+  dpiX_ = std::max(0, GetDeviceCaps(dc_, LOGPIXELSX));
 
   const char* portName = port.empty() ? nullptr : port.c_str();
   int count = DeviceCapabilitiesA(name_.c_str(), portName, DC_PAPERS, nullptr, dm);
@@ -153,16 +140,7 @@ void GdiPageDevice::Open(const std::string& printerName) {
     }
   }
 
-  if (const Paper* paper = FindPaper(initial_.paperSize)) {
-    initial_.sheet = SheetOf(*paper, devmode_);
-  } else {
-    // A sheet of the driver's own: as large as the device context says.
-    initial_.sheet.widthMicrons = Microns(GetDeviceCaps(dc_, PHYSICALWIDTH), dpiX_);
-    initial_.sheet.heightMicrons = Microns(GetDeviceCaps(dc_, PHYSICALHEIGHT), dpi_);
-    if (initial_.orientation == kOrientationLandscape) {
-      std::swap(initial_.sheet.widthMicrons, initial_.sheet.heightMicrons);
-    }
-  }
+  initial_.sheet = SheetOf(FindPaper(initial_.paperSize));
 }
 
 void GdiPageDevice::RequirePrinter() const {
@@ -185,24 +163,31 @@ std::optional<DeviceSheet> GdiPageDevice::Sheet(int16_t paperSize) {
   const Paper* paper = FindPaper(paperSize);
   if (!paper) return std::nullopt;
   auto it = sheets_.find(paperSize);
-  if (it == sheets_.end()) it = sheets_.emplace(paperSize, SheetOf(*paper, devmode_)).first;
+  if (it == sheets_.end()) it = sheets_.emplace(paperSize, SheetOf(paper)).first;
   return it->second;
 }
 
 // The sheet's nominal size, so that the same paper gives the same numbers
 // whatever the device's resolution, and the printable area that the driver
-// gives it upright.
-DeviceSheet GdiPageDevice::SheetOf(const Paper& paper, const std::vector<char>& devmode) const {
+// gives it upright. Without a paper of the list (a sheet of the driver's
+// own), the sheet of the printer's settings, as large as the driver makes
+// it upright.
+DeviceSheet GdiPageDevice::SheetOf(const Paper* paper) const {
   DeviceSheet sheet;
-  sheet.widthMicrons = paper.width * 100;
-  sheet.heightMicrons = paper.height * 100;
-  std::vector<char> upright = devmode;
+  std::vector<char> upright = devmode_;
   DEVMODEA* dm = AsDevmode(upright);
   if (dm) {
-    dm->dmPaperSize = paper.number;
     dm->dmOrientation = DMORIENT_PORTRAIT;
-    dm->dmFields |= DM_PAPERSIZE | DM_ORIENTATION;
-    dm->dmFields &= ~static_cast<DWORD>(DM_PAPERLENGTH | DM_PAPERWIDTH | DM_FORMNAME);
+    dm->dmFields |= DM_ORIENTATION;
+  }
+  if (paper) {
+    sheet.widthMicrons = paper->width * 100;
+    sheet.heightMicrons = paper->height * 100;
+    if (dm) {
+      dm->dmPaperSize = paper->number;
+      dm->dmFields |= DM_PAPERSIZE;
+      dm->dmFields &= ~static_cast<DWORD>(DM_PAPERLENGTH | DM_PAPERWIDTH | DM_FORMNAME);
+    }
   }
   HDC ic = CreateICA("WINSPOOL", name_.c_str(), nullptr, dm);
   if (!ic) return sheet;
@@ -211,6 +196,10 @@ DeviceSheet GdiPageDevice::SheetOf(const Paper& paper, const std::vector<char>& 
   const int bottom = GetDeviceCaps(ic, PHYSICALHEIGHT) - GetDeviceCaps(ic, VERTRES) - y;
   const int dpiX = std::max(1, GetDeviceCaps(ic, LOGPIXELSX));
   const int dpiY = std::max(1, GetDeviceCaps(ic, LOGPIXELSY));
+  if (!paper) {
+    sheet.widthMicrons = Microns(GetDeviceCaps(ic, PHYSICALWIDTH), dpiX);
+    sheet.heightMicrons = Microns(GetDeviceCaps(ic, PHYSICALHEIGHT), dpiY);
+  }
   DeleteDC(ic);
   sheet.leftMicrons = Microns(std::max(0, x), dpiX);
   sheet.topMicrons = Microns(std::max(0, y), dpiY);
@@ -221,18 +210,12 @@ DeviceSheet GdiPageDevice::SheetOf(const Paper& paper, const std::vector<char>& 
 
 std::shared_ptr<const DeviceFace> GdiPageDevice::Face(const FaceRequest& request) {
   RequirePrinter();
-  auto key = std::make_tuple(request.face, request.bold, request.italic, request.emPixels);
-  auto it = faces_.find(key);
-  if (it != faces_.end()) return it->second;
-  if (faces_.size() >= kMaxCachedFaces) faces_.clear();
   std::string name;
   HFONT handle = FindFace(request, name);
   auto face = std::make_shared<GdiFace>(handle);
   face->name = name;
+  face->onlyEmPixels = request.emPixels;
   ReadDesignMetrics(request, handle, *face);
-  // A stand-in is not kept: the face may be installed before it is asked
-  // for again.
-  if (SameFace(name, request.face)) faces_.emplace(key, face);
   return face;
 }
 
@@ -247,14 +230,14 @@ HFONT GdiPageDevice::FindFace(const FaceRequest& request, std::string& face) {
   if (!handle) DeviceFailure("CreateFontA");
   HGDIOBJ previous = SelectObject(dc_, handle);
   face = TextFace(dc_);
-  if (!SameFace(face, request.face) && FaceInstalled(request.face)) {
+  if (!SameFaceName(face, request.face) && FaceInstalled(request.face)) {
     for (int q = 0; q < kQualityCount; ++q) {
       if (q == quality_) continue;
       HFONT retry = CreateFontWithQuality(request, q, request.emPixels);
       if (!retry) continue;
       SelectObject(dc_, retry);
       std::string retryFace = TextFace(dc_);
-      if (SameFace(retryFace, request.face)) {
+      if (SameFaceName(retryFace, request.face)) {
         DeleteObject(handle);
         handle = retry;
         face = retryFace;
@@ -287,7 +270,7 @@ void GdiPageDevice::ReadDesignMetrics(const FaceRequest& request, HFONT realised
                      : nullptr;
   if (design) {
     SelectObject(dc_, design);
-    if (!SameFace(TextFace(dc_), face.name)) {
+    if (!SameFaceName(TextFace(dc_), face.name)) {
       SelectObject(dc_, realised);
       DeleteObject(design);
       design = nullptr;
@@ -298,16 +281,17 @@ void GdiPageDevice::ReadDesignMetrics(const FaceRequest& request, HFONT realised
   TEXTMETRICA metrics{};
   GetTextMetricsA(dc_, &metrics);
   const bool measured = GetCharWidth32A(dc_, 0, 255, widths);
-  face.unitsPerEm = design ? static_cast<int32_t>(unitsPerEm) : request.emPixels;
-  for (int b = 0; b < 256; ++b) face.advance[b] = measured ? widths[b] : metrics.tmAveCharWidth;
-  face.ascent = metrics.tmAscent;
-  face.descent = metrics.tmDescent;
+  DesignMetrics& m = face.metrics;
+  m.unitsPerEm = design ? static_cast<int32_t>(unitsPerEm) : request.emPixels;
+  for (int b = 0; b < 256; ++b) m.advance[b] = measured ? widths[b] : metrics.tmAveCharWidth;
+  m.ascent = metrics.tmAscent;
+  m.descent = metrics.tmDescent;
   if (UINT size = GetOutlineTextMetricsA(dc_, 0, nullptr); size >= sizeof(OUTLINETEXTMETRICA)) {
     std::vector<char> buffer(size);
     auto* outline = reinterpret_cast<OUTLINETEXTMETRICA*>(buffer.data());
     if (GetOutlineTextMetricsA(dc_, size, outline)) {
-      face.underlinePosition = outline->otmsUnderscorePosition;
-      face.underlineThickness = static_cast<int32_t>(outline->otmsUnderscoreSize);
+      m.underlinePosition = outline->otmsUnderscorePosition;
+      m.underlineThickness = static_cast<int32_t>(outline->otmsUnderscoreSize);
     }
   }
   // A bold asked of a face whose file is not bold is made by GDI, which
@@ -340,15 +324,19 @@ bool GdiPageDevice::FaceInstalled(const std::string& face) const {
   return found;
 }
 
+// Positions come in pixels of the document's resolution, which is the
+// vertical one's whenever the driver says it.
 int GdiPageDevice::DeviceX(int64_t x) const {
-  return static_cast<int>(std::llround(static_cast<double>(x) * dpiX_ / dpi_));
+  if (dpiX_ <= 0 || positionDpi_ <= 0) return static_cast<int>(x);
+  return static_cast<int>(std::llround(static_cast<double>(x) * dpiX_ / positionDpi_));
 }
 
 // The job starts with its first page, once that page's setup is on the
 // device context: a driver may take the orientation of the whole job from
 // the one it has at StartDoc.
-void GdiPageDevice::BeginDocument(const std::string& title) {
+void GdiPageDevice::BeginDocument(const std::string& title, int dpi) {
   RequirePrinter();
+  positionDpi_ = dpi;
   title_ = title;
   inDocument_ = true;
   started_ = false;
@@ -371,7 +359,8 @@ void GdiPageDevice::ApplySetup(const PageSetup& setup) {
   applied_ = wanted;
 }
 
-void GdiPageDevice::BeginPage(const PageSetup& setup) {
+// The driver lays the sheet as the setup's orientation says.
+void GdiPageDevice::BeginPage(const PageSetup& setup, const DeviceSheet&) {
   ApplySetup(setup);
   if (!started_) {
     DOCINFOA info{};
@@ -385,8 +374,8 @@ void GdiPageDevice::BeginPage(const PageSetup& setup) {
   offsetY_ = GetDeviceCaps(dc_, PHYSICALOFFSETY);
 }
 
-void GdiPageDevice::DrawRun(const TextFont& font, int64_t x, int64_t baseline,
-                             std::string_view bytes) {
+void GdiPageDevice::DrawRun(const LayoutFont& font, int64_t x, int64_t baseline,
+                            std::string_view bytes) {
   const auto& face = static_cast<const GdiFace&>(*font.face);
   HGDIOBJ previous = SelectObject(dc_, face.handle);
   SetBkMode(dc_, TRANSPARENT);

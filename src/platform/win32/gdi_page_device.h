@@ -33,19 +33,25 @@ class GdiPageDevice : public PageDevice {
   GdiPageDevice& operator=(const GdiPageDevice&) = delete;
 
   std::string Name() const override { return name_; }
-  int Resolution() const override { return dpi_; }
   PageSetup InitialSetup() const override;
   std::optional<DeviceSheet> Sheet(int16_t paperSize) override;
+
+  int Resolution() const override { return dpi_; }
+  // Each face is realised at the em asked for: that is the one it draws.
   std::shared_ptr<const DeviceFace> Face(const FaceRequest& request) override;
-  void BeginDocument(const std::string& title) override;
-  void BeginPage(const PageSetup& setup) override;
-  void DrawRun(const TextFont& font, int64_t x, int64_t baseline,
-                std::string_view bytes) override;
+
+  void BeginDocument(const std::string& title, int dpi) override;
+  void BeginPage(const PageSetup& setup, const DeviceSheet& lying) override;
+  void DrawRun(const LayoutFont& font, int64_t x, int64_t baseline,
+               std::string_view bytes) override;
   void FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height) override;
   void EndPage() override;
   void EndDocument() override;
   void AbortDocument() override;
+
   std::vector<Delivery> TakeDeliveries() override { return std::exchange(deliveries_, {}); }
+  // The spooler takes a job at once: nothing is waited for.
+  void ExpectAnswersAgain() override {}
 
  private:
   struct Paper {
@@ -57,7 +63,7 @@ class GdiPageDevice : public PageDevice {
   void Open(const std::string& printerName);
   void RequirePrinter() const;
   const Paper* FindPaper(int16_t number) const;
-  DeviceSheet SheetOf(const Paper& paper, const std::vector<char>& devmode) const;
+  DeviceSheet SheetOf(const Paper* paper) const;
   HFONT__* CreateFontWithQuality(const FaceRequest& request, int quality, int32_t height) const;
   HFONT__* FindFace(const FaceRequest& request, std::string& face);
   void ReadDesignMetrics(const FaceRequest& request, HFONT__* realised, DeviceFace& face);
@@ -70,13 +76,14 @@ class GdiPageDevice : public PageDevice {
   std::vector<char> devmode_;
   std::vector<Paper> papers_;
   std::map<int16_t, DeviceSheet> sheets_;
-  int dpi_ = 600;
-  // Horizontal resolution; positions come in pixels of dpi_.
-  int dpiX_ = 600;
+  // Vertical and horizontal resolution; 0 when the driver does not say.
+  int dpi_ = 0;
+  int dpiX_ = 0;
+  // The resolution of the positions handed over.
+  int positionDpi_ = 0;
   PageSetup initial_;
   // Index into the LOGFONT qualities; see FindFace().
   int quality_ = 0;
-  std::map<std::tuple<std::string, bool, bool, int32_t>, std::shared_ptr<const DeviceFace>> faces_;
 
   // The paper, orientation and bin that the device context has.
   std::tuple<int16_t, int16_t, int16_t> applied_;
