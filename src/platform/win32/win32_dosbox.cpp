@@ -158,7 +158,7 @@ ScreenRoom RoomForDosboxWindow() {
                     static_cast<int>(frame.bottom - frame.top)};
 }
 
-DosboxSearch FindDosboxExe() {
+DosboxSearch FindDosbox() {
   DosboxSearch search;
   auto consider = [&search](const std::string& path) {
     if (path.empty()) return;
@@ -203,7 +203,7 @@ std::string QuotedArgument(const std::string& argument) {
   return quoted + "\"";
 }
 
-DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& composed) {
+DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& composed) {
   DosRun run = composed;
   run.screen = RoomForDosboxWindow();
   // The DOSBox that the installer brings has no OpenGL, and a picture at a

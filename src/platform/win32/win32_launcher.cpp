@@ -120,9 +120,9 @@ bool Win32Launcher::StartDos(const std::string& programFile, const std::string& 
   std::string why;
   std::optional<DosStart> start = ComposeDosStart(programFile, SplitCommandLine(commandLine), why);
   if (!start) return Fail(StartFailure::kNotStarted, why);
-  DosboxSearch search = FindDosboxExe();
+  DosboxSearch search = FindDosbox();
   if (!search.found) return Fail(StartFailure::kNoDosEmulator, search.PlacesText());
-  DosboxStarted started = StartDosbox(*search.found, start->run);
+  DosboxStarted started = StartUnderDosbox(*search.found, start->run);
   if (started.emulator == 0) return Fail(StartFailure::kNotStarted, started.failure);
   started_ = started.emulator;
   emulator_ = started.process;
