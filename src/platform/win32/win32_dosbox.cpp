@@ -101,6 +101,26 @@ bool WriteFresh(const std::string& path, const std::string& text) {
   return CloseHandle(file) && ok;
 }
 
+// A command line argument as the C runtime's parser reads it back: quoted
+// when it holds a blank, a tab or a quote, or is empty.
+std::string QuotedArgument(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes double only where a quote follows them.
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
 std::string CommandLineFor(const std::string& dosboxExe, const std::string& configurationPath) {
   std::string line = QuotedArgument(dosboxExe);
   for (const std::string& argument : DosboxArguments(configurationPath)) {
@@ -147,8 +167,9 @@ RECT WorkArea() {
   return work;
 }
 
-}  // namespace
-
+// Where DOSBox's window is to fit: the work area of the primary monitor,
+// where a window opens that names no place (the screen less the task bar),
+// and the frame that Windows puts around a window of SDL's style.
 ScreenRoom RoomForDosboxWindow() {
   const RECT work = WorkArea();
   RECT frame{0, 0, 0, 0};
@@ -157,6 +178,8 @@ ScreenRoom RoomForDosboxWindow() {
                     static_cast<int>(frame.right - frame.left),
                     static_cast<int>(frame.bottom - frame.top)};
 }
+
+}  // namespace
 
 DosboxSearch FindDosbox() {
   DosboxSearch search;
@@ -183,24 +206,6 @@ DosboxSearch FindDosbox() {
     if (!programFiles.empty()) consider(programFiles + kInstallerFolder);
   }
   return search;
-}
-
-std::string QuotedArgument(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    // Backslashes double only where a quote follows them.
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
 }
 
 DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& composed) {

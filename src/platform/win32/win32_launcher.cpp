@@ -67,8 +67,7 @@ std::string FullPath(const std::string& path) {
   return n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
 }
 
-}  // namespace
-
+// The command line split after its first word, the program file.
 CommandParts SplitProgramName(const std::string& commandLine) {
   std::size_t start = commandLine.find_first_not_of(' ');
   if (start == std::string::npos) return {};
@@ -76,6 +75,8 @@ CommandParts SplitProgramName(const std::string& commandLine) {
   if (end == std::string::npos) return {commandLine.substr(start), ""};
   return {commandLine.substr(start, end - start), commandLine.substr(end + 1)};
 }
+
+}  // namespace
 
 Win32Launcher::~Win32Launcher() { ForgetEmulator(); }
 
