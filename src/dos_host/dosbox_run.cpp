@@ -240,11 +240,17 @@ std::string DosboxConfiguration(const DosRun& run, const std::string& userConfig
   return configuration;
 }
 
+namespace {
+
+// The text of the run's messages file: DOSBox's greeting, which its shell
+// shows before any command and no setting turns off, made empty.
 std::string DosboxMessages() {
   std::string messages;
   for (const char* name : kGreetingMessages) messages += std::string(":") + name + "\n.\n";
   return messages;
 }
+
+}  // namespace
 
 std::vector<DosboxInput> DosboxInputs(const DosRun& run, const std::string& userConfiguration) {
   const DosboxFiles files = DosboxFilesFor(run);

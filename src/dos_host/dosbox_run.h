@@ -123,10 +123,6 @@ std::string UserDosboxConfiguration(const std::string& hostDirectory);
 // becomes ").
 std::string DosboxConfiguration(const DosRun& run, const std::string& userConfiguration);
 
-// The text of the run's messages file: DOSBox's greeting, which its shell
-// shows before any command and no setting turns off, made empty.
-std::string DosboxMessages();
-
 // A file the emulator reads, and its text.
 struct DosboxInput {
   std::string path;

@@ -31,10 +31,10 @@ uint32_t NewHeaderOffset(const std::string& head) {
   return offset;
 }
 
-}  // namespace
-
-ProgramKind KindOfProgram(const std::string& name, const std::string& head,
-                          const std::string& newHeaderMagic) {
+// The kind from the file's first bytes (up to 64 of them, plus the two at
+// the offset named at 3Ch) and its name.
+ProgramKind KindFromFirstBytes(const std::string& name, const std::string& head,
+                               const std::string& newHeaderMagic) {
   if (IsNativeStart(head)) return ProgramKind::kNative;
   if (StartsWith(head, "MZ") || StartsWith(head, "ZM")) {
     // A Windows program keeps a DOS stub in front of its own header; DOS
@@ -45,6 +45,8 @@ ProgramKind KindOfProgram(const std::string& name, const std::string& head,
   // A .COM file has no header at all: its name is all there is to go by.
   return HasComExtension(name) ? ProgramKind::kDos : ProgramKind::kNative;
 }
+
+}  // namespace
 
 bool HasNativeStart(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -68,7 +70,7 @@ ProgramKind KindOfProgram(const std::string& path) {
     in.read(magic.data(), 2);
     magic.resize(static_cast<std::size_t>(in.gcount()));
   }
-  return KindOfProgram(path, head, magic);
+  return KindFromFirstBytes(path, head, magic);
 }
 
 }  // namespace rizarode

@@ -20,9 +20,4 @@ ProgramKind KindOfProgram(const std::string& path);
 // .PIF that does is a native stand-in, not a description to read.
 bool HasNativeStart(const std::string& path);
 
-// The same from the file's first bytes (up to 64 of them, plus the two at
-// the offset named at 3Ch) and its name.
-ProgramKind KindOfProgram(const std::string& name, const std::string& head,
-                          const std::string& newHeaderMagic);
-
 }  // namespace rizarode

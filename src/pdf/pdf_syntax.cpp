@@ -26,18 +26,12 @@ constexpr std::array<char, 256> kEscapes = [] {
   return escapes;
 }();
 
-// The first byte from `at` on that is escaped; marks the bytes before it
-// in `seen` when there is one. Four at a time, since it runs over every
-// byte shown.
-template <bool kMarking>
+// The first byte from `at` on that is escaped; marks each byte it passes in
+// `seen`, that one too. Four at a time, since it runs over every byte shown.
 const char* Escaped(const char* at, const char* end, bool* seen) {
   auto escape = [seen](char c) -> unsigned {
     auto b = static_cast<unsigned char>(c);
-    if constexpr (kMarking) {
-      seen[b] = true;
-    } else {
-      (void)seen;
-    }
+    seen[b] = true;
     return static_cast<unsigned char>(kEscapes[b]);
   };
   for (; end - at >= 4; at += 4) {
@@ -47,13 +41,11 @@ const char* Escaped(const char* at, const char* end, bool* seen) {
   return at;
 }
 
-template <bool kMarking>
 void AppendLiteral(std::string& out, std::string_view bytes, bool* seen) {
   out += '(';
   const char* plain = bytes.data();  // the first byte not yet written
   const char* end = plain + bytes.size();
-  for (const char* at = Escaped<kMarking>(plain, end, seen); at != end;
-       at = Escaped<kMarking>(at + 1, end, seen)) {
+  for (const char* at = Escaped(plain, end, seen); at != end; at = Escaped(at + 1, end, seen)) {
     out.append(plain, at);
     out += '\\';
     out += kEscapes[static_cast<unsigned char>(*at)];
@@ -100,12 +92,8 @@ void AppendReal(std::string& out, double value, int decimals) {
   out += number;
 }
 
-void AppendString(std::string& out, std::string_view bytes) {
-  AppendLiteral<false>(out, bytes, nullptr);
-}
-
 void AppendString(std::string& out, std::string_view bytes, std::array<bool, 256>& seen) {
-  AppendLiteral<true>(out, bytes, seen.data());
+  AppendLiteral(out, bytes, seen.data());
 }
 
 void AppendUtf16String(std::string& out, std::string_view utf8) {

@@ -15,10 +15,9 @@ void AppendReference(std::string& out, uint32_t object);
 // A real number rounded to at most `decimals` decimals, without trailing
 // zeros or exponent (PDF has none).
 void AppendReal(std::string& out, double value, int decimals = 3);
-// A literal string "(...)" holding exactly these bytes.
-void AppendString(std::string& out, std::string_view bytes);
-// The same, marking each byte in `seen` on the way: text shown, whose
-// bytes its font must have, is gone over once.
+// A literal string "(...)" holding exactly these bytes, marking each byte
+// in `seen` on the way: text shown, whose bytes its font must have, is gone
+// over once.
 void AppendString(std::string& out, std::string_view bytes, std::array<bool, 256>& seen);
 // A hexadecimal string "<FEFF...>" holding the text as UTF-16BE: the form
 // that carries any character in the document's information.

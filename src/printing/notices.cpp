@@ -1,8 +1,10 @@
 #include "printing/notices.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
+#include "platform/notifier.h"
 #include "program/messages.h"
 #include "program/program.h"
 
@@ -39,14 +41,8 @@ std::vector<Group> Grouped(const std::vector<Delivery>& deliveries) {
   return groups;
 }
 
-void Send(Program& program, const std::vector<Delivery>& deliveries, int kept) {
-  if (auto notice = ComposeNotice(program.state.languageCode, deliveries, kept)) {
-    program.platform.notifier.Show(*notice);
-  }
-}
-
-}  // namespace
-
+// The notice in the language of code for these documents and the jobs kept
+// for the next start (kept), or nothing when there is nothing to tell.
 std::optional<Notice> ComposeNotice(const std::string& code, const std::vector<Delivery>& deliveries,
                                     int kept) {
   std::vector<std::string> sentences;
@@ -79,6 +75,14 @@ std::optional<Notice> ComposeNotice(const std::string& code, const std::vector<D
   notice.statusWindowLabel = StatusWindowLabel(code);
   return notice;
 }
+
+void Send(Program& program, const std::vector<Delivery>& deliveries, int kept) {
+  if (auto notice = ComposeNotice(program.state.languageCode, deliveries, kept)) {
+    program.platform.notifier.Show(*notice);
+  }
+}
+
+}  // namespace
 
 void NoteDeliveries(Program& program, const std::vector<Delivery>& deliveries, int32_t tick) {
   if (deliveries.empty()) return;

@@ -4,21 +4,13 @@
 // a few seconds of each other make one notice, not one each.
 
 #include <cstdint>
-#include <optional>
-#include <string>
 #include <vector>
 
-#include "platform/notifier.h"
 #include "printer/printer.h"
 
 namespace rizarode {
 
 class Program;
-
-// The notice in the language of code for these documents and the jobs kept
-// for the next start (kept), or nothing when there is nothing to tell.
-std::optional<Notice> ComposeNotice(const std::string& code, const std::vector<Delivery>& deliveries,
-                                    int kept);
 
 // Documents that went out at tick, for the next notice.
 void NoteDeliveries(Program& program, const std::vector<Delivery>& deliveries, int32_t tick);

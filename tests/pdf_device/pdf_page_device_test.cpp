@@ -421,7 +421,7 @@ int StrayInk(const Grey& a, const Grey& b) {
   return stray;
 }
 
-// The page as the earlier renderer drew it (tests/platform/data, 50 dpi):
+// The page as the earlier renderer drew it (data beside this test, 50 dpi):
 // bold, underline, the upper half of the code page, and a landscape page.
 // The five bytes that Windows-1252 leaves undefined were drawn as the
 // missing-glyph box and are now blank, a few pixels.
@@ -431,7 +431,7 @@ TEST_F(SaveAsPdfTest, PagesLookAsTheReferenceDrawingWithinAPixel) {
   auto borderless = std::make_unique<PdfFileDevice>(dir / "PDF", 0);
   device = borderless.get();
   printer = std::make_unique<testing::PdfPrinter>(std::move(borderless));
-  std::string data = std::string(RIZARODE_SOURCE_DIR) + "/tests/platform/data/";
+  std::string data = std::string(RIZARODE_SOURCE_DIR) + "/tests/pdf_device/data/";
   std::ifstream in(data + "look.TMP", std::ios::binary);
   Print(std::string((std::istreambuf_iterator<char>(in)), {}));
   std::string pdf = device->Files().at(0);

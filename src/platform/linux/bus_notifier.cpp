@@ -140,8 +140,9 @@ bool Capabilities(GDBusConnection* bus, bool& actions, bool& markup) {
   return true;
 }
 
-}  // namespace
-
+// The session bus's address: DBUS_SESSION_BUS_ADDRESS, else the user's bus
+// socket in XDG_RUNTIME_DIR; nothing when there is neither. Never starts a
+// bus.
 std::optional<std::string> SessionBusAddress() {
   std::string address = Variable("DBUS_SESSION_BUS_ADDRESS");
   if (!address.empty()) return address;
@@ -155,6 +156,8 @@ std::optional<std::string> SessionBusAddress() {
   g_free(escaped);
   return address;
 }
+
+}  // namespace
 
 void BusNotifier::Show(const Notice& notice) {
   if (!SessionBusAddress()) return;

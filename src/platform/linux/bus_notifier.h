@@ -13,11 +13,6 @@
 
 namespace rizarode {
 
-// The session bus's address: DBUS_SESSION_BUS_ADDRESS, else the user's bus
-// socket in XDG_RUNTIME_DIR; nothing when there is neither. Never starts a
-// bus.
-std::optional<std::string> SessionBusAddress();
-
 class BusNotifier : public Notifier {
  public:
   void Show(const Notice& notice) override;

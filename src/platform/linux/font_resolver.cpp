@@ -12,6 +12,23 @@ namespace {
 const char* Text(const FcChar8* s) { return reinterpret_cast<const char*>(s); }
 const FcChar8* Fc(const std::string& s) { return reinterpret_cast<const FcChar8*>(s.c_str()); }
 
+// True when the file holds a face in the sfnt container (TrueType or
+// OpenType outlines, or a collection of them) that a PDF document can embed.
+bool IsEmbeddableFontFile(const std::string& file) {
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (!f) return false;
+  char tag[4] = {};
+  bool read = std::fread(tag, 1, sizeof tag, f) == sizeof tag;
+  std::fclose(f);
+  if (!read) return false;
+  static constexpr char kTags[][4] = {{0, 1, 0, 0}, {'t', 'r', 'u', 'e'}, {'O', 'T', 'T', 'O'},
+                                      {'t', 't', 'c', 'f'}};
+  for (const auto& known : kTags) {
+    if (std::memcmp(tag, known, sizeof tag) == 0) return true;
+  }
+  return false;
+}
+
 // The families that stand for the requested face: the face and every
 // family that the configuration put beside it with the same strength (the
 // metric-compatible aliases). Weak entries are fallbacks, not the face.
@@ -68,21 +85,6 @@ FontPattern EmbeddableMatch(FcConfig* config, FcPattern* request) {
 }
 
 }  // namespace
-
-bool IsEmbeddableFontFile(const std::string& file) {
-  std::FILE* f = std::fopen(file.c_str(), "rb");
-  if (!f) return false;
-  char tag[4] = {};
-  bool read = std::fread(tag, 1, sizeof tag, f) == sizeof tag;
-  std::fclose(f);
-  if (!read) return false;
-  static constexpr char kTags[][4] = {{0, 1, 0, 0}, {'t', 'r', 'u', 'e'}, {'O', 'T', 'T', 'O'},
-                                      {'t', 't', 'c', 'f'}};
-  for (const auto& known : kTags) {
-    if (std::memcmp(tag, known, sizeof tag) == 0) return true;
-  }
-  return false;
-}
 
 ResolvedFace ResolveFace(const std::string& face, bool bold, bool italic) {
   ResolvedFace result;

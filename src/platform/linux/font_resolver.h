@@ -31,10 +31,6 @@ struct ResolvedFace {
   double slant = 0;
 };
 
-// True when the file holds a face in the sfnt container (TrueType or
-// OpenType outlines, or a collection of them) that a PDF document can embed.
-bool IsEmbeddableFontFile(const std::string& file);
-
 // Resolves through the current fontconfig configuration, so fonts that were
 // added to it since the last call are found. Empty file when no font at all
 // is available.

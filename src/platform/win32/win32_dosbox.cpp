@@ -101,6 +101,26 @@ bool WriteFresh(const std::string& path, const std::string& text) {
   return CloseHandle(file) && ok;
 }
 
+// A command line argument as the C runtime's parser reads it back: quoted
+// when it holds a blank, a tab or a quote, or is empty.
+std::string QuotedArgument(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes double only where a quote follows them.
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
 std::string CommandLineFor(const std::string& dosboxExe, const std::string& configurationPath) {
   std::string line = QuotedArgument(dosboxExe);
   for (const std::string& argument : DosboxArguments(configurationPath)) {
@@ -147,8 +167,9 @@ RECT WorkArea() {
   return work;
 }
 
-}  // namespace
-
+// Where DOSBox's window is to fit: the work area of the primary monitor,
+// where a window opens that names no place (the screen less the task bar),
+// and the frame that Windows puts around a window of SDL's style.
 ScreenRoom RoomForDosboxWindow() {
   const RECT work = WorkArea();
   RECT frame{0, 0, 0, 0};
@@ -158,7 +179,9 @@ ScreenRoom RoomForDosboxWindow() {
                     static_cast<int>(frame.bottom - frame.top)};
 }
 
-DosboxSearch FindDosboxExe() {
+}  // namespace
+
+DosboxSearch FindDosbox() {
   DosboxSearch search;
   auto consider = [&search](const std::string& path) {
     if (path.empty()) return;
@@ -185,25 +208,7 @@ DosboxSearch FindDosboxExe() {
   return search;
 }
 
-std::string QuotedArgument(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    // Backslashes double only where a quote follows them.
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
-}
-
-DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& composed) {
+DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& composed) {
   DosRun run = composed;
   run.screen = RoomForDosboxWindow();
   // The DOSBox that the installer brings has no OpenGL, and a picture at a

@@ -21,7 +21,7 @@ inline constexpr const char* kOwnDosboxFolder = "DOSBox";
 // into kOwnDosboxFolder beside the program, then DOSBox's "App Paths"
 // registry entry (both registry views: a 32-bit installer writes the 32-bit
 // one), then the folders DOSBox's own installer uses.
-DosboxSearch FindDosboxExe();
+DosboxSearch FindDosbox();
 
 struct DosboxStarted {
   ProcessId emulator = 0;  // running, or 0
@@ -29,18 +29,9 @@ struct DosboxStarted {
   std::string failure;     // why not, for the user
 };
 
-// Where DOSBox's window is to fit: the work area of the primary monitor,
-// where a window opens that names no place (the screen less the task bar),
-// and the frame that Windows puts around a window of SDL's style.
-ScreenRoom RoomForDosboxWindow();
-
 // Starts DOSBox for the composed run: the work directory is the emulator's
 // current directory, since without a console it writes its output there.
-// Its window fits the room of RoomForDosboxWindow.
-DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& run);
-
-// A command line argument as the C runtime's parser reads it back: quoted
-// when it holds a blank, a tab or a quote, or is empty.
-std::string QuotedArgument(const std::string& argument);
+// Its window fits the work area of the primary monitor.
+DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& run);
 
 }  // namespace rizarode

@@ -101,8 +101,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsNameTaken(DWORD code) { return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS; }
 
-}  // namespace
-
+// The system's text for an error number, for messages.
 std::string SystemErrorText(unsigned long error) {
   char* text = nullptr;
   DWORD n = FormatMessageA(
@@ -115,6 +114,8 @@ std::string SystemErrorText(unsigned long error) {
   }
   return result.empty() ? "error " + std::to_string(error) : result;
 }
+
+}  // namespace
 
 std::unique_ptr<FileHandle> Win32FileSystem::Open(const std::string& path,
                                                   const OpenRequest& request) {

@@ -54,7 +54,4 @@ class Win32FileSystem : public FileSystem {
   std::string lastFailure_;
 };
 
-// The system's text for an error number, for messages.
-std::string SystemErrorText(unsigned long error);
-
 }  // namespace rizarode

@@ -67,8 +67,7 @@ std::string FullPath(const std::string& path) {
   return n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
 }
 
-}  // namespace
-
+// The command line split after its first word, the program file.
 CommandParts SplitProgramName(const std::string& commandLine) {
   std::size_t start = commandLine.find_first_not_of(' ');
   if (start == std::string::npos) return {};
@@ -76,6 +75,8 @@ CommandParts SplitProgramName(const std::string& commandLine) {
   if (end == std::string::npos) return {commandLine.substr(start), ""};
   return {commandLine.substr(start, end - start), commandLine.substr(end + 1)};
 }
+
+}  // namespace
 
 Win32Launcher::~Win32Launcher() { ForgetEmulator(); }
 
@@ -120,9 +121,9 @@ bool Win32Launcher::StartDos(const std::string& programFile, const std::string& 
   std::string why;
   std::optional<DosStart> start = ComposeDosStart(programFile, SplitCommandLine(commandLine), why);
   if (!start) return Fail(StartFailure::kNotStarted, why);
-  DosboxSearch search = FindDosboxExe();
+  DosboxSearch search = FindDosbox();
   if (!search.found) return Fail(StartFailure::kNoDosEmulator, search.PlacesText());
-  DosboxStarted started = StartDosbox(*search.found, start->run);
+  DosboxStarted started = StartUnderDosbox(*search.found, start->run);
   if (started.emulator == 0) return Fail(StartFailure::kNotStarted, started.failure);
   started_ = started.emulator;
   emulator_ = started.process;

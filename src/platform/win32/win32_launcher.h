@@ -17,7 +17,6 @@ struct CommandParts {
   std::string program;
   std::string arguments;
 };
-CommandParts SplitProgramName(const std::string& commandLine);
 
 class Win32Launcher : public ProcessLauncher {
  public:
