@@ -36,8 +36,9 @@ ScreenRoom RoomForDosboxWindow();
 
 // Starts DOSBox for the composed run: the work directory is the emulator's
 // current directory, since without a console it writes its output there.
-// Its window fits the room of RoomForDosboxWindow.
-DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& run);
+// Its window fits the room of RoomForDosboxWindow. The emulator gets a copy
+// of handedDown (when not null) as CreateProcessHandingDown gives it.
+DosboxStarted StartDosbox(const std::string& dosboxExe, const DosRun& run, void* handedDown);
 
 // A command line argument as the C runtime's parser reads it back: quoted
 // when it holds a blank, a tab or a quote, or is empty.
