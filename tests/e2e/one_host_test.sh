@@ -111,20 +111,18 @@ wait "$pid1" 2>/dev/null || true
 counts="$E2E_HOST_DIR.counts"
 sample_hosts "$counts"
 start_run "$E2E_LOG.2" pid2 VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE-second"
-set +e
-wait "$pid2"
-status2=$?
-set -e
+status2=0
+wait "$pid2" || status2=$?
 stop_sampling
+# A start that ends at once may end before the first sample.
+host_count >>"$counts"
 most="$(sort -n "$counts" | tail -1)"
 cat "$E2E_LOG.1" "$E2E_LOG.2" >>"$E2E_LOG"
 e2e_check_host_outlives_run "$status2" "$most" "$E2E_LOG.2" "Das Fenster von VELDRAK ist jetzt vorne"
 rm -f "$E2E_LOG.1" "$E2E_LOG.2" "$counts"
 start_run "$E2E_LOG.2" pid2 VELDRAK_DEMO_REFERENCE="$E2E_REFERENCE-after"
-set +e
-wait "$pid2"
-status2=$?
-set -e
+status2=0
+wait "$pid2" || status2=$?
 cat "$E2E_LOG.2" >>"$E2E_LOG"
 mapfile -t pdfs < <(e2e_own_pdfs "$E2E_HOME/PDF" "$E2E_REFERENCE-after")
 e2e_check "after a killed run, the next start ends by itself with 0 (got $status2)" [ "$status2" -eq 0 ]

@@ -89,21 +89,19 @@ answerer=$!
 (while :; do host_count >>"$counts"; sleep 0.2; done) &
 sampler=$!
 start_run "$E2E_LOG.2" pid2
-set +e
-wait "$pid2"
-status2=$?
-set -e
+status2=0
+wait "$pid2" || status2=$?
 kill "$sampler" 2>/dev/null || true
+# A start that ends at once may end before the first sample.
+host_count >>"$counts"
 wait "$answerer" 2>/dev/null || true
 sed -i 's/\r$//' "$BOX"
 most="$(sort -n "$counts" | tail -1)"
 cat "$E2E_LOG.1" "$E2E_LOG.2" >>"$E2E_LOG"
 e2e_check_host_outlives_run "$status2" "$most" "$BOX" "VELDRAK's window has been brought to the front"
 start_run "$E2E_LOG.3" pid3
-set +e
-wait "$pid3"
-status3=$?
-set -e
+status3=0
+wait "$pid3" || status3=$?
 cat "$E2E_LOG.3" >>"$E2E_LOG"
 rm -f "$E2E_LOG.1" "$E2E_LOG.2" "$E2E_LOG.3"
 e2e_check "once the host has ended too, a start ends by itself with 0 (got $status3)" \
