@@ -43,6 +43,9 @@ class FileHandle {
   virtual int64_t Position() = 0;
   virtual bool Seek(int64_t offset) = 0;
   virtual bool Close() = 0;
+  // The system's own handle of the open file (a descriptor, a HANDLE), for
+  // handing it to a started process; -1 when closed, or where there is none.
+  virtual std::intptr_t SystemHandle() const { return -1; }
 };
 
 // A file as a directory listing shows it.
@@ -153,7 +156,8 @@ class FileSystem {
   }
   // Takes the lock on a file of the user's (made when missing, and emptied
   // once taken), held until the handle closes or the process ends however
-  // it ends, a kill included. Of any number of takers at once exactly one
+  // it ends, a kill included; a process the handle is handed down to
+  // (ProcessLauncher::HandDownToHost) holds it as well, as long as it lives. Of any number of takers at once exactly one
   // gets it. The holder may write the file; others may read it meanwhile
   // (Open with kShared) but not take it. kNoLock: no lock can be had there
   // at all (no such directory, a file system without locks).

@@ -5,6 +5,8 @@
 
 namespace rizarode {
 
+class FileHandle;
+
 // A process of the system; 0 is none, or one that is not known.
 using ProcessId = uint32_t;
 
@@ -54,6 +56,13 @@ class ProcessLauncher {
   // replaces the first one for some outputs (OpenGL), and a slow start opens
   // it late. False for any other start.
   virtual bool EmulatorRunning() { return false; }
+  // Every later Start hands the host (the program, or the emulator that
+  // runs it) a copy of this open file, which it holds without knowing of it
+  // until it ends, whatever becomes of this program; nothing else of this
+  // program's reaches it. The file stays open here until no Start is to
+  // come. Where a start cannot hand it down (through the shell), it does
+  // not.
+  virtual void HandDownToHost(const FileHandle& file) { (void)file; }
 };
 
 }  // namespace rizarode

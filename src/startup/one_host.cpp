@@ -101,6 +101,9 @@ void KeepToOneHost(Program& program) {
     std::unique_ptr<FileHandle> lock;
     switch (files.TakeLock(path, lock)) {
       case FileSystem::LockTaken::kTaken:
+        // The host works on the family data as long as it runs, this
+        // program gone or not (killed, crashed): it holds the lock too.
+        program.platform.launcher.HandDownToHost(*lock);
         program.state.hostDirectoryLock = std::move(lock);
         return;
       case FileSystem::LockTaken::kNoLock:

@@ -3,8 +3,11 @@
 // of data files would damage them: the host locks none of its files. A
 // start takes the user's lock on the host directory it runs in; while
 // another run of the user's holds it, the start brings that run's host
-// window to the front, says so and ends. The lock goes with the process
-// however it ends, so a run that was killed blocks no later start.
+// window to the front, says so and ends. The host holds the lock as well,
+// so it lasts as long as the run or its host lives, and goes with the last
+// of them however it ends: a run killed while its host lives on still
+// keeps a second host away, and one whose host is gone too blocks no later
+// start.
 
 namespace rizarode {
 

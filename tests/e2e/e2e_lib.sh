@@ -45,6 +45,20 @@ e2e_check() {
   if "$@"; then echo "ok: $what"; else e2e_fail "$what"; fi
 }
 
+# The second start while the host of a killed run lives on: it ended with
+# code $1, at most $2 host processes ran at a time, and its words ($3) say
+# that it found the running host ($4). Then that host is killed and waited
+# for (host_pids and host_count are the test's own).
+e2e_check_host_outlives_run() {
+  e2e_check "with the run killed and its host alive, a second start ends with 9 (got $1)" \
+    [ "$1" -eq 9 ]
+  e2e_check "and starts no second host (most: $2)" [ "$2" = 1 ]
+  e2e_check "it found the running host without its run" grep -q "$4" "$3"
+  local p
+  for p in $(host_pids); do kill -KILL "$p"; done
+  for _ in $(seq 1 100); do [ "$(host_count)" = 0 ] && break; sleep 0.1; done
+}
+
 e2e_finish() {
   if [ "$E2E_FAILURES" -ne 0 ]; then
     echo "--- rizarode's output ---" >&2

@@ -103,7 +103,8 @@ DosboxSearch FindDosbox() {
   return search;
 }
 
-DosboxStart StartUnderDosbox(const std::string& dosbox, const DosRun& run, bool dummyDisplay) {
+DosboxStart StartUnderDosbox(const std::string& dosbox, const DosRun& run, bool dummyDisplay,
+                             int handedDown) {
   for (const DosboxInput& input : DosboxInputs(run, UserDosboxConfiguration(run.hostDirectory))) {
     if (!WriteFresh(input.path, input.text)) {
       return Failure("The DOSBox file " + input.path + " cannot be written.");
@@ -130,6 +131,7 @@ DosboxStart StartUnderDosbox(const std::string& dosbox, const DosRun& run, bool 
                                   DosboxWindowPlace(*run.screen, DosboxScreenFor(run.screen)));
   }
   request.outputFile = log;
+  request.handedDown = handedDown;
   std::optional<pid_t> emulator = Spawn(request);
   ::close(log);
   if (!emulator) return Failure("DOSBox (" + dosbox + ") cannot be started.");

@@ -25,7 +25,9 @@ DosboxSearch FindDosbox();
 
 // Starts the run as composed (ComposeDosStart) in the emulator found. With
 // dummyDisplay the emulator draws and plays into SDL's dummy drivers, for a
-// machine without a display.
-DosboxStart StartUnderDosbox(const std::string& dosbox, const DosRun& run, bool dummyDisplay);
+// machine without a display. The emulator holds handedDown (when set) as
+// SpawnRequest::handedDown.
+DosboxStart StartUnderDosbox(const std::string& dosbox, const DosRun& run, bool dummyDisplay,
+                             int handedDown);
 
 }  // namespace rizarode

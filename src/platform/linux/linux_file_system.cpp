@@ -68,6 +68,7 @@ class PosixFileHandle : public FileHandle {
   bool Seek(int64_t offset) override {
     return offset >= 0 && ::lseek(fd_.get(), offset, SEEK_SET) >= 0;
   }
+  std::intptr_t SystemHandle() const override { return fd_.get(); }
   bool Close() override {
     if (!fd_) return true;
     int rc = ::close(fd_.Release());

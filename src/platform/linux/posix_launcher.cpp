@@ -10,6 +10,7 @@
 
 #include "base/text_encoding.h"
 #include "dos_host/dos_start.h"
+#include "platform/file_system.h"
 #include "platform/linux/dosbox_launch.h"
 #include "platform/linux/process_spawn.h"
 
@@ -57,7 +58,9 @@ bool PosixLauncher::Start(const std::string& commandLine) {
 }
 
 bool PosixLauncher::StartNative(const std::string& program, const std::vector<std::string>& words) {
-  std::optional<pid_t> pid = Spawn(SpawnRequest{program, words, {}, -1});
+  SpawnRequest request{program, words, {}, -1};
+  request.handedDown = handedDown_;
+  std::optional<pid_t> pid = Spawn(request);
   if (!pid) return false;
   children_.push_back(*pid);
   started_ = *pid;
@@ -76,7 +79,7 @@ bool PosixLauncher::RunUnderDosbox(const DosRun& run, const std::string& title) 
   if (!search.found) return Fail(StartFailure::kNoDosEmulator, search.PlacesText());
   DosRun measured = run;
   if (!dummyDisplay_ && measure_) measured.screen = measure_();
-  DosboxStart started = StartUnderDosbox(*search.found, measured, dummyDisplay_);
+  DosboxStart started = StartUnderDosbox(*search.found, measured, dummyDisplay_, handedDown_);
   if (!started.emulator) return Fail(StartFailure::kNotStarted, started.failure);
   children_.push_back(*started.emulator);
   started_ = *started.emulator;
@@ -89,6 +92,10 @@ bool PosixLauncher::EmulatorRunning() {
   if (emulator_ == 0) return false;
   ReapEndedChildren();
   return std::find(children_.begin(), children_.end(), emulator_) != children_.end();
+}
+
+void PosixLauncher::HandDownToHost(const FileHandle& file) {
+  handedDown_ = static_cast<int>(file.SystemHandle());
 }
 
 std::optional<std::string> PosixLauncher::TitleOf(pid_t pid) const {

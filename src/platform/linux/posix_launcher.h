@@ -34,6 +34,7 @@ class PosixLauncher : public ProcessLauncher {
   // A DOS host runs under DOSBox, which gives it the work directory as D:.
   bool RunsDosHostItself(const std::string&) const override { return false; }
   bool EmulatorRunning() override;
+  void HandDownToHost(const FileHandle& file) override;
 
   // Without a display, DOSBox is given SDL's dummy drivers.
   void UseDummyDisplay(bool dummy) { dummyDisplay_ = dummy; }
@@ -69,6 +70,7 @@ class PosixLauncher : public ProcessLauncher {
   std::string failure_;
   StartFailure failureKind_ = StartFailure::kNotStarted;
   bool dummyDisplay_ = false;
+  int handedDown_ = -1;
 };
 
 }  // namespace rizarode

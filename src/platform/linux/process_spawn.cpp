@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -32,15 +33,24 @@ class SpawnAttributes {
   posix_spawnattr_t attr_;
 };
 
+// The standard descriptors are set first; the handed-down one, above
+// them, cannot be among what they replace. The same number on both sides
+// of a dup2 clears its close-on-exec flag.
 class FileActions {
  public:
-  explicit FileActions(int outputFile) {
+  FileActions(int outputFile, int handedDown) {
     posix_spawn_file_actions_init(&actions_);
     if (outputFile >= 0) {
       posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
       posix_spawn_file_actions_adddup2(&actions_, outputFile, 1);
       posix_spawn_file_actions_adddup2(&actions_, outputFile, 2);
     }
+    int firstClosed = kHandedDownDescriptor;
+    if (handedDown >= 0) {
+      posix_spawn_file_actions_adddup2(&actions_, handedDown, kHandedDownDescriptor);
+      firstClosed = kHandedDownDescriptor + 1;
+    }
+    posix_spawn_file_actions_addclosefrom_np(&actions_, firstClosed);
   }
   ~FileActions() { posix_spawn_file_actions_destroy(&actions_); }
   FileActions(const FileActions&) = delete;
@@ -73,6 +83,26 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
+// A descriptor above the standard ones for the same open file, closed again
+// after the start, when it is one of them (this program was started with
+// one of them closed).
+class AboveStandard {
+ public:
+  explicit AboveStandard(int fd)
+      : copy_(fd >= 0 && fd <= 2 ? ::fcntl(fd, F_DUPFD_CLOEXEC, kHandedDownDescriptor) : -1),
+        fd_(copy_ >= 0 ? copy_ : fd) {}
+  ~AboveStandard() {
+    if (copy_ >= 0) ::close(copy_);
+  }
+  AboveStandard(const AboveStandard&) = delete;
+  AboveStandard& operator=(const AboveStandard&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int copy_;
+  int fd_;
+};
+
 }  // namespace
 
 std::optional<pid_t> Spawn(const SpawnRequest& request) {
@@ -81,7 +111,8 @@ std::optional<pid_t> Spawn(const SpawnRequest& request) {
   std::vector<char*> argv = Pointers(arguments);
   std::vector<char*> envp = Pointers(environment);
   SpawnAttributes attributes(request.newSession);
-  FileActions actions(request.outputFile);
+  const AboveStandard handedDown(request.handedDown);
+  FileActions actions(request.outputFile, handedDown.get());
   pid_t pid = 0;
   if (::posix_spawn(&pid, request.program.c_str(), actions.get(), attributes.get(),
                     argv.data(), envp.data()) != 0) {

@@ -2,6 +2,8 @@
 
 #include "platform/win32/windows_api.h"
 
+#include "platform/win32/process_start.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -208,7 +210,7 @@ DosboxSearch FindDosbox() {
   return search;
 }
 
-DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& composed) {
+DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& composed, void* handedDown) {
   DosRun run = composed;
   run.screen = RoomForDosboxWindow();
   // The DOSBox that the installer brings has no OpenGL, and a picture at a
@@ -224,18 +226,14 @@ DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& compo
   const std::string output = InDirectory(run.workDirectory, kDosboxOutput);
   DeleteFileA(output.c_str());
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
   PreferGdiVideo();  // DOSBox inherits this program's environment
-  std::string commandLine = CommandLineFor(dosboxExe, files.configuration);
+  const std::string commandLine = CommandLineFor(dosboxExe, files.configuration);
   // Nothing is written into the host's directory: DOSBox's current
   // directory is the work directory.
   const char* currentDirectory = run.workDirectory.empty() ? nullptr : run.workDirectory.c_str();
-  if (!CreateProcessA(dosboxExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      currentDirectory, &startup, &process)) {
+  if (!CreateProcessHandingDown(dosboxExe, commandLine, currentDirectory,
+                                static_cast<HANDLE>(handedDown), process)) {
     return Failure("DOSBox (" + dosboxExe + ") cannot be started (error " +
                    std::to_string(GetLastError()) + ").");
   }

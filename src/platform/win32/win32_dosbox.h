@@ -31,7 +31,8 @@ struct DosboxStarted {
 
 // Starts DOSBox for the composed run: the work directory is the emulator's
 // current directory, since without a console it writes its output there.
-// Its window fits the work area of the primary monitor.
-DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& run);
+// Its window fits the work area of the primary monitor. The emulator gets a
+// copy of handedDown (when not null) as CreateProcessHandingDown gives it.
+DosboxStarted StartUnderDosbox(const std::string& dosboxExe, const DosRun& run, void* handedDown);
 
 }  // namespace rizarode

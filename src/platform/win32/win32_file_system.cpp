@@ -46,6 +46,9 @@ class Win32FileHandle : public FileHandle {
     to.QuadPart = offset;
     return offset >= 0 && SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN);
   }
+  std::intptr_t SystemHandle() const override {
+    return handle_ == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(handle_);
+  }
   bool Close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return true;
     return CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != 0;

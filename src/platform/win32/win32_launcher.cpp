@@ -4,6 +4,8 @@
 #include <shellapi.h>
 
 #include "dos_host/dos_start.h"
+#include "platform/file_system.h"
+#include "platform/win32/process_start.h"
 #include "platform/win32/win32_dosbox.h"
 
 namespace rizarode {
@@ -42,18 +44,12 @@ bool StartThroughShell(const CommandParts& parts) {
 }
 
 // The process started, or 0 when it could not be.
-ProcessId StartProcess(const CommandParts& parts, const std::string& commandLine) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
+ProcessId StartProcess(const CommandParts& parts, const std::string& commandLine,
+                       HANDLE handedDown) {
   PROCESS_INFORMATION process{};
-  // CreateProcessA may write into the command line it is given.
-  std::string line = commandLine;
   // The program file is named, not searched for: a relative name is the
   // file in the current directory, never one elsewhere on the search path.
-  if (!CreateProcessA(parts.program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
+  if (!CreateProcessHandingDown(parts.program, commandLine, nullptr, handedDown, process)) {
     return 0;
   }
   CloseHandle(process.hThread);
@@ -102,7 +98,7 @@ bool Win32Launcher::Start(const std::string& commandLine) {
   // it opens belongs to the system's console, not to the process started,
   // so the host's window is told by its title, as for a PIF.
   if (SystemRunsDosPrograms() &&
-      (isPif ? StartThroughShell(parts) : StartProcess(parts, commandLine) != 0)) {
+      (isPif ? StartThroughShell(parts) : StartProcess(parts, commandLine, handedDown_) != 0)) {
     return true;
   }
   return StartDos(FullPath(parts.program), commandLine);
@@ -113,7 +109,7 @@ bool Win32Launcher::RunsDosHostItself(const std::string& hostFile) const {
 }
 
 bool Win32Launcher::StartProgram(const CommandParts& parts, const std::string& commandLine) {
-  started_ = StartProcess(parts, commandLine);
+  started_ = StartProcess(parts, commandLine, handedDown_);
   return started_ != 0;
 }
 
@@ -123,11 +119,15 @@ bool Win32Launcher::StartDos(const std::string& programFile, const std::string& 
   if (!start) return Fail(StartFailure::kNotStarted, why);
   DosboxSearch search = FindDosbox();
   if (!search.found) return Fail(StartFailure::kNoDosEmulator, search.PlacesText());
-  DosboxStarted started = StartUnderDosbox(*search.found, start->run);
+  DosboxStarted started = StartUnderDosbox(*search.found, start->run, handedDown_);
   if (started.emulator == 0) return Fail(StartFailure::kNotStarted, started.failure);
   started_ = started.emulator;
   emulator_ = started.process;
   return true;
+}
+
+void Win32Launcher::HandDownToHost(const FileHandle& file) {
+  handedDown_ = reinterpret_cast<void*>(file.SystemHandle());
 }
 
 bool Win32Launcher::Fail(StartFailure kind, std::string reason) {

@@ -29,6 +29,8 @@ class Win32Launcher : public ProcessLauncher {
   // DOSBox, which gives it the work directory as D:.
   bool RunsDosHostItself(const std::string& hostFile) const override;
   bool EmulatorRunning() override;
+  // Not through the shell (a PIF on a Windows that runs DOS programs).
+  void HandDownToHost(const FileHandle& file) override;
 
   Win32Launcher() = default;
   ~Win32Launcher() override;
@@ -44,6 +46,7 @@ class Win32Launcher : public ProcessLauncher {
 
   ProcessId started_ = 0;
   void* emulator_ = nullptr;  // the handle of the emulator started, if one was
+  void* handedDown_ = nullptr;
   std::string failure_;
   StartFailure failureKind_ = StartFailure::kNotStarted;
 };
