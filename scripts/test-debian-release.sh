@@ -30,6 +30,9 @@ if [ $# -eq 2 ]; then
 else
   root="$(mktemp -d "/var/tmp/rizarode-$release.XXXXXX")"
 fi
+# The system's / as every system has it: mktemp's 0700 would keep all but
+# root out of every file in it (apt's sandbox user, the tests' second user).
+chmod 755 "$root"
 
 leg_start=$(date +%s)
 # The mounts live in the namespaces and end with them; the directory goes
