@@ -382,6 +382,18 @@ e2e_finish_program() {
 }
 
 # Waits up to $1 seconds for the log to hold the text $2.
+# Waits, 30 s at most, until none of the processes runs (a zombie has ended).
+e2e_wait_gone() {
+  local pid i state
+  for pid in "$@"; do
+    for i in $(seq 300); do
+      state="$(ps -o stat= -p "$pid" 2>/dev/null)" || break
+      case "$state" in Z*) break ;; esac
+      sleep 0.1
+    done
+  done
+}
+
 e2e_wait_for_log() {
   local i
   for ((i = 0; i < $1 * 5; i++)); do

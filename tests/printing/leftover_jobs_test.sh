@@ -71,9 +71,13 @@ new_run() {
 new_run
 start_rizarode open FAULT_DONE="$E2E_HOME/done"
 e2e_wait_for_log 60 "Printing ended" || true
+hosts="$(for child in $(pgrep -P "$E2E_PID"); do pgrep -P "$child"; done)"
 for child in $(pgrep -P "$E2E_PID"); do kill -KILL "$child"; done
 touch "$E2E_HOME/done"
 e2e_finish_program
+# The host keeps its directory's one-host lock while it lives: the next
+# start comes once it has ended.
+e2e_wait_gone $hosts
 e2e_check "killed: the job's file is kept" grep -q '^VK' <(work_left)
 e2e_check "killed: a half-written PDF is left" grep -q . <(partial_pdfs)
 killed="$(work_left | sed -n 's/^VK\([0-9A-F]\{6\}\)\..*/\1/p' | head -1)"
