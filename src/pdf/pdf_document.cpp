@@ -85,8 +85,35 @@ void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseli
   std::size_t number = fonts_.Use(font.Face());
   const RunFace& run = RunFaceOf(number, font);
   SetTextState(number, font, run.scale * 100, run.spacing);
-  PlaceRun(font, x, baseline);
-  AppendRun(run, bytes, fonts_.Used(number));
+  // Mostly a fixed-pitch face, whose glyphs cannot drift far in a line.
+  double farthest = static_cast<double>(bytes.size()) * run.largestDrift;
+  bool steady = farthest < kLargestDrift / 2;
+  if (!GoesOnFromPen(font, x, baseline, farthest)) {
+    PlaceRun(font, x, baseline);
+    state_.penDrift = 0;
+  }
+  AppendRun(run, bytes, steady, fonts_.Used(number));
+  state_.penKnown = steady;
+  if (steady) {
+    state_.penX = x + LayoutAdvance(font, bytes);
+    state_.penDrift += farthest;
+  }
+}
+
+// A run that starts where the last one's glyphs ended needs no move: on a
+// line of words in changing styles that is most runs. The glyphs' drift
+// from their layout positions adds up over the runs and is kept in bounds.
+bool PdfDocument::GoesOnFromPen(const pdf::ShownFont& font, int64_t x, int64_t baseline,
+                                double farthest) const {
+  return state_.placed && state_.penKnown && font.Face().slant == 0 && x == state_.penX &&
+         baseline == state_.baseline && state_.penDrift + farthest < kLargestDrift / 2;
+}
+
+int64_t PdfDocument::LayoutAdvance(const pdf::ShownFont& font, std::string_view bytes) {
+  if (font.Pitch() > 0) return font.Pitch() * static_cast<int64_t>(bytes.size());
+  int64_t advance = 0;
+  for (char c : bytes) advance += font.Advance(static_cast<unsigned char>(c));
+  return advance;
 }
 
 // Within a text object an upright run is placed from the last one's
@@ -191,10 +218,8 @@ const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const pdf::
 
 // Shows the bytes; where the font's advances drift from the layout's
 // whole-pixel advances (a proportional face), the glyphs are moved back.
-void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes,
+void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes, bool steady,
                             std::array<bool, 256>& used) {
-  // Mostly a fixed-pitch face, whose glyphs cannot drift far in a line.
-  bool steady = static_cast<double>(bytes.size()) * run.largestDrift < kLargestDrift / 2;
   double drift = 0;
   std::size_t moved = steady ? bytes.size() : Drifted(run.drift, bytes, 0, drift);
   if (moved == bytes.size()) {

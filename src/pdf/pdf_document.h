@@ -46,6 +46,11 @@ class PdfDocument {
     bool placed = false;
     int64_t x = 0, baseline = 0;
     int64_t leading = 0;  // from one line's start to the next
+    // Where the last run's glyphs ended, when they ended within penDrift
+    // pixels of their layout end penX.
+    bool penKnown = false;
+    int64_t penX = 0;
+    double penDrift = 0;
   };
   // How a face is drawn at one size, worked out on its first run there:
   // the font's advances follow from the face, the size and simulated bold.
@@ -63,9 +68,13 @@ class PdfDocument {
 
   void StartDrawing();
   void SetTextState(std::size_t face, const pdf::ShownFont& font, double scale, double spacing);
+  bool GoesOnFromPen(const pdf::ShownFont& font, int64_t x, int64_t baseline,
+                     double farthest) const;
+  static int64_t LayoutAdvance(const pdf::ShownFont& font, std::string_view bytes);
   void PlaceRun(const pdf::ShownFont& font, int64_t x, int64_t baseline);
   const RunFace& RunFaceOf(std::size_t face, const pdf::ShownFont& font);
-  void AppendRun(const RunFace& run, std::string_view bytes, std::array<bool, 256>& used);
+  void AppendRun(const RunFace& run, std::string_view bytes, bool steady,
+                 std::array<bool, 256>& used);
   void EndPage();
 
   pdf::PdfFile file_;

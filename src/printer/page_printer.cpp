@@ -73,7 +73,7 @@ std::string PagePrinter::FontName() { return CurrentFont().text.face->name; }
 void PagePrinter::SetFontName(const std::string& face) {
   face_ = face;
   cache_.AskAgainFor(face);
-  font_.reset();
+  styles_ = {};
   // Resolved now, against the fonts installed now; a printer that cannot be
   // reached says so when the face is asked for.
   try {
@@ -163,8 +163,7 @@ void PagePrinter::PrintText(std::string_view text) {
   if (text.empty()) return;
   InDocument([&] {
     OpenIfNone();
-    CurrentFont();
-    const std::shared_ptr<const Font>& font = font_;
+    const std::shared_ptr<const Font>& font = CurrentFontShared();
     // Like a Windows printer, a line that would run past the bottom of the
     // printable area starts a new page rather than being lost.
     if (y_ > 0 && y_ + font->height > page_.printableHeight) {
@@ -250,11 +249,10 @@ void PagePrinter::InDocument(Operation operation) {
   }
 }
 
-const PagePrinter::Font& PagePrinter::CurrentFont() {
-  if (!font_ || font_->text.emPixels != em_ || font_->bold != bold_ || font_->italic != italic_) {
-    font_ = cache_.Font({face_, bold_, italic_, em_});
-  }
-  return *font_;
+const std::shared_ptr<const PagePrinter::Font>& PagePrinter::CurrentFontShared() {
+  std::shared_ptr<const Font>& font = styles_[(bold_ ? 2 : 0) + (italic_ ? 1 : 0)];
+  if (!font || font->text.emPixels != em_) font = cache_.Font({face_, bold_, italic_, em_});
+  return font;
 }
 
 PagePrinter::Geometry PagePrinter::GeometryOf(const PageSetup& setup) const {

@@ -19,6 +19,7 @@
 // when that line has ended (or the first page has), and what was drawn
 // until then waits here.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -89,7 +90,8 @@ class PagePrinter : public Printer {
     std::string bytes;
   };
 
-  const Font& CurrentFont();
+  const Font& CurrentFont() { return *CurrentFontShared(); }
+  const std::shared_ptr<const Font>& CurrentFontShared();
   static int64_t Advance(const Font& font, std::string_view text);
   static std::size_t BeginningBefore(const Font& font, std::string_view text, int64_t x,
                                      int64_t edge);
@@ -117,7 +119,10 @@ class PagePrinter : public Printer {
   int32_t em_ = 1;
   bool bold_ = false, italic_ = false, underline_ = false;
   FaceCache cache_;
-  std::shared_ptr<const Font> font_;
+  // The face's fonts last used in each style, regular to bold italic: a
+  // report switches styles word by word, and the cache's lookup by name
+  // would cost more than drawing the word.
+  std::array<std::shared_ptr<const Font>, 4> styles_;
 
   PageSetup setup_;
 

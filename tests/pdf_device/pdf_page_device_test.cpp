@@ -119,6 +119,23 @@ TEST_F(SaveAsPdfTest, BoldAndItalicKeepTheFaceAndItsPitch) {
   EXPECT_EQ(printer->TextWidth("0"), regular);
 }
 
+// A run that goes on where the last one ended is written without a move of
+// its own; the program's own face has no italic, and fontconfig's slant
+// needs a slanted matrix even there.
+TEST_F(SaveAsPdfTest, AnItalicRunRightAfterAnUprightOneLeans) {
+  if (std::system("command -v qpdf >/dev/null 2>&1") != 0) GTEST_SKIP() << "qpdf missing";
+  const std::string font = RIZARODE_BINARY_DIR "/VKCOUR.TTF";
+  ASSERT_TRUE(FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(font.c_str())));
+  printer->SetFontName("RUZeruzaz Ori");
+  printer->PrintText("|||");
+  printer->SetFontItalic(true);
+  printer->PrintText("|||");
+  std::string content = CommandOutput("qpdf --qdf --object-streams=disable " +
+                                      testing::Quoted(Finish()) + " - 2>/dev/null");
+  EXPECT_THAT(content, ::testing::ContainsRegex("\\(\\|\\|\\|\\) Tj\n"
+                                                "1 0 0\\.2 -1 [0-9]+ [0-9]+ Tm\n"));
+}
+
 // Dark pixels of the first page, rendered in grey at 72 dpi.
 int DarkPixels(const std::string& pdf) {
   std::string root = pdf + "-page";
