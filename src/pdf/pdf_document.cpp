@@ -219,7 +219,7 @@ const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const pdf::
 // Shows the bytes; where the font's advances drift from the layout's
 // whole-pixel advances (a proportional face), the glyphs are moved back.
 void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes, bool steady,
-                            std::array<bool, 256>& used) {
+                            pdf::ShownBytes& used) {
   double drift = 0;
   std::size_t moved = steady ? bytes.size() : Drifted(run.drift, bytes, 0, drift);
   if (moved == bytes.size()) {

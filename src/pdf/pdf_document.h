@@ -74,7 +74,7 @@ class PdfDocument {
   void PlaceRun(const pdf::ShownFont& font, int64_t x, int64_t baseline);
   const RunFace& RunFaceOf(std::size_t face, const pdf::ShownFont& font);
   void AppendRun(const RunFace& run, std::string_view bytes, bool steady,
-                 std::array<bool, 256>& used);
+                 pdf::ShownBytes& used);
   void EndPage();
 
   pdf::PdfFile file_;

@@ -55,7 +55,7 @@ Blob FontProgram(const PageFace& face, bool& subset) {
     hb_set_t* unicodes = hb_subset_input_unicode_set(input.get());
     hb_set_t* glyphs = hb_subset_input_glyph_set(input.get());
     for (int b = 0; b < 256; ++b) {
-      if (!face.used[b]) continue;
+      if (!face.used.Shown(b)) continue;
       hb_set_add(unicodes, face.metrics.mapped[b]);
       hb_set_add(glyphs, static_cast<hb_codepoint_t>(face.metrics.glyph[b]));
     }
@@ -78,7 +78,7 @@ std::string SubsetTag(const PageFace& face, std::size_t number) {
   uint64_t hash = 1469598103934665603ull ^ number;
   auto mix = [&](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
   for (char c : face.metrics.postscriptName) mix(static_cast<unsigned char>(c));
-  for (int b = 0; b < 256; ++b) mix(face.used[b] ? 1 : 0);
+  for (int b = 0; b < 256; ++b) mix(face.used.Shown(b) ? 1 : 0);
   std::string tag;
   for (int i = 0; i < 6; ++i, hash /= 26) tag += static_cast<char>('A' + hash % 26);
   return tag;
@@ -110,7 +110,7 @@ std::string Encoding(const PageFace& face) {
   const FaceMetrics& m = face.metrics;
   std::string differences;
   for (int b = 0; b < 256; ++b) {
-    if (!face.used[b]) continue;
+    if (!face.used.Shown(b)) continue;
     if (!m.cffOutlines && WinAnsiNames(b) && m.glyph[b] != 0) continue;
     differences += ' ';
     AppendInteger(differences, b);
@@ -143,7 +143,7 @@ std::string ToUnicodeMap(const PageFace& face) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::vector<int> bytes;
   for (int b = 0; b < 256; ++b) {
-    if (face.used[b]) bytes.push_back(b);
+    if (face.used.Shown(b)) bytes.push_back(b);
   }
   // A map section holds at most 100 entries.
   for (std::size_t start = 0; start < bytes.size(); start += 100) {
@@ -191,8 +191,7 @@ std::size_t PdfFonts::Use(const FaceSource& source) {
 std::string PdfFonts::WriteAll(PdfFile& file) const {
   std::string entries;
   for (std::size_t i = 0; i < faces_.size(); ++i) {
-    const std::array<bool, 256>& used = faces_[i].used;
-    if (std::find(used.begin(), used.end(), true) == used.end()) continue;
+    if (!faces_[i].used.Any()) continue;
     uint32_t font = WriteFace(file, i);
     entries += "/F";
     AppendInteger(entries, static_cast<int64_t>(i));
@@ -255,8 +254,8 @@ uint32_t PdfFonts::WriteFace(PdfFile& file, std::size_t number) const {
   file.WriteStream(toUnicode, ToUnicodeMap(face));
 
   int first = 0, last = 255;
-  while (!face.used[first]) ++first;
-  while (!face.used[last]) --last;
+  while (!face.used.Shown(first)) ++first;
+  while (!face.used.Shown(last)) --last;
   std::string font = "<< /Type /Font /Subtype ";
   font += m.cffOutlines ? "/Type1" : "/TrueType";
   font += " /BaseFont ";

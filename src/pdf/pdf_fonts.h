@@ -10,6 +10,7 @@
 
 #include "pdf/pdf_face.h"
 #include "pdf/pdf_file.h"
+#include "pdf/pdf_syntax.h"
 
 namespace rizarode::pdf {
 
@@ -22,7 +23,7 @@ struct PageFace {
   FaceMetrics metrics;
   // Each byte's advance as /Widths gives it.
   std::array<double, 256> widths{};
-  std::array<bool, 256> used{};
+  ShownBytes used;
 };
 
 class PdfFonts {
@@ -31,7 +32,7 @@ class PdfFonts {
   // number.
   std::size_t Use(const FaceSource& source);
   // The bytes shown in the face so far, for the text shown to mark.
-  std::array<bool, 256>& Used(std::size_t face) { return faces_[face].used; }
+  ShownBytes& Used(std::size_t face) { return faces_[face].used; }
   const PageFace& Face(std::size_t face) const { return faces_[face]; }
   // Writes every face and returns the entries of the /Font resource
   // dictionary. Throws PdfError when a face cannot be read any more.

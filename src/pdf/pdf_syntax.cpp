@@ -1,5 +1,6 @@
 #include "pdf/pdf_syntax.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -26,33 +27,26 @@ constexpr std::array<char, 256> kEscapes = [] {
   return escapes;
 }();
 
-// The first byte from `at` on that is escaped; marks each byte it passes in
-// `seen`, that one too. Four at a time, since it runs over every byte shown.
-const char* Escaped(const char* at, const char* end, bool* seen) {
-  auto escape = [seen](char c) -> unsigned {
-    auto b = static_cast<unsigned char>(c);
-    seen[b] = true;
-    return static_cast<unsigned char>(kEscapes[b]);
-  };
-  for (; end - at >= 4; at += 4) {
-    if ((escape(at[0]) | escape(at[1]) | escape(at[2]) | escape(at[3])) != 0) break;
+// The first byte from `at` on that is escaped, marking the bytes before it
+// and that one as shown. Eight at a time where all of them are plain and
+// shown before, as nearly all text is after its first lines.
+const char* Escaped(const char* at, const char* end, std::array<bool, 256>& shown,
+                    std::array<uint8_t, 256>& notable) {
+  auto note = [&](char c) { return notable[static_cast<unsigned char>(c)]; };
+  for (;; ++at) {
+    for (; end - at >= 8; at += 8) {
+      if ((note(at[0]) | note(at[1]) | note(at[2]) | note(at[3]) | note(at[4]) | note(at[5]) |
+           note(at[6]) | note(at[7])) != 0) {
+        break;
+      }
+    }
+    while (at != end && note(*at) == 0) ++at;
+    if (at == end) return end;
+    auto b = static_cast<unsigned char>(*at);
+    shown[b] = true;
+    notable[b] = kEscapes[b] != 0;
+    if (kEscapes[b] != 0) return at;
   }
-  while (at != end && escape(*at) == 0) ++at;
-  return at;
-}
-
-void AppendLiteral(std::string& out, std::string_view bytes, bool* seen) {
-  out += '(';
-  const char* plain = bytes.data();  // the first byte not yet written
-  const char* end = plain + bytes.size();
-  for (const char* at = Escaped(plain, end, seen); at != end; at = Escaped(at + 1, end, seen)) {
-    out.append(plain, at);
-    out += '\\';
-    out += kEscapes[static_cast<unsigned char>(*at)];
-    plain = at + 1;
-  }
-  out.append(plain, end);
-  out += ')';
 }
 
 // The next character of UTF-8 text; a byte that starts no valid sequence
@@ -92,8 +86,25 @@ void AppendReal(std::string& out, double value, int decimals) {
   out += number;
 }
 
-void AppendString(std::string& out, std::string_view bytes, std::array<bool, 256>& seen) {
-  AppendLiteral(out, bytes, seen.data());
+ShownBytes::ShownBytes() { notable_.fill(1); }
+
+bool ShownBytes::Any() const {
+  return std::find(shown_.begin(), shown_.end(), true) != shown_.end();
+}
+
+void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown) {
+  out += '(';
+  const char* plain = bytes.data();  // the first byte not yet written
+  const char* end = plain + bytes.size();
+  for (const char* at = Escaped(plain, end, shown.shown_, shown.notable_); at != end;
+       at = Escaped(at + 1, end, shown.shown_, shown.notable_)) {
+    out.append(plain, at);
+    out += '\\';
+    out += kEscapes[static_cast<unsigned char>(*at)];
+    plain = at + 1;
+  }
+  out.append(plain, end);
+  out += ')';
 }
 
 void AppendUtf16String(std::string& out, std::string_view utf8) {

@@ -15,10 +15,25 @@ void AppendReference(std::string& out, uint32_t object);
 // A real number rounded to at most `decimals` decimals, without trailing
 // zeros or exponent (PDF has none).
 void AppendReal(std::string& out, double value, int decimals = 3);
-// A literal string "(...)" holding exactly these bytes, marking each byte
-// in `seen` on the way: text shown, whose bytes its font must have, is gone
-// over once.
-void AppendString(std::string& out, std::string_view bytes, std::array<bool, 256>& seen);
+// The bytes that the text of one font has shown: the glyphs its embedded
+// subset must have.
+class ShownBytes {
+ public:
+  ShownBytes();
+  bool Shown(unsigned char byte) const { return shown_[byte]; }
+  bool Any() const;
+
+ private:
+  friend void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown);
+  std::array<bool, 256> shown_{};
+  // Each byte that a literal string escapes or that is not shown yet: text
+  // is looked at byte by byte only where it holds one.
+  std::array<uint8_t, 256> notable_;
+};
+
+// A literal string "(...)" holding exactly these bytes, marked as shown on
+// the way: text shown is gone over once.
+void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown);
 // A hexadecimal string "<FEFF...>" holding the text as UTF-16BE: the form
 // that carries any character in the document's information.
 void AppendUtf16String(std::string& out, std::string_view utf8);
