@@ -53,25 +53,32 @@ constexpr std::array<uint8_t, 256> kLengthCode = [] {
   return codes;
 }();
 
-// The distance code of each distance less 1: below 256 directly, above
-// by the distance less 1 shifted right by 7.
-constexpr std::array<uint8_t, 512> kDistanceCode = [] {
-  std::array<uint8_t, 512> codes{};
-  for (int code = 0; code < 30; ++code) {
-    for (int i = 0; i < (1 << kDistanceExtra[code]); ++i) {
-      int d = kDistanceBase[code] - 1 + i;
-      if (d < 256) {
-        codes[d] = static_cast<uint8_t>(code);
-      } else {
-        codes[256 + (d >> 7)] = static_cast<uint8_t>(code);
+// The distance code and extra of a distance less 1, as a match symbol holds
+// them in its low bits: those below 256 directly, the others by their code,
+// which the distance less 1 shifted right by 7 tells.
+struct DistanceFields {
+  std::array<uint32_t, 256> low{};
+  std::array<uint8_t, 256> highCode{};
+
+  constexpr DistanceFields() {
+    for (int code = 0; code < 30; ++code) {
+      for (int i = 0; i < (1 << kDistanceExtra[code]); ++i) {
+        int less1 = kDistanceBase[code] - 1 + i;
+        if (less1 < 256) {
+          low[less1] = static_cast<uint32_t>(code << 13 | i);
+        } else {
+          highCode[less1 >> 7] = static_cast<uint8_t>(code);
+        }
       }
     }
   }
-  return codes;
-}();
+};
+constexpr DistanceFields kDistanceFields;
 
-int DistanceCode(uint32_t distanceLess1) {
-  return distanceLess1 < 256 ? kDistanceCode[distanceLess1] : kDistanceCode[256 + (distanceLess1 >> 7)];
+uint32_t DistanceField(uint32_t distanceLess1) {
+  if (distanceLess1 < 256) return kDistanceFields.low[distanceLess1];
+  uint32_t code = kDistanceFields.highCode[distanceLess1 >> 7];
+  return code << 13 | (distanceLess1 + 1 - kDistanceBase[code]);
 }
 
 uint32_t Load32(const unsigned char* p) {
@@ -102,7 +109,19 @@ std::size_t MatchLength(const unsigned char* a, const unsigned char* b, std::siz
 class InUse {
  public:
   InUse(const uint32_t* counts, int symbols) {
-    for (int s = 0; s < symbols; ++s) words_[s >> 6] |= uint64_t{counts[s] != 0} << (s & 63);
+    // A byte of 0 or 1 for each symbol, eight of which a multiply gathers
+    // into one byte of the bits.
+    std::array<uint8_t, kWords * 64> nonZero{};
+    for (int s = 0; s < symbols; ++s) nonZero[s] = counts[s] != 0;
+    for (int w = 0; w < kWords; ++w) {
+      uint64_t word = 0;
+      for (int k = 0; k < 8; ++k) {
+        uint64_t eight;
+        std::memcpy(&eight, &nonZero[w * 64 + k * 8], 8);
+        word |= ((eight * 0x0102040810204080u) >> 56) << (8 * k);
+      }
+      words_[w] = word;
+    }
   }
 
   void Add(int symbol) { words_[symbol >> 6] |= uint64_t{1} << (symbol & 63); }
@@ -421,20 +440,27 @@ void ZlibEncoder::FindMatches(const unsigned char* data, std::size_t size, Defla
     uint32_t four = Load32(data + p);
     uint32_t* bucket = &seen_[2 * HashOf(four)];
     const uint32_t here = stamp + static_cast<uint32_t>(p);
-    std::size_t length = 0, distance = 0;
-    for (int i = 0; i < 2; ++i) {
-      // How far back the entry is; one from an earlier buffer is always
-      // beyond the window.
-      std::size_t back = here - bucket[i];
-      if (back > kWindow || Load32(data + p - back) != four) continue;
-      std::size_t found = MatchLength(data + p - back, data + p, std::min(kMaxMatch, size - p));
-      if (found > length) {
-        length = found;
-        distance = back;
-      }
-    }
+    // How far back the entries are; one from an earlier buffer is always
+    // beyond the window.
+    const std::size_t back0 = here - bucket[0], back1 = here - bucket[1];
     bucket[1] = bucket[0];
     bucket[0] = here;
+    const std::size_t limit = std::min(kMaxMatch, size - p);
+    std::size_t length = 0, distance = 0;
+    if (back0 <= kWindow && Load32(data + p - back0) == four) {
+      length = MatchLength(data + p - back0, data + p, limit);
+      distance = back0;
+    }
+    // The older entry is longer only if it also agrees at the byte where
+    // the newer one stopped.
+    if (back1 <= kWindow && Load32(data + p - back1) == four &&
+        (length == 0 || (length < limit && data[p - back1 + length] == data[p + length]))) {
+      std::size_t found = MatchLength(data + p - back1, data + p, limit);
+      if (found > length) {
+        length = found;
+        distance = back1;
+      }
+    }
     if (length != 0) {
       AddMatch(length, distance);
       p += length;
@@ -464,12 +490,10 @@ void ZlibEncoder::AddLiteral(unsigned char byte) {
 
 void ZlibEncoder::AddMatch(std::size_t length, std::size_t distance) {
   uint32_t lengthField = kLengthField[length - 3];
-  uint32_t distanceLess1 = static_cast<uint32_t>(distance - 1);
-  uint32_t distanceCode = static_cast<uint32_t>(DistanceCode(distanceLess1));
-  symbols_[symbolCount_++] = kMatchFlag | lengthField << 18 | distanceCode << 13 |
-                             (distanceLess1 + 1 - kDistanceBase[distanceCode]);
+  uint32_t distanceField = DistanceField(static_cast<uint32_t>(distance - 1));
+  symbols_[symbolCount_++] = kMatchFlag | lengthField << 18 | distanceField;
   ++literalCounts_[257 + (lengthField >> 5)];
-  ++distanceCounts_[distanceCode];
+  ++distanceCounts_[distanceField >> 13];
 }
 
 // Writes the block's symbols with the fixed code or codes made for them,
