@@ -8,11 +8,11 @@
 
 namespace rizarode::pdf {
 
-// A symbol's code, bit-reversed as the stream holds it, its length and how
-// many extra bits follow it.
+// A symbol's code, bit-reversed as the stream holds it, its length, and
+// that length with the extra bits that follow the code.
 struct DeflateCode {
   uint16_t bits;
-  uint8_t length, extra;
+  uint8_t length, withExtra;
 };
 
 class DeflateBitWriter {
@@ -35,7 +35,7 @@ class DeflateBitWriter {
 
   // A code and its extra bits in one.
   void Put(const DeflateCode& code, uint32_t extra) {
-    Put(code.bits | extra << code.length, code.length + code.extra);
+    Put(code.bits | extra << code.length, code.withExtra);
   }
 
   void AlignToByte() {

@@ -258,11 +258,19 @@ struct LengthItem {
   uint8_t symbol, extra;
 };
 
+bool EightAre(const uint8_t* bytes, uint8_t value) {
+  uint64_t eight;
+  std::memcpy(&eight, bytes, 8);
+  return eight == value * uint64_t{0x0101010101010101};
+}
+
 int RunLengths(const uint8_t* lengths, int count, LengthItem* items) {
   int n = 0;
   for (int i = 0; i < count;) {
     uint8_t len = lengths[i];
     int run = 1;
+    // Eight at a time first: most of a page's symbols are not in use.
+    while (i + run + 8 <= count && EightAre(lengths + i + run, len)) run += 8;
     while (i + run < count && lengths[i + run] == len) ++run;
     i += run;
     if (len == 0) {
@@ -303,9 +311,12 @@ void FillCodes(const uint8_t* literalLengths, const InUse& literalsInUse, const 
   BuildCodes(literalLengths, literalsInUse, literalBits.data());
   BuildCodes(distanceLengths, distancesInUse, distanceBits.data());
   literalsInUse.ForEach([&](int s) {
-    literals[s] = {literalBits[s], literalLengths[s], s > kEndOfBlock ? kLengthExtra[s - 257] : uint8_t{0}};
+    int extra = s > kEndOfBlock ? kLengthExtra[s - 257] : 0;
+    literals[s] = {literalBits[s], literalLengths[s], static_cast<uint8_t>(literalLengths[s] + extra)};
   });
-  distancesInUse.ForEach([&](int s) { distances[s] = {distanceBits[s], distanceLengths[s], kDistanceExtra[s]}; });
+  distancesInUse.ForEach([&](int s) {
+    distances[s] = {distanceBits[s], distanceLengths[s], static_cast<uint8_t>(distanceLengths[s] + kDistanceExtra[s])};
+  });
 }
 
 // The fixed code of BTYPE 01, which a block may use without sending it.
