@@ -399,16 +399,20 @@ void PutDynamicHeader(const DynamicCode& code, bool last, DeflateBitWriter& bits
 // A block's symbols and its end in the codes for them.
 void PutSymbols(const uint32_t* symbols, std::size_t count, const DeflateCode* literals,
                 const DeflateCode* distances, DeflateBitWriter& bits) {
+  // A copy of the writer that the stores to the output cannot touch, so it
+  // stays in registers.
+  DeflateBitWriter out = bits;
   for (std::size_t i = 0; i < count; ++i) {
     uint32_t symbol = symbols[i];
     if (!(symbol & kMatchFlag)) {
-      bits.Put(literals[symbol], 0);
+      out.Put(literals[symbol], 0);
       continue;
     }
-    bits.Put(literals[257 + ((symbol >> 23) & 31)], (symbol >> 18) & 31);
-    bits.Put(distances[(symbol >> 13) & 31], symbol & 0x1FFF);
+    out.Put(literals[257 + ((symbol >> 23) & 31)], (symbol >> 18) & 31);
+    out.Put(distances[(symbol >> 13) & 31], symbol & 0x1FFF);
   }
-  bits.Put(literals[kEndOfBlock], 0);
+  out.Put(literals[kEndOfBlock], 0);
+  bits = out;
 }
 
 }  // namespace
