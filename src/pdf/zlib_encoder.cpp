@@ -326,13 +326,27 @@ struct FixedCode {
   std::array<DeflateCode, kDistanceSymbols> distances;
 
   FixedCode() {
-    for (int s = 0; s < kLiteralSymbols; ++s) literalLengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+    // The code has 288 symbols, the last two never used; they still have
+    // 8-bit codes, which come before all the 9-bit ones.
+    constexpr int kSymbols = 288;
+    std::array<uint8_t, kSymbols> lengths;
+    for (int s = 0; s < kSymbols; ++s) lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+    std::copy(lengths.begin(), lengths.begin() + kLiteralSymbols, literalLengths.begin());
+    std::array<uint32_t, kSymbols> all;
+    all.fill(1);
+    std::array<uint16_t, kSymbols> bits;
+    BuildCodes(lengths.data(), InUse(all.data(), kSymbols), bits.data());
+    for (int s = 0; s < kLiteralSymbols; ++s) {
+      int extra = s > kEndOfBlock ? kLengthExtra[s - 257] : 0;
+      literals[s] = {bits[s], lengths[s], static_cast<uint8_t>(lengths[s] + extra)};
+    }
     std::array<uint8_t, kDistanceSymbols> distanceLengths;
     distanceLengths.fill(5);
-    std::array<uint32_t, kLiteralSymbols> all;
-    all.fill(1);
-    FillCodes(literalLengths.data(), InUse(all.data(), kLiteralSymbols), distanceLengths.data(),
-              InUse(all.data(), kDistanceSymbols), literals.data(), distances.data());
+    std::array<uint16_t, kDistanceSymbols> distanceBits;
+    BuildCodes(distanceLengths.data(), InUse(all.data(), kDistanceSymbols), distanceBits.data());
+    for (int s = 0; s < kDistanceSymbols; ++s) {
+      distances[s] = {distanceBits[s], 5, static_cast<uint8_t>(5 + kDistanceExtra[s])};
+    }
   }
 };
 

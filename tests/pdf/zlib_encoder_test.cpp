@@ -56,6 +56,7 @@ std::vector<Case> Cases() {
       {"empty", ""},
       {"one byte", "x"},
       {"a short repeat", "Pieter, Pieter, Pieter, son of Pieter"},
+      {"bytes of 9-bit fixed codes", "\xA1\xD5 Pieter \xFF"},
       {"one distance only", Twice()},
       {"runs longer than a match", std::string(100000, 'x') + std::string(70000, '\0')},
       {"nothing to match: stored", Random(300000, 256, 1)},
