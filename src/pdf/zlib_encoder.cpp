@@ -1,5 +1,7 @@
 #include "pdf/zlib_encoder.h"
 
+#include "pdf/deflate_bit_writer.h"
+
 #include <libdeflate.h>
 
 #include <algorithm>
@@ -18,6 +20,8 @@ constexpr std::size_t kBlockSymbols = 1 << 14;
 constexpr std::size_t kStoredChunk = 65535;
 // Positions are stamped in 32 bits, so a larger buffer is matched in parts.
 constexpr std::size_t kSegment = std::size_t{1} << 30;
+// A match is kept as its two codes and their extra bits: bits 0-12 the
+// distance's extra, 13-17 its code, 18-22 the length's extra, 23-27 its code.
 constexpr uint32_t kMatchFlag = 1u << 31;
 constexpr int kLiteralSymbols = 286, kDistanceSymbols = 30, kLengthSymbols = 19;
 constexpr int kEndOfBlock = 256;
@@ -49,25 +53,32 @@ constexpr std::array<uint8_t, 256> kLengthCode = [] {
   return codes;
 }();
 
-// The distance code of each distance less 1: below 256 directly, above
-// by the distance less 1 shifted right by 7.
-constexpr std::array<uint8_t, 512> kDistanceCode = [] {
-  std::array<uint8_t, 512> codes{};
-  for (int code = 0; code < 30; ++code) {
-    for (int i = 0; i < (1 << kDistanceExtra[code]); ++i) {
-      int d = kDistanceBase[code] - 1 + i;
-      if (d < 256) {
-        codes[d] = static_cast<uint8_t>(code);
-      } else {
-        codes[256 + (d >> 7)] = static_cast<uint8_t>(code);
+// The distance code and extra of a distance less 1, as a match symbol holds
+// them in its low bits: those below 256 directly, the others by their code,
+// which the distance less 1 shifted right by 7 tells.
+struct DistanceFields {
+  std::array<uint32_t, 256> low{};
+  std::array<uint8_t, 256> highCode{};
+
+  constexpr DistanceFields() {
+    for (int code = 0; code < 30; ++code) {
+      for (int i = 0; i < (1 << kDistanceExtra[code]); ++i) {
+        int less1 = kDistanceBase[code] - 1 + i;
+        if (less1 < 256) {
+          low[less1] = static_cast<uint32_t>(code << 13 | i);
+        } else {
+          highCode[less1 >> 7] = static_cast<uint8_t>(code);
+        }
       }
     }
   }
-  return codes;
-}();
+};
+constexpr DistanceFields kDistanceFields;
 
-int DistanceCode(uint32_t distanceLess1) {
-  return distanceLess1 < 256 ? kDistanceCode[distanceLess1] : kDistanceCode[256 + (distanceLess1 >> 7)];
+uint32_t DistanceField(uint32_t distanceLess1) {
+  if (distanceLess1 < 256) return kDistanceFields.low[distanceLess1];
+  uint32_t code = kDistanceFields.highCode[distanceLess1 >> 7];
+  return code << 13 | (distanceLess1 + 1 - kDistanceBase[code]);
 }
 
 uint32_t Load32(const unsigned char* p) {
@@ -93,26 +104,64 @@ std::size_t MatchLength(const unsigned char* a, const unsigned char* b, std::siz
   return length;
 }
 
+// The symbols whose count is not zero, as bits, so that the steps after
+// counting go over the hundred or so symbols a page uses and not all 286.
+class InUse {
+ public:
+  InUse(const uint32_t* counts, int symbols) {
+    // A byte of 0 or 1 for each symbol, eight of which a multiply gathers
+    // into one byte of the bits.
+    std::array<uint8_t, kWords * 64> nonZero{};
+    for (int s = 0; s < symbols; ++s) nonZero[s] = counts[s] != 0;
+    for (int w = 0; w < kWords; ++w) {
+      uint64_t word = 0;
+      for (int k = 0; k < 8; ++k) {
+        uint64_t eight;
+        std::memcpy(&eight, &nonZero[w * 64 + k * 8], 8);
+        word |= ((eight * 0x0102040810204080u) >> 56) << (8 * k);
+      }
+      words_[w] = word;
+    }
+  }
+
+  void Add(int symbol) { words_[symbol >> 6] |= uint64_t{1} << (symbol & 63); }
+
+  // Calls f with each symbol in use, in rising order.
+  template <typename F>
+  void ForEach(F f) const {
+    for (int w = 0; w < kWords; ++w) {
+      for (uint64_t bits = words_[w]; bits != 0; bits &= bits - 1) f(w * 64 + std::countr_zero(bits));
+    }
+  }
+
+ private:
+  static constexpr int kWords = (kLiteralSymbols + 63) / 64;
+  std::array<uint64_t, kWords> words_{};
+};
+
 // Code lengths of at most maxBits for symbols with these counts, by the
 // in-place method of Moffat and Katajainen over the counts in rising order,
 // then shortened where too long. Fewer than two symbols in use still get a
-// complete code of two, which every reader takes.
-void BuildLengths(const uint32_t* counts, int symbols, int maxBits, uint8_t* lengths) {
-  std::array<std::pair<uint32_t, uint16_t>, kLiteralSymbols> used;
+// complete code of two, which every reader takes; the one added is then
+// in use too.
+void BuildLengths(const uint32_t* counts, InUse& inUse, int symbols, int maxBits, uint8_t* lengths) {
+  std::memset(lengths, 0, static_cast<std::size_t>(symbols));
+  // Each symbol in use as its count above its number: sorting these plain
+  // keys orders by count, then by symbol.
+  std::array<uint32_t, kLiteralSymbols> used;
   int n = 0;
-  for (int s = 0; s < symbols; ++s) {
-    lengths[s] = 0;
-    if (counts[s] != 0) used[n++] = {counts[s], static_cast<uint16_t>(s)};
-  }
+  inUse.ForEach([&](int s) { used[n++] = counts[s] << 9 | static_cast<uint32_t>(s); });
   if (n < 2) {
-    int first = n == 1 ? used[0].second : 0;
-    lengths[first] = 1;
-    lengths[first == 0 ? 1 : 0] = 1;
+    int first = n == 1 ? static_cast<int>(used[0] & 511) : 0;
+    int second = first == 0 ? 1 : 0;
+    lengths[first] = lengths[second] = 1;
+    inUse.Add(first);
+    inUse.Add(second);
     return;
   }
   std::sort(used.begin(), used.begin() + n);
   std::array<uint32_t, kLiteralSymbols> a;
-  for (int i = 0; i < n; ++i) a[i] = used[i].first;
+  for (int i = 0; i < n; ++i) a[i] = used[i] >> 9;
   // Parents' weights, then their depths, then the leaves' depths.
   a[0] += a[1];
   int root = 0, leaf = 2;
@@ -132,21 +181,21 @@ void BuildLengths(const uint32_t* counts, int symbols, int maxBits, uint8_t* len
   }
   a[n - 2] = 0;
   for (int next = n - 3; next >= 0; --next) a[next] = a[a[next]] + 1;
-  int available = 1, inUse = 0, depth = 0;
+  int available = 1, parents = 0, depth = 0;
   root = n - 2;
   int next = n - 1;
   while (available > 0) {
     while (root >= 0 && static_cast<int>(a[root]) == depth) {
-      ++inUse;
+      ++parents;
       --root;
     }
-    while (available > inUse) {
+    while (available > parents) {
       a[next--] = static_cast<uint32_t>(depth);
       --available;
     }
-    available = 2 * inUse;
+    available = 2 * parents;
     ++depth;
-    inUse = 0;
+    parents = 0;
   }
 
   // How many codes of each length; codes too long are made maxBits long and
@@ -173,7 +222,7 @@ void BuildLengths(const uint32_t* counts, int symbols, int maxBits, uint8_t* len
   // The most frequent symbols get the shortest codes.
   int at = n - 1;
   for (int len = 1; len <= maxBits; ++len) {
-    for (int k = 0; k < ofLength[len]; ++k) lengths[used[at--].second] = static_cast<uint8_t>(len);
+    for (int k = 0; k < ofLength[len]; ++k) lengths[used[at--] & 511] = static_cast<uint8_t>(len);
   }
 }
 
@@ -187,22 +236,20 @@ constexpr std::array<uint8_t, 256> kReversedByte = [] {
 
 // The canonical codes for the lengths, bit-reversed, since the stream
 // holds codes from their first bit on.
-void BuildCodes(const uint8_t* lengths, int symbols, uint16_t* codes) {
+void BuildCodes(const uint8_t* lengths, const InUse& inUse, uint16_t* codes) {
   std::array<uint16_t, 16> ofLength{}, next{};
-  for (int s = 0; s < symbols; ++s) ++ofLength[lengths[s]];
-  ofLength[0] = 0;
+  inUse.ForEach([&](int s) { ++ofLength[lengths[s]]; });
   uint32_t code = 0;
   for (int bits = 1; bits < 16; ++bits) {
     code = (code + ofLength[bits - 1]) << 1;
     next[bits] = static_cast<uint16_t>(code);
   }
-  for (int s = 0; s < symbols; ++s) {
+  inUse.ForEach([&](int s) {
     int len = lengths[s];
-    if (len == 0) continue;
     uint32_t c = next[len]++;
     uint32_t reversed = (uint32_t{kReversedByte[c & 0xFF]} << 8) | kReversedByte[c >> 8];
     codes[s] = static_cast<uint16_t>(reversed >> (16 - len));
-  }
+  });
 }
 
 // The lengths of both codes as the header gives them: runs of zeros and
@@ -211,11 +258,19 @@ struct LengthItem {
   uint8_t symbol, extra;
 };
 
+bool EightAre(const uint8_t* bytes, uint8_t value) {
+  uint64_t eight;
+  std::memcpy(&eight, bytes, 8);
+  return eight == value * uint64_t{0x0101010101010101};
+}
+
 int RunLengths(const uint8_t* lengths, int count, LengthItem* items) {
   int n = 0;
   for (int i = 0; i < count;) {
     uint8_t len = lengths[i];
     int run = 1;
+    // Eight at a time first: most of a page's symbols are not in use.
+    while (i + run + 8 <= count && EightAre(lengths + i + run, len)) run += 8;
     while (i + run < count && lengths[i + run] == len) ++run;
     i += run;
     if (len == 0) {
@@ -236,47 +291,145 @@ int RunLengths(const uint8_t* lengths, int count, LengthItem* items) {
 
 constexpr int ExtraBitsOfLengthSymbol(int symbol) { return symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0; }
 
-}  // namespace
+// The length code and extra of each match length less 3, as a match
+// symbol holds them from bit 18 on.
+constexpr std::array<uint16_t, 256> kLengthField = [] {
+  std::array<uint16_t, 256> fields{};
+  for (int less3 = 0; less3 < 256; ++less3) {
+    int code = kLengthCode[less3];
+    fields[less3] = static_cast<uint16_t>(code << 5 | (less3 + 3 - kLengthBase[code]));
+  }
+  return fields;
+}();
 
-// Bits gathered from the first on and written out four bytes at a time.
-class ZlibEncoder::BitWriter {
- public:
-  explicit BitWriter(unsigned char* out) : start_(out), out_(out) {}
+// The codes for the lengths of the symbols in use: the extra bits' counts
+// of the literal/length and the distance symbols follow from the symbol.
+void FillCodes(const uint8_t* literalLengths, const InUse& literalsInUse, const uint8_t* distanceLengths,
+               const InUse& distancesInUse, DeflateCode* literals, DeflateCode* distances) {
+  std::array<uint16_t, kLiteralSymbols> literalBits;
+  std::array<uint16_t, kDistanceSymbols> distanceBits;
+  BuildCodes(literalLengths, literalsInUse, literalBits.data());
+  BuildCodes(distanceLengths, distancesInUse, distanceBits.data());
+  literalsInUse.ForEach([&](int s) {
+    int extra = s > kEndOfBlock ? kLengthExtra[s - 257] : 0;
+    literals[s] = {literalBits[s], literalLengths[s], static_cast<uint8_t>(literalLengths[s] + extra)};
+  });
+  distancesInUse.ForEach([&](int s) {
+    distances[s] = {distanceBits[s], distanceLengths[s], static_cast<uint8_t>(distanceLengths[s] + kDistanceExtra[s])};
+  });
+}
 
-  // At most 32 bits at once.
-  void Put(uint32_t bits, int count) {
-    buffer_ |= uint64_t{bits} << count_;
-    count_ += count;
-    if (count_ >= 32) {
-      for (int i = 0; i < 4; ++i) out_[i] = static_cast<unsigned char>(buffer_ >> (8 * i));
-      out_ += 4;
-      buffer_ >>= 32;
-      count_ -= 32;
+// The fixed code of BTYPE 01, which a block may use without sending it.
+struct FixedCode {
+  std::array<uint8_t, kLiteralSymbols> literalLengths;
+  std::array<DeflateCode, kLiteralSymbols> literals;
+  std::array<DeflateCode, kDistanceSymbols> distances;
+
+  FixedCode() {
+    // The code has 288 symbols, the last two never used; they still have
+    // 8-bit codes, which come before all the 9-bit ones.
+    constexpr int kSymbols = 288;
+    std::array<uint8_t, kSymbols> lengths;
+    for (int s = 0; s < kSymbols; ++s) lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+    std::copy(lengths.begin(), lengths.begin() + kLiteralSymbols, literalLengths.begin());
+    std::array<uint32_t, kSymbols> all;
+    all.fill(1);
+    std::array<uint16_t, kSymbols> bits;
+    BuildCodes(lengths.data(), InUse(all.data(), kSymbols), bits.data());
+    for (int s = 0; s < kLiteralSymbols; ++s) {
+      int extra = s > kEndOfBlock ? kLengthExtra[s - 257] : 0;
+      literals[s] = {bits[s], lengths[s], static_cast<uint8_t>(lengths[s] + extra)};
+    }
+    std::array<uint8_t, kDistanceSymbols> distanceLengths;
+    distanceLengths.fill(5);
+    std::array<uint16_t, kDistanceSymbols> distanceBits;
+    BuildCodes(distanceLengths.data(), InUse(all.data(), kDistanceSymbols), distanceBits.data());
+    for (int s = 0; s < kDistanceSymbols; ++s) {
+      distances[s] = {distanceBits[s], 5, static_cast<uint8_t>(5 + kDistanceExtra[s])};
     }
   }
-
-  void AlignToByte() {
-    Put(0, (8 - count_ % 8) % 8);
-    for (; count_ > 0; count_ -= 8, buffer_ >>= 8) *out_++ = static_cast<unsigned char>(buffer_);
-  }
-
-  // Only after AlignToByte.
-  void PutBytes(const unsigned char* bytes, std::size_t size) {
-    if (size != 0) std::memcpy(out_, bytes, size);
-    out_ += size;
-  }
-
-  std::size_t Finish() {
-    AlignToByte();
-    return static_cast<std::size_t>(out_ - start_);
-  }
-
- private:
-  unsigned char* start_;
-  unsigned char* out_;
-  uint64_t buffer_ = 0;
-  int count_ = 0;
 };
+
+const FixedCode& Fixed() {
+  static const FixedCode fixed;
+  return fixed;
+}
+
+// A code made for a block, and its lengths as the block's header sends
+// them: the literal/length code's, then the distance code's.
+struct DynamicCode {
+  std::array<uint8_t, kLiteralSymbols + kDistanceSymbols> lengths;
+  std::array<uint8_t, kDistanceSymbols> distanceLengths;
+  int literals = kLiteralSymbols, distances = kDistanceSymbols;
+  std::array<LengthItem, kLiteralSymbols + kDistanceSymbols> items;
+  int itemCount = 0;
+  std::array<uint32_t, kLengthSymbols> itemCounts{};
+  std::array<uint8_t, kLengthSymbols> itemLengths;
+  int ordered = kLengthSymbols;
+  // The header's and the symbols' bits, less the extra bits after codes.
+  uint64_t cost = 0;
+};
+
+void BuildDynamic(const uint32_t* literalCounts, InUse& literalsInUse, const uint32_t* distanceCounts,
+                  InUse& distancesInUse, DynamicCode& code) {
+  uint8_t* literalLengths = code.lengths.data();
+  BuildLengths(literalCounts, literalsInUse, kLiteralSymbols, 15, literalLengths);
+  BuildLengths(distanceCounts, distancesInUse, kDistanceSymbols, 15, code.distanceLengths.data());
+  while (code.literals > 257 && literalLengths[code.literals - 1] == 0) --code.literals;
+  while (code.distances > 1 && code.distanceLengths[code.distances - 1] == 0) --code.distances;
+  std::copy(code.distanceLengths.begin(), code.distanceLengths.begin() + code.distances,
+            code.lengths.begin() + code.literals);
+
+  code.itemCount = RunLengths(code.lengths.data(), code.literals + code.distances, code.items.data());
+  for (int i = 0; i < code.itemCount; ++i) ++code.itemCounts[code.items[i].symbol];
+  InUse itemsInUse(code.itemCounts.data(), kLengthSymbols);
+  BuildLengths(code.itemCounts.data(), itemsInUse, kLengthSymbols, 7, code.itemLengths.data());
+  while (code.ordered > 4 && code.itemLengths[kLengthOrder[code.ordered - 1]] == 0) --code.ordered;
+
+  uint64_t cost = 3 + 14 + 3 * static_cast<uint64_t>(code.ordered);
+  for (int s = 0; s < kLengthSymbols; ++s) {
+    cost += uint64_t{code.itemCounts[s]} * (code.itemLengths[s] + ExtraBitsOfLengthSymbol(s));
+  }
+  literalsInUse.ForEach([&](int s) { cost += uint64_t{literalCounts[s]} * literalLengths[s]; });
+  distancesInUse.ForEach([&](int s) { cost += uint64_t{distanceCounts[s]} * code.distanceLengths[s]; });
+  code.cost = cost;
+}
+
+void PutDynamicHeader(const DynamicCode& code, bool last, DeflateBitWriter& bits) {
+  std::array<uint16_t, kLengthSymbols> itemCodes;
+  BuildCodes(code.itemLengths.data(), InUse(code.itemCounts.data(), kLengthSymbols), itemCodes.data());
+  bits.Put(last ? 5 : 4, 3);
+  bits.Put(static_cast<uint32_t>(code.literals - 257), 5);
+  bits.Put(static_cast<uint32_t>(code.distances - 1), 5);
+  bits.Put(static_cast<uint32_t>(code.ordered - 4), 4);
+  for (int i = 0; i < code.ordered; ++i) bits.Put(code.itemLengths[kLengthOrder[i]], 3);
+  for (int i = 0; i < code.itemCount; ++i) {
+    const LengthItem& item = code.items[i];
+    bits.Put(itemCodes[item.symbol], code.itemLengths[item.symbol]);
+    if (int extra = ExtraBitsOfLengthSymbol(item.symbol)) bits.Put(item.extra, extra);
+  }
+}
+
+// A block's symbols and its end in the codes for them.
+void PutSymbols(const uint32_t* symbols, std::size_t count, const DeflateCode* literals,
+                const DeflateCode* distances, DeflateBitWriter& bits) {
+  // A copy of the writer that the stores to the output cannot touch, so it
+  // stays in registers.
+  DeflateBitWriter out = bits;
+  for (std::size_t i = 0; i < count; ++i) {
+    uint32_t symbol = symbols[i];
+    if (!(symbol & kMatchFlag)) {
+      out.Put(literals[symbol], 0);
+      continue;
+    }
+    out.Put(literals[257 + ((symbol >> 23) & 31)], (symbol >> 18) & 31);
+    out.Put(distances[(symbol >> 13) & 31], symbol & 0x1FFF);
+  }
+  out.Put(literals[kEndOfBlock], 0);
+  bits = out;
+}
+
+}  // namespace
 
 ZlibEncoder::ZlibEncoder()
     : seen_(std::size_t{2} << kHashBits, 0),
@@ -292,42 +445,51 @@ std::size_t ZlibEncoder::Bound(std::size_t size) { return size + size / 1024 + 6
 std::size_t ZlibEncoder::Compress(const unsigned char* data, std::size_t size, unsigned char* out) {
   out[0] = 0x78;  // deflate with a window of 32 K
   out[1] = 0x01;  // the fastest level; the check bits
-  BitWriter bits(out + 2);
+  DeflateBitWriter bits(out + 2);
   blockStart_ = data;
-  blockSize_ = 0;
   for (std::size_t begin = 0; begin < size; begin += kSegment) {
     FindMatches(data + begin, std::min(kSegment, size - begin), bits);
   }
-  EndBlock(bits, true);
+  EndBlock(data + size, bits, true);
   std::size_t written = 2 + bits.Finish();
   uint32_t check = libdeflate_adler32(1, data, size);
   for (int i = 0; i < 4; ++i) out[written++] = static_cast<unsigned char>(check >> (24 - 8 * i));
   return written;
 }
 
-void ZlibEncoder::FindMatches(const unsigned char* data, std::size_t size, BitWriter& bits) {
-  if (stamp_ > UINT32_MAX - size - 1) {
+void ZlibEncoder::FindMatches(const unsigned char* data, std::size_t size, DeflateBitWriter& bits) {
+  if (stamp_ > UINT32_MAX - size - kWindow - 2) {
     std::fill(seen_.begin(), seen_.end(), 0);
-    stamp_ = 1;
+    stamp_ = kWindow + 1;
   }
   const uint32_t stamp = stamp_;
   std::size_t p = 0, misses = 0;
   while (p + kMinMatch <= size) {
-    if (symbolCount_ >= kBlockSymbols) EndBlock(bits, false);
+    if (symbolCount_ >= kBlockSymbols) EndBlock(data + p, bits, false);
     uint32_t four = Load32(data + p);
     uint32_t* bucket = &seen_[2 * HashOf(four)];
+    const uint32_t here = stamp + static_cast<uint32_t>(p);
+    // How far back the entries are; one from an earlier buffer is always
+    // beyond the window.
+    const std::size_t back0 = here - bucket[0], back1 = here - bucket[1];
+    bucket[1] = bucket[0];
+    bucket[0] = here;
+    const std::size_t limit = std::min(kMaxMatch, size - p);
     std::size_t length = 0, distance = 0;
-    for (int i = 0; i < 2; ++i) {
-      std::size_t from = bucket[i] - stamp;
-      if (bucket[i] < stamp || p - from > kWindow || Load32(data + from) != four) continue;
-      std::size_t found = MatchLength(data + from, data + p, std::min(kMaxMatch, size - p));
+    if (back0 <= kWindow && Load32(data + p - back0) == four) {
+      length = MatchLength(data + p - back0, data + p, limit);
+      distance = back0;
+    }
+    // The older entry is longer only if it also agrees at the byte where
+    // the newer one stopped.
+    if (back1 <= kWindow && Load32(data + p - back1) == four &&
+        (length == 0 || (length < limit && data[p - back1 + length] == data[p + length]))) {
+      std::size_t found = MatchLength(data + p - back1, data + p, limit);
       if (found > length) {
         length = found;
-        distance = p - from;
+        distance = back1;
       }
     }
-    bucket[1] = bucket[0];
-    bucket[0] = stamp + static_cast<uint32_t>(p);
     if (length != 0) {
       AddMatch(length, distance);
       p += length;
@@ -346,111 +508,83 @@ void ZlibEncoder::FindMatches(const unsigned char* data, std::size_t size, BitWr
     for (std::size_t k = 0; k < step && p < size; ++k) AddLiteral(data[p++]);
   }
   while (p < size) AddLiteral(data[p++]);
-  stamp_ += static_cast<uint32_t>(size) + 1;
+  // Past the window, so that nothing of this buffer matches in the next.
+  stamp_ += static_cast<uint32_t>(size + kWindow + 1);
 }
 
 void ZlibEncoder::AddLiteral(unsigned char byte) {
   symbols_[symbolCount_++] = byte;
   ++literalCounts_[byte];
-  ++blockSize_;
 }
 
 void ZlibEncoder::AddMatch(std::size_t length, std::size_t distance) {
-  symbols_[symbolCount_++] =
-      kMatchFlag | static_cast<uint32_t>((length - 3) << 15) | static_cast<uint32_t>(distance - 1);
-  ++literalCounts_[257 + kLengthCode[length - 3]];
-  ++distanceCounts_[DistanceCode(static_cast<uint32_t>(distance - 1))];
-  blockSize_ += length;
+  uint32_t lengthField = kLengthField[length - 3];
+  uint32_t distanceField = DistanceField(static_cast<uint32_t>(distance - 1));
+  symbols_[symbolCount_++] = kMatchFlag | lengthField << 18 | distanceField;
+  ++literalCounts_[257 + (lengthField >> 5)];
+  ++distanceCounts_[distanceField >> 13];
 }
 
-// Writes the block's symbols with codes made for them, or its bytes as
-// they are when that is no longer.
-void ZlibEncoder::EndBlock(BitWriter& bits, bool last) {
+// Writes the block's symbols with the fixed code or codes made for them,
+// whichever is shorter, or its bytes as they are when that is shorter still.
+void ZlibEncoder::EndBlock(const unsigned char* end, DeflateBitWriter& bits, bool last) {
   literalCounts_[kEndOfBlock] = 1;
-  std::array<uint8_t, kLiteralSymbols + kDistanceSymbols> lengths;
-  uint8_t* literalLengths = lengths.data();
-  std::array<uint8_t, kDistanceSymbols> distanceLengths;
-  BuildLengths(literalCounts_.data(), kLiteralSymbols, 15, literalLengths);
-  BuildLengths(distanceCounts_.data(), kDistanceSymbols, 15, distanceLengths.data());
-  int literals = kLiteralSymbols, distances = kDistanceSymbols;
-  while (literals > 257 && literalLengths[literals - 1] == 0) --literals;
-  while (distances > 1 && distanceLengths[distances - 1] == 0) --distances;
-  std::copy(distanceLengths.begin(), distanceLengths.begin() + distances, lengths.begin() + literals);
+  InUse literalsInUse(literalCounts_.data(), kLiteralSymbols);
+  InUse distancesInUse(distanceCounts_.data(), kDistanceSymbols);
+  // The extra bits, which every code has.
+  uint64_t extra = 0, fixed = 3;
+  const FixedCode& fixedCode = Fixed();
+  literalsInUse.ForEach([&](int s) {
+    fixed += uint64_t{literalCounts_[s]} * fixedCode.literalLengths[s];
+    if (s > kEndOfBlock) extra += uint64_t{literalCounts_[s]} * kLengthExtra[s - 257];
+  });
+  distancesInUse.ForEach([&](int s) {
+    fixed += uint64_t{distanceCounts_[s]} * 5;
+    extra += uint64_t{distanceCounts_[s]} * kDistanceExtra[s];
+  });
+  DynamicCode dynamic;
+  BuildDynamic(literalCounts_.data(), literalsInUse, distanceCounts_.data(), distancesInUse, dynamic);
+  const std::size_t blockSize = static_cast<std::size_t>(end - blockStart_);
+  std::size_t chunks = std::max<std::size_t>(1, (blockSize + kStoredChunk - 1) / kStoredChunk);
+  uint64_t stored = 8 * uint64_t{blockSize} + 42 * uint64_t{chunks};
 
-  std::array<LengthItem, kLiteralSymbols + kDistanceSymbols> items;
-  int itemCount = RunLengths(lengths.data(), literals + distances, items.data());
-  std::array<uint32_t, kLengthSymbols> itemCounts{};
-  for (int i = 0; i < itemCount; ++i) ++itemCounts[items[i].symbol];
-  std::array<uint8_t, kLengthSymbols> itemLengths;
-  BuildLengths(itemCounts.data(), kLengthSymbols, 7, itemLengths.data());
-  int ordered = kLengthSymbols;
-  while (ordered > 4 && itemLengths[kLengthOrder[ordered - 1]] == 0) --ordered;
-
-  uint64_t coded = 3 + 14 + 3 * static_cast<uint64_t>(ordered);
-  for (int s = 0; s < kLengthSymbols; ++s) coded += uint64_t{itemCounts[s]} * (itemLengths[s] + ExtraBitsOfLengthSymbol(s));
-  for (int s = 0; s < kLiteralSymbols; ++s) {
-    int extra = s > kEndOfBlock ? kLengthExtra[s - 257] : 0;
-    coded += uint64_t{literalCounts_[s]} * (literalLengths[s] + extra);
-  }
-  for (int s = 0; s < kDistanceSymbols; ++s) coded += uint64_t{distanceCounts_[s]} * (distanceLengths[s] + kDistanceExtra[s]);
-  std::size_t chunks = std::max<std::size_t>(1, (blockSize_ + kStoredChunk - 1) / kStoredChunk);
-  uint64_t stored = 8 * uint64_t{blockSize_} + 42 * uint64_t{chunks};
-
-  if (coded <= stored) {
-    std::array<uint16_t, kLiteralSymbols> literalCodes;
-    std::array<uint16_t, kDistanceSymbols> distanceCodes;
-    std::array<uint16_t, kLengthSymbols> itemCodes;
-    // Only the first `literals` lengths are the literal code's now.
-    BuildCodes(literalLengths, literals, literalCodes.data());
-    BuildCodes(distanceLengths.data(), kDistanceSymbols, distanceCodes.data());
-    BuildCodes(itemLengths.data(), kLengthSymbols, itemCodes.data());
-    bits.Put(last ? 1 : 0, 1);
-    bits.Put(2, 2);
-    bits.Put(static_cast<uint32_t>(literals - 257), 5);
-    bits.Put(static_cast<uint32_t>(distances - 1), 5);
-    bits.Put(static_cast<uint32_t>(ordered - 4), 4);
-    for (int i = 0; i < ordered; ++i) bits.Put(itemLengths[kLengthOrder[i]], 3);
-    for (int i = 0; i < itemCount; ++i) {
-      const LengthItem& item = items[i];
-      bits.Put(itemCodes[item.symbol], itemLengths[item.symbol]);
-      if (int extra = ExtraBitsOfLengthSymbol(item.symbol)) bits.Put(item.extra, extra);
-    }
-    for (std::size_t i = 0; i < symbolCount_; ++i) {
-      uint32_t symbol = symbols_[i];
-      if (!(symbol & kMatchFlag)) {
-        bits.Put(literalCodes[symbol], literalLengths[symbol]);
-        continue;
-      }
-      uint32_t lengthLess3 = (symbol >> 15) & 0xFF, distanceLess1 = symbol & 0x7FFF;
-      int code = kLengthCode[lengthLess3];
-      int len = literalLengths[257 + code];
-      bits.Put(literalCodes[257 + code] | ((lengthLess3 + 3 - kLengthBase[code]) << len), len + kLengthExtra[code]);
-      int dcode = DistanceCode(distanceLess1);
-      int dlen = distanceLengths[dcode];
-      bits.Put(distanceCodes[dcode] | ((distanceLess1 + 1 - kDistanceBase[dcode]) << dlen), dlen + kDistanceExtra[dcode]);
-    }
-    bits.Put(literalCodes[kEndOfBlock], literalLengths[kEndOfBlock]);
+  if (stored < std::min(fixed, dynamic.cost) + extra) {
+    PutStored(blockSize, bits, last);
+  } else if (fixed <= dynamic.cost) {
+    bits.Put(last ? 3 : 2, 3);
+    PutSymbols(symbols_.data(), symbolCount_, fixedCode.literals.data(), fixedCode.distances.data(), bits);
   } else {
-    std::size_t left = blockSize_;
-    const unsigned char* at = blockStart_;
-    do {
-      std::size_t size = std::min(left, kStoredChunk);
-      left -= size;
-      bits.Put(last && left == 0 ? 1 : 0, 1);
-      bits.Put(0, 2);
-      bits.AlignToByte();
-      bits.Put(static_cast<uint32_t>(size) | (static_cast<uint32_t>(size ^ 0xFFFF) << 16), 32);
-      bits.AlignToByte();
-      bits.PutBytes(at, size);
-      at += size;
-    } while (left > 0);
+    PutDynamicHeader(dynamic, last, bits);
+    std::array<DeflateCode, kLiteralSymbols> literalCodes;
+    std::array<DeflateCode, kDistanceSymbols> distanceCodes;
+    FillCodes(dynamic.lengths.data(), literalsInUse, dynamic.distanceLengths.data(), distancesInUse,
+              literalCodes.data(), distanceCodes.data());
+    PutSymbols(symbols_.data(), symbolCount_, literalCodes.data(), distanceCodes.data(), bits);
   }
+  NextBlock(end);
+}
 
+void ZlibEncoder::PutStored(std::size_t blockSize, DeflateBitWriter& bits, bool last) const {
+  std::size_t left = blockSize;
+  const unsigned char* at = blockStart_;
+  do {
+    std::size_t size = std::min(left, kStoredChunk);
+    left -= size;
+    bits.Put(last && left == 0 ? 1 : 0, 1);
+    bits.Put(0, 2);
+    bits.AlignToByte();
+    bits.Put(static_cast<uint32_t>(size) | (static_cast<uint32_t>(size ^ 0xFFFF) << 16), 32);
+    bits.AlignToByte();
+    bits.PutBytes(at, size);
+    at += size;
+  } while (left > 0);
+}
+
+void ZlibEncoder::NextBlock(const unsigned char* end) {
   symbolCount_ = 0;
   std::fill(literalCounts_.begin(), literalCounts_.end(), 0);
   std::fill(distanceCounts_.begin(), distanceCounts_.end(), 0);
-  blockStart_ += blockSize_;
-  blockSize_ = 0;
+  blockStart_ = end;
 }
 
 }  // namespace rizarode::pdf

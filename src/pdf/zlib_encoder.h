@@ -11,6 +11,8 @@
 
 namespace rizarode::pdf {
 
+class DeflateBitWriter;
+
 class ZlibEncoder {
  public:
   ZlibEncoder();
@@ -23,28 +25,28 @@ class ZlibEncoder {
   std::size_t Compress(const unsigned char* data, std::size_t size, unsigned char* out);
 
  private:
-  struct Block;
-  class BitWriter;
-
   // Matches within data alone, which is part of the buffer or all of it.
-  void FindMatches(const unsigned char* data, std::size_t size, BitWriter& bits);
+  void FindMatches(const unsigned char* data, std::size_t size, DeflateBitWriter& bits);
   void AddLiteral(unsigned char byte);
   void AddMatch(std::size_t length, std::size_t distance);
-  void EndBlock(BitWriter& bits, bool last);
+  // The block ends before `end`.
+  void EndBlock(const unsigned char* end, DeflateBitWriter& bits, bool last);
+  void PutStored(std::size_t blockSize, DeflateBitWriter& bits, bool last) const;
+  void NextBlock(const unsigned char* end);
 
-  // Where each 4-byte prefix was last seen, as stamp_ + its position: an
-  // entry below stamp_ is from an earlier buffer, so the table is never
-  // cleared between buffers.
+  // Where each 4-byte prefix was last seen, as stamp_ + its position.
+  // Each buffer's stamp is more than a window past the last one's end, so
+  // an entry from an earlier buffer is too far back to match and the table
+  // is never cleared between buffers.
   std::vector<uint32_t> seen_;
-  uint32_t stamp_ = 1;
-  // The current block: its symbols and their counts, and its bytes. A
+  uint32_t stamp_ = 32768 + 1;
+  // The current block: its symbols and their counts, and where it starts. A
   // block ends at kBlockSymbols symbols; the steps over bytes that match
   // nothing may go a few beyond.
   std::vector<uint32_t> symbols_;
   std::size_t symbolCount_ = 0;
   std::vector<uint32_t> literalCounts_, distanceCounts_;
   const unsigned char* blockStart_ = nullptr;
-  std::size_t blockSize_ = 0;
 };
 
 }  // namespace rizarode::pdf

@@ -43,10 +43,21 @@ std::string FarRepeats() {
   return text + Random(1, 26, 4) + phrase;
 }
 
+// The same text twice: every match has one distance, whose code is not the
+// first, so the distance code has one symbol in use.
+std::string Twice() {
+  std::string text = Random(600, 26, 5);
+  return text + text;
+}
+
 std::vector<Case> Cases() {
   return {
+      // Too short for a code of their own: the fixed code.
       {"empty", ""},
       {"one byte", "x"},
+      {"a short repeat", "Pieter, Pieter, Pieter, son of Pieter"},
+      {"bytes of 9-bit fixed codes", "\xA1\xD5 Pieter \xFF"},
+      {"one distance only", Twice()},
       {"runs longer than a match", std::string(100000, 'x') + std::string(70000, '\0')},
       {"nothing to match: stored", Random(300000, 256, 1)},
       {"many blocks of short matches", Random(400000, 8, 2)},
