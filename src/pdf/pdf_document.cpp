@@ -95,7 +95,7 @@ void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseli
   AppendRun(run, bytes, steady, fonts_.Used(number));
   state_.penKnown = steady;
   if (steady) {
-    state_.penX = x + LayoutAdvance(font, bytes);
+    state_.penX = x + font.Advance(bytes);
     state_.penDrift += farthest;
   }
 }
@@ -107,13 +107,6 @@ bool PdfDocument::GoesOnFromPen(const pdf::ShownFont& font, int64_t x, int64_t b
                                 double farthest) const {
   return state_.placed && state_.penKnown && font.Face().slant == 0 && x == state_.penX &&
          baseline == state_.baseline && state_.penDrift + farthest < kLargestDrift / 2;
-}
-
-int64_t PdfDocument::LayoutAdvance(const pdf::ShownFont& font, std::string_view bytes) {
-  if (font.Pitch() > 0) return font.Pitch() * static_cast<int64_t>(bytes.size());
-  int64_t advance = 0;
-  for (char c : bytes) advance += font.Advance(static_cast<unsigned char>(c));
-  return advance;
 }
 
 // Within a text object an upright run is placed from the last one's

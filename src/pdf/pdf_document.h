@@ -70,7 +70,6 @@ class PdfDocument {
   void SetTextState(std::size_t face, const pdf::ShownFont& font, double scale, double spacing);
   bool GoesOnFromPen(const pdf::ShownFont& font, int64_t x, int64_t baseline,
                      double farthest) const;
-  static int64_t LayoutAdvance(const pdf::ShownFont& font, std::string_view bytes);
   void PlaceRun(const pdf::ShownFont& font, int64_t x, int64_t baseline);
   const RunFace& RunFaceOf(std::size_t face, const pdf::ShownFont& font);
   void AppendRun(const RunFace& run, std::string_view bytes, bool steady,

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "printer/design_metrics.h"
+#include "printer/page_target.h"
 
 namespace rizarode {
 
@@ -49,24 +50,20 @@ namespace pdf {
 // number of pixels as the layout laid it out.
 class ShownFont {
  public:
-  ShownFont(const FaceSource& face, int32_t em, int32_t boldExtra, int32_t pitch,
-            const std::array<int32_t, 256>& advance)
-      : face_(face), em_(em), boldExtra_(boldExtra), pitch_(pitch), advance_(advance) {}
+  ShownFont(const FaceSource& face, const LayoutFont& layout) : face_(face), layout_(layout) {}
 
   const FaceSource& Face() const { return face_; }
-  int32_t Em() const { return em_; }
+  int32_t Em() const { return layout_.emPixels; }
   // Pixels that simulated bold adds to every advance.
-  int32_t BoldExtra() const { return boldExtra_; }
+  int32_t BoldExtra() const { return layout_.boldExtra; }
   // The advance of every byte when the layout gave them all one; else 0.
-  int32_t Pitch() const { return pitch_; }
-  int32_t Advance(unsigned char byte) const { return advance_[byte]; }
+  int32_t Pitch() const { return layout_.pitch; }
+  int32_t Advance(unsigned char byte) const { return layout_.advance[byte]; }
+  int64_t Advance(std::string_view bytes) const { return RunAdvance(layout_, bytes); }
 
  private:
   const FaceSource& face_;
-  int32_t em_;
-  int32_t boldExtra_;
-  int32_t pitch_;
-  const std::array<int32_t, 256>& advance_;
+  const LayoutFont& layout_;
 };
 
 }  // namespace pdf

@@ -95,8 +95,7 @@ void PdfPageDevice::BeginPage(const PageSetup& setup, const DeviceSheet& lying) 
 void PdfPageDevice::DrawRun(const LayoutFont& font, int64_t x, int64_t baseline,
                             std::string_view bytes) {
   const auto& face = static_cast<const FoundFace&>(*font.face);
-  pdf::ShownFont drawn(face.variant->source, font.emPixels, font.boldExtra, font.pitch,
-                       font.advance);
+  pdf::ShownFont drawn(face.variant->source, font);
   document_->ShowText(drawn, x, baseline, bytes);
 }
 

@@ -129,15 +129,7 @@ float PagePrinter::Width() { return TwipsFromMicrons(SheetAsItLies(setup_).width
 float PagePrinter::Height() { return TwipsFromMicrons(SheetAsItLies(setup_).heightMicrons); }
 
 float PagePrinter::TextWidth(std::string_view text) {
-  return Twips(Advance(CurrentFont(), text));
-}
-
-int64_t PagePrinter::Advance(const Font& font, std::string_view text) {
-  const int32_t pitch = font.text.pitch;
-  if (pitch > 0) return pitch * static_cast<int64_t>(text.size());
-  int64_t width = 0;
-  for (char c : text) width += font.text.advance[static_cast<unsigned char>(c)];
-  return width;
+  return Twips(RunAdvance(CurrentFont().text, text));
 }
 
 // How many of the bytes, set from x on, begin left of the edge.
@@ -176,7 +168,7 @@ void PagePrinter::PrintText(std::string_view text) {
     // line of any length costs no more than a line across the sheet.
     int64_t x = page_.left + x_;
     int64_t baseline = page_.top + y_ + font->ascent;
-    int64_t end = x + Advance(*font, text);
+    int64_t end = x + RunAdvance(font->text, text);
     std::size_t shown = BeginningBefore(*font, text, x, page_.width);
     if (shown > 0) Draw(font, x, baseline, 0, 0, text.substr(0, shown));
     // The underline is cut at the same edge as the text.

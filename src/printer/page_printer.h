@@ -92,7 +92,6 @@ class PagePrinter : public Printer {
 
   const Font& CurrentFont() { return *CurrentFontShared(); }
   const std::shared_ptr<const Font>& CurrentFontShared();
-  static int64_t Advance(const Font& font, std::string_view text);
   static std::size_t BeginningBefore(const Font& font, std::string_view text, int64_t x,
                                      int64_t edge);
   Geometry GeometryOf(const PageSetup& setup) const;

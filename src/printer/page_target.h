@@ -28,6 +28,14 @@ struct LayoutFont {
   int32_t pitch = 0;
 };
 
+// How far the bytes advance in the layout, from the first one's origin.
+inline int64_t RunAdvance(const LayoutFont& font, std::string_view bytes) {
+  if (font.pitch > 0) return font.pitch * static_cast<int64_t>(bytes.size());
+  int64_t width = 0;
+  for (char c : bytes) width += font.advance[static_cast<unsigned char>(c)];
+  return width;
+}
+
 class PageTarget {
  public:
   virtual ~PageTarget() = default;
