@@ -82,17 +82,16 @@ void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseli
                            std::string_view bytes) {
   if (bytes.empty()) return;
   StartDrawing();
-  std::size_t number = fonts_.Use(font.Face());
-  const RunFace& run = RunFaceOf(number, font);
-  SetTextState(number, font, run.scale * 100, run.spacing);
+  const RunFace& run = RunFaceOf(font);
+  SetTextState(run);
   // Mostly a fixed-pitch face, whose glyphs cannot drift far in a line.
   double farthest = static_cast<double>(bytes.size()) * run.largestDrift;
   bool steady = farthest < kLargestDrift / 2;
-  if (!GoesOnFromPen(font, x, baseline, farthest)) {
-    PlaceRun(font, x, baseline);
+  if (!GoesOnFromPen(run, x, baseline, farthest)) {
+    PlaceRun(run, x, baseline);
     state_.penDrift = 0;
   }
-  AppendRun(run, bytes, steady, fonts_.Used(number));
+  AppendRun(run, bytes, steady, fonts_.Used(run.face));
   state_.penKnown = steady;
   if (steady) {
     state_.penX = x + font.Advance(bytes);
@@ -103,17 +102,17 @@ void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseli
 // A run that starts where the last one's glyphs ended needs no move: on a
 // line of words in changing styles that is most runs. The glyphs' drift
 // from their layout positions adds up over the runs and is kept in bounds.
-bool PdfDocument::GoesOnFromPen(const pdf::ShownFont& font, int64_t x, int64_t baseline,
+bool PdfDocument::GoesOnFromPen(const RunFace& run, int64_t x, int64_t baseline,
                                 double farthest) const {
-  return state_.placed && state_.penKnown && font.Face().slant == 0 && x == state_.penX &&
+  return state_.placed && state_.penKnown && run.slant == 0 && x == state_.penX &&
          baseline == state_.baseline && state_.penDrift + farthest < kLargestDrift / 2;
 }
 
 // Within a text object an upright run is placed from the last one's
 // origin: a move is shorter than a whole matrix, and a page's repeated
 // moves deflate to almost nothing.
-void PdfDocument::PlaceRun(const pdf::ShownFont& font, int64_t x, int64_t baseline) {
-  double slant = font.Face().slant;
+void PdfDocument::PlaceRun(const RunFace& run, int64_t x, int64_t baseline) {
+  const double slant = run.slant;
   if (state_.placed && slant == 0) {
     // The matrix turns text space upside down.
     int64_t across = x - state_.x, down = state_.baseline - baseline;
@@ -142,33 +141,36 @@ void PdfDocument::PlaceRun(const pdf::ShownFont& font, int64_t x, int64_t baseli
   state_.baseline = baseline;
 }
 
-void PdfDocument::SetTextState(std::size_t face, const pdf::ShownFont& font, double scale,
-                               double spacing) {
+// Runs in one face at one size, most of a page, set nothing after the
+// first.
+void PdfDocument::SetTextState(const RunFace& run) {
   if (!state_.inText) {
     content_ += "BT\n";
     state_.inText = true;
     state_.placed = false;
   }
-  if (face != state_.face || font.Em() != state_.em) {
-    Operation().Text("/F").Integer(static_cast<int64_t>(face)).Text(" ").Integer(font.Em())
-        .Text(" Tf\n").AppendTo(content_);
-    state_.face = face;
-    state_.em = font.Em();
+  if (&run == state_.run) return;
+  state_.run = &run;
+  if (run.face != state_.face || run.em != state_.em) {
+    content_ += run.select;
+    state_.face = run.face;
+    state_.em = run.em;
   }
+  const double scale = run.scale * 100;
   if (scale != state_.scale) {
     AppendReal(content_, scale, 4);
     content_ += " Tz\n";
     state_.scale = scale;
   }
-  if (spacing != state_.spacing) {
-    AppendReal(content_, spacing, 4);
+  if (run.spacing != state_.spacing) {
+    AppendReal(content_, run.spacing, 4);
     content_ += " Tc\n";
-    state_.spacing = spacing;
+    state_.spacing = run.spacing;
   }
   // Simulated bold strokes the outline as well as filling it, which widens
   // each stem by a 24th of the em, as an emboldened glyph is widened.
-  bool stroked = font.BoldExtra() > 0;
-  double strokeWidth = stroked ? font.Em() / 24.0 : 0;
+  bool stroked = run.boldExtra > 0;
+  double strokeWidth = stroked ? run.em / 24.0 : 0;
   if (stroked && strokeWidth != state_.strokeWidth) {
     AppendReal(content_, strokeWidth, 2);
     content_ += " w\n";
@@ -180,16 +182,38 @@ void PdfDocument::SetTextState(std::size_t face, const pdf::ShownFont& font, dou
   }
 }
 
-const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const pdf::ShownFont& font) {
-  for (const RunFace& run : runFaces_) {
-    if (run.face == face && run.em == font.Em() && run.boldExtra == font.BoldExtra()) return run;
+// The run face of the last run first: a page changes faces a few times a
+// line at most.
+const PdfDocument::RunFace& PdfDocument::RunFaceOf(const pdf::ShownFont& font) {
+  auto same = [&](const RunFace& run) {
+    return run.source.get() == &font.Face() && run.em == font.Em() &&
+           run.boldExtra == font.BoldExtra();
+  };
+  if (same(runFaces_[lastRunFace_])) return runFaces_[lastRunFace_];
+  for (std::size_t i = 0; i < runFaces_.size(); ++i) {
+    if (same(runFaces_[i])) {
+      lastRunFace_ = i;
+      return runFaces_[i];
+    }
   }
-  RunFace& run = runFaces_[nextRunFace_];
+  lastRunFace_ = nextRunFace_;
   nextRunFace_ = (nextRunFace_ + 1) % runFaces_.size();
-  run.face = face;
+  RunFace& run = runFaces_[lastRunFace_];
+  if (state_.run == &run) state_.run = nullptr;
+  FillRunFace(run, font);
+  return run;
+}
+
+void PdfDocument::FillRunFace(RunFace& run, const pdf::ShownFont& font) {
+  run.source = font.SharedFace();
+  run.face = fonts_.Use(font.Face());
   run.em = font.Em();
   run.boldExtra = font.BoldExtra();
-  const pdf::PageFace& page = fonts_.Face(face);
+  run.slant = font.Face().slant;
+  run.select.clear();
+  Operation().Text("/F").Integer(static_cast<int64_t>(run.face)).Text(" ").Integer(run.em)
+      .Text(" Tf\n").AppendTo(run.select);
+  const pdf::PageFace& page = fonts_.Face(run.face);
   // A face laid out at one advance is drawn widened or narrowed by that
   // advance's rounding, so that its glyphs fall where their whole-pixel
   // advances put them and need no position of their own.
@@ -206,7 +230,6 @@ const PdfDocument::RunFace& PdfDocument::RunFaceOf(std::size_t face, const pdf::
     run.drift[b] = page.widths[b] * run.perUnit + font.BoldExtra() - font.Advance(b);
     run.largestDrift = std::max(run.largestDrift, std::fabs(run.drift[b]));
   }
-  return run;
 }
 
 // Shows the bytes; where the font's advances drift from the layout's

@@ -35,9 +35,29 @@ class PdfDocument {
   void Finish();
 
  private:
+  // How a face is drawn at one size, worked out on its first run there:
+  // the font's advances follow from the face, the size and simulated bold.
+  struct RunFace {
+    // Held, so that no other face takes its address while it is here.
+    std::shared_ptr<const FaceSource> source;
+    std::size_t face = SIZE_MAX;  // the document's number for the face
+    int32_t em = 0, boldExtra = 0;
+    double slant = 0;
+    std::string select;  // the operator that selects the face at the size
+    double scale = 1;    // the horizontal scaling of its glyphs
+    double spacing = 0;  // simulated bold's extra pixel, in text space
+    double perUnit = 0;  // pixels per glyph-space unit
+    // How far each byte's advance in the face, in pixels, is from its
+    // whole-pixel advance in the font, and the farthest of them.
+    std::array<double, 256> drift{};
+    double largestDrift = 0;
+  };
   // What the page's content has set, so that only changes are written.
   struct TextState {
     bool inText = false;
+    // The run face that the state below was last set for; null once that
+    // may not hold (a new page, the run face replaced).
+    const RunFace* run = nullptr;
     std::size_t face = SIZE_MAX;
     int32_t em = 0;
     double scale = 100, spacing = 0, strokeWidth = 0;
@@ -52,26 +72,13 @@ class PdfDocument {
     int64_t penX = 0;
     double penDrift = 0;
   };
-  // How a face is drawn at one size, worked out on its first run there:
-  // the font's advances follow from the face, the size and simulated bold.
-  struct RunFace {
-    std::size_t face = SIZE_MAX;
-    int32_t em = 0, boldExtra = 0;
-    double scale = 1;    // the horizontal scaling of its glyphs
-    double spacing = 0;  // simulated bold's extra pixel, in text space
-    double perUnit = 0;  // pixels per glyph-space unit
-    // How far each byte's advance in the face, in pixels, is from its
-    // whole-pixel advance in the font, and the farthest of them.
-    std::array<double, 256> drift{};
-    double largestDrift = 0;
-  };
 
   void StartDrawing();
-  void SetTextState(std::size_t face, const pdf::ShownFont& font, double scale, double spacing);
-  bool GoesOnFromPen(const pdf::ShownFont& font, int64_t x, int64_t baseline,
-                     double farthest) const;
-  void PlaceRun(const pdf::ShownFont& font, int64_t x, int64_t baseline);
-  const RunFace& RunFaceOf(std::size_t face, const pdf::ShownFont& font);
+  void SetTextState(const RunFace& run);
+  bool GoesOnFromPen(const RunFace& run, int64_t x, int64_t baseline, double farthest) const;
+  void PlaceRun(const RunFace& run, int64_t x, int64_t baseline);
+  const RunFace& RunFaceOf(const pdf::ShownFont& font);
+  void FillRunFace(RunFace& run, const pdf::ShownFont& font);
   void AppendRun(const RunFace& run, std::string_view bytes, bool steady,
                  pdf::ShownBytes& used);
   void EndPage();
@@ -86,7 +93,7 @@ class PdfDocument {
   std::string content_;
   TextState state_;
   std::array<RunFace, 4> runFaces_;  // the faces and sizes used last
-  std::size_t nextRunFace_ = 0;
+  std::size_t lastRunFace_ = 0, nextRunFace_ = 0;
 };
 
 }  // namespace rizarode

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "printer/design_metrics.h"
@@ -50,9 +51,13 @@ namespace pdf {
 // number of pixels as the layout laid it out.
 class ShownFont {
  public:
-  ShownFont(const FaceSource& face, const LayoutFont& layout) : face_(face), layout_(layout) {}
+  ShownFont(const std::shared_ptr<const FaceSource>& face, const LayoutFont& layout)
+      : face_(face), layout_(layout) {}
 
-  const FaceSource& Face() const { return face_; }
+  const FaceSource& Face() const { return *face_; }
+  // For a document that keeps what it worked out for the face: while it
+  // holds the face, the face's address names it.
+  const std::shared_ptr<const FaceSource>& SharedFace() const { return face_; }
   int32_t Em() const { return layout_.emPixels; }
   // Pixels that simulated bold adds to every advance.
   int32_t BoldExtra() const { return layout_.boldExtra; }
@@ -62,7 +67,7 @@ class ShownFont {
   int64_t Advance(std::string_view bytes) const { return RunAdvance(layout_, bytes); }
 
  private:
-  const FaceSource& face_;
+  const std::shared_ptr<const FaceSource>& face_;
   const LayoutFont& layout_;
 };
 

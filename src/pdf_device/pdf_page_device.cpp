@@ -7,7 +7,7 @@ namespace {
 
 // A face that fontconfig found, as the printer measures it.
 struct FoundFace : DeviceFace {
-  std::shared_ptr<const FontVariant> variant;
+  std::shared_ptr<const FaceSource> source;  // the found variant's
 };
 
 double Points(int32_t microns) { return microns * 72.0 / 25400.0; }
@@ -62,10 +62,11 @@ std::optional<DeviceSheet> PdfPageDevice::Sheet(int16_t paperSize) {
 
 std::shared_ptr<const DeviceFace> PdfPageDevice::Face(const FaceRequest& request) {
   auto face = std::make_shared<FoundFace>();
-  face->variant = fonts_->Find(request.face, request.bold, request.italic);
-  face->name = face->variant->name;
-  face->metrics = face->variant->source.metrics;
-  face->syntheticBold = face->variant->syntheticBold;
+  std::shared_ptr<const FontVariant> variant = fonts_->Find(request.face, request.bold, request.italic);
+  face->name = variant->name;
+  face->metrics = variant->source.metrics;
+  face->syntheticBold = variant->syntheticBold;
+  face->source = std::shared_ptr<const FaceSource>(variant, &variant->source);
   return face;
 }
 
@@ -95,7 +96,7 @@ void PdfPageDevice::BeginPage(const PageSetup& setup, const DeviceSheet& lying) 
 void PdfPageDevice::DrawRun(const LayoutFont& font, int64_t x, int64_t baseline,
                             std::string_view bytes) {
   const auto& face = static_cast<const FoundFace&>(*font.face);
-  pdf::ShownFont drawn(face.variant->source, font);
+  pdf::ShownFont drawn(face.source, font);
   document_->ShowText(drawn, x, baseline, bytes);
 }
 
