@@ -239,8 +239,13 @@ void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes, bool ste
   double drift = 0;
   std::size_t moved = steady ? bytes.size() : Drifted(run.drift, bytes, 0, drift);
   if (moved == bytes.size()) {
-    pdf::AppendString(content_, bytes, used);
-    content_ += " Tj\n";
+    // Most of a page: written in place, with room made once.
+    constexpr std::string_view kShow = " Tj\n";
+    const std::size_t size = content_.size();
+    content_.resize(size + pdf::StringRoom(bytes.size()) + kShow.size());
+    char* end = pdf::PutString(content_.data() + size, bytes, used);
+    end = std::copy(kShow.begin(), kShow.end(), end);
+    content_.resize(static_cast<std::size_t>(end - content_.data()));
     return;
   }
   content_ += '[';

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "base/text_encoding.h"
 
@@ -26,28 +27,6 @@ constexpr std::array<char, 256> kEscapes = [] {
   escapes['\n'] = 'n';
   return escapes;
 }();
-
-// The first byte from `at` on that is escaped, marking the bytes before it
-// and that one as shown. Eight at a time where all of them are plain and
-// shown before, as nearly all text is after its first lines.
-const char* Escaped(const char* at, const char* end, std::array<bool, 256>& shown,
-                    std::array<uint8_t, 256>& notable) {
-  auto note = [&](char c) { return notable[static_cast<unsigned char>(c)]; };
-  for (;; ++at) {
-    for (; end - at >= 8; at += 8) {
-      if ((note(at[0]) | note(at[1]) | note(at[2]) | note(at[3]) | note(at[4]) | note(at[5]) |
-           note(at[6]) | note(at[7])) != 0) {
-        break;
-      }
-    }
-    while (at != end && note(*at) == 0) ++at;
-    if (at == end) return end;
-    auto b = static_cast<unsigned char>(*at);
-    shown[b] = true;
-    notable[b] = kEscapes[b] != 0;
-    if (kEscapes[b] != 0) return at;
-  }
-}
 
 // The next character of UTF-8 text; a byte that starts no valid sequence
 // stands for itself.
@@ -93,18 +72,44 @@ bool ShownBytes::Any() const {
 }
 
 void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown) {
-  out += '(';
-  const char* plain = bytes.data();  // the first byte not yet written
-  const char* end = plain + bytes.size();
-  for (const char* at = Escaped(plain, end, shown.shown_, shown.notable_); at != end;
-       at = Escaped(at + 1, end, shown.shown_, shown.notable_)) {
-    out.append(plain, at);
-    out += '\\';
-    out += kEscapes[static_cast<unsigned char>(*at)];
-    plain = at + 1;
+  const std::size_t size = out.size();
+  out.resize(size + StringRoom(bytes.size()));
+  char* end = PutString(out.data() + size, bytes, shown);
+  out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+// Copied eight bytes at a time where all of them are plain and shown
+// before, as nearly all text is after its first lines; the others one by
+// one, marking them as shown.
+char* PutString(char* out, std::string_view bytes, ShownBytes& shown) {
+  const std::array<uint8_t, 256>& notable = shown.notable_;
+  auto note = [&](const char* at) { return notable[static_cast<unsigned char>(*at)]; };
+  *out++ = '(';
+  const char* at = bytes.data();
+  const char* const end = at + bytes.size();
+  for (;;) {
+    for (; end - at >= 8; at += 8, out += 8) {
+      if ((note(at) | note(at + 1) | note(at + 2) | note(at + 3) | note(at + 4) | note(at + 5) |
+           note(at + 6) | note(at + 7)) != 0) {
+        break;
+      }
+      std::memcpy(out, at, 8);
+    }
+    if (at == end) break;
+    const auto b = static_cast<unsigned char>(*at++);
+    if (notable[b] != 0) {
+      shown.shown_[b] = true;
+      shown.notable_[b] = kEscapes[b] != 0;
+      if (kEscapes[b] != 0) {
+        *out++ = '\\';
+        *out++ = kEscapes[b];
+        continue;
+      }
+    }
+    *out++ = static_cast<char>(b);
   }
-  out.append(plain, end);
-  out += ')';
+  *out++ = ')';
+  return out;
 }
 
 void AppendUtf16String(std::string& out, std::string_view utf8) {

@@ -24,7 +24,7 @@ class ShownBytes {
   bool Any() const;
 
  private:
-  friend void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown);
+  friend char* PutString(char* out, std::string_view bytes, ShownBytes& shown);
   std::array<bool, 256> shown_{};
   // Each byte that a literal string escapes or that is not shown yet: text
   // is looked at byte by byte only where it holds one.
@@ -34,6 +34,11 @@ class ShownBytes {
 // A literal string "(...)" holding exactly these bytes, marked as shown on
 // the way: text shown is gone over once.
 void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown);
+// The most bytes that the literal string of `size` bytes takes.
+constexpr std::size_t StringRoom(std::size_t size) { return 2 * size + 2; }
+// The literal string written at `out`, which has room for
+// StringRoom(bytes.size()) bytes; returns its end.
+char* PutString(char* out, std::string_view bytes, ShownBytes& shown);
 // A hexadecimal string "<FEFF...>" holding the text as UTF-16BE: the form
 // that carries any character in the document's information.
 void AppendUtf16String(std::string& out, std::string_view utf8);
