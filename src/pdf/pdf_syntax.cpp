@@ -65,7 +65,19 @@ void AppendReal(std::string& out, double value, int decimals) {
   out += number;
 }
 
-ShownBytes::ShownBytes() { notable_.fill(1); }
+ShownBytes::ShownBytes() : notablePairs_(std::size_t{1} << 16, 1) { notable_.fill(1); }
+
+void ShownBytes::Show(unsigned char byte) {
+  shown_[byte] = true;
+  const uint8_t notable = kEscapes[byte] != 0;
+  if (notable_[byte] == notable) return;
+  notable_[byte] = notable;
+  for (int other = 0; other < 256; ++other) {
+    const uint8_t either = notable | notable_[other];
+    notablePairs_[byte | other << 8] = either;
+    notablePairs_[other | byte << 8] = either;
+  }
+}
 
 bool ShownBytes::Any() const {
   return std::find(shown_.begin(), shown_.end(), true) != shown_.end();
@@ -82,24 +94,25 @@ void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown) {
 // before, as nearly all text is after its first lines; the others one by
 // one, marking them as shown.
 char* PutString(char* out, std::string_view bytes, ShownBytes& shown) {
-  const std::array<uint8_t, 256>& notable = shown.notable_;
-  auto note = [&](const char* at) { return notable[static_cast<unsigned char>(*at)]; };
+  const uint8_t* const pairs = shown.notablePairs_.data();
+  auto note = [&](const char* at) {
+    uint16_t pair;
+    std::memcpy(&pair, at, sizeof pair);
+    return pairs[pair];
+  };
   *out++ = '(';
   const char* at = bytes.data();
   const char* const end = at + bytes.size();
   for (;;) {
     for (; end - at >= 8; at += 8, out += 8) {
-      if ((note(at) | note(at + 1) | note(at + 2) | note(at + 3) | note(at + 4) | note(at + 5) |
-           note(at + 6) | note(at + 7)) != 0) {
-        break;
-      }
+      if ((note(at) | note(at + 2) | note(at + 4) | note(at + 6)) != 0) break;
       std::memcpy(out, at, 8);
     }
+    for (; end - at >= 2 && note(at) == 0; at += 2, out += 2) std::memcpy(out, at, 2);
     if (at == end) break;
     const auto b = static_cast<unsigned char>(*at++);
-    if (notable[b] != 0) {
-      shown.shown_[b] = true;
-      shown.notable_[b] = kEscapes[b] != 0;
+    if (shown.notable_[b] != 0) {
+      shown.Show(b);
       if (kEscapes[b] != 0) {
         *out++ = '\\';
         *out++ = kEscapes[b];

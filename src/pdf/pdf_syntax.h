@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rizarode::pdf {
 
@@ -25,10 +26,15 @@ class ShownBytes {
 
  private:
   friend char* PutString(char* out, std::string_view bytes, ShownBytes& shown);
+  void Show(unsigned char byte);
+
   std::array<bool, 256> shown_{};
   // Each byte that a literal string escapes or that is not shown yet: text
   // is looked at byte by byte only where it holds one.
   std::array<uint8_t, 256> notable_;
+  // Whether either byte of each pair of bytes is notable, so that text is
+  // looked up two bytes at a time. Either byte order gives the same answer.
+  std::vector<uint8_t> notablePairs_;
 };
 
 // A literal string "(...)" holding exactly these bytes, marked as shown on
