@@ -1,7 +1,6 @@
 #include "pdf/pdf_document.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "pdf/pdf_syntax.h"
@@ -30,25 +29,6 @@ std::size_t Drifted(const std::array<double, 256>& drifts, std::string_view byte
   return at;
 }
 
-// An operator and its operands gathered on the stack and added to the
-// content at once: a page adds a few of them for every run.
-class Operation {
- public:
-  Operation& Integer(int64_t value) {
-    end_ = std::to_chars(end_, text_ + sizeof text_, value).ptr;
-    return *this;
-  }
-  Operation& Text(std::string_view text) {
-    end_ = std::copy(text.begin(), text.end(), end_);
-    return *this;
-  }
-  void AppendTo(std::string& out) const { out.append(text_, static_cast<std::size_t>(end_ - text_)); }
-
- private:
-  char text_[96];  // a few integers and names
-  char* end_ = text_;
-};
-
 }  // namespace
 
 PdfDocument::PdfDocument(std::unique_ptr<pdf::ByteSink> sink, int dpi, std::string title)
@@ -57,7 +37,6 @@ PdfDocument::PdfDocument(std::unique_ptr<pdf::ByteSink> sink, int dpi, std::stri
   pageTree_ = file_.Reserve();
   resources_ = file_.Reserve();
   info_ = file_.Reserve();
-  content_.reserve(1 << 14);
 }
 
 void PdfDocument::SetPageSize(double widthPoints, double heightPoints) {
@@ -68,14 +47,10 @@ void PdfDocument::SetPageSize(double widthPoints, double heightPoints) {
 // The page's user space becomes its device pixels, from the top-left
 // corner down, so that every position is a whole number.
 void PdfDocument::StartDrawing() {
-  if (!content_.empty()) return;
+  if (!content_.Empty()) return;
   state_ = TextState();
-  AppendReal(content_, pixelPoints_, 6);
-  content_ += " 0 0 ";
-  AppendReal(content_, -pixelPoints_, 6);
-  content_ += " 0 ";
-  AppendReal(content_, height_, 4);
-  content_ += " cm\n";
+  content_.Real(pixelPoints_, 6).Text(" 0 0 ").Real(-pixelPoints_, 6).Text(" 0 ");
+  content_.Real(height_, 4).Text(" cm\n");
 }
 
 void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseline,
@@ -116,24 +91,17 @@ void PdfDocument::PlaceRun(const RunFace& run, int64_t x, int64_t baseline) {
   if (state_.placed && slant == 0) {
     // The matrix turns text space upside down.
     int64_t across = x - state_.x, down = state_.baseline - baseline;
-    Operation move;
     if (across == 0 && down < 0) {
       // The start of the next line, by the leading when it is the same.
-      if (-down != state_.leading) move.Integer(-down).Text(" TL\n");
+      if (-down != state_.leading) content_.Integer(-down).Text(" TL\n");
       state_.leading = -down;
-      move.Text("T*\n");
+      content_.Text("T*\n");
     } else {
-      move.Integer(across).Text(" ").Integer(down).Text(" Td\n");
+      content_.Integer(across).Text(" ").Integer(down).Text(" Td\n");
     }
-    move.AppendTo(content_);
   } else {
-    content_ += "1 0 ";
-    AppendReal(content_, slant, 4);
-    content_ += " -1 ";
-    AppendInteger(content_, x);
-    content_ += ' ';
-    AppendInteger(content_, baseline);
-    content_ += " Tm\n";
+    content_.Text("1 0 ").Real(slant, 4).Text(" -1 ").Integer(x).Text(" ").Integer(baseline);
+    content_.Text(" Tm\n");
   }
   // From a slanted matrix a move would go sideways as well.
   state_.placed = slant == 0;
@@ -145,26 +113,24 @@ void PdfDocument::PlaceRun(const RunFace& run, int64_t x, int64_t baseline) {
 // first.
 void PdfDocument::SetTextState(const RunFace& run) {
   if (!state_.inText) {
-    content_ += "BT\n";
+    content_.Text("BT\n");
     state_.inText = true;
     state_.placed = false;
   }
   if (&run == state_.run) return;
   state_.run = &run;
   if (run.face != state_.face || run.em != state_.em) {
-    content_ += run.select;
+    content_.Text(run.select);
     state_.face = run.face;
     state_.em = run.em;
   }
   const double scale = run.scale * 100;
   if (scale != state_.scale) {
-    AppendReal(content_, scale, 4);
-    content_ += " Tz\n";
+    content_.Real(scale, 4).Text(" Tz\n");
     state_.scale = scale;
   }
   if (run.spacing != state_.spacing) {
-    AppendReal(content_, run.spacing, 4);
-    content_ += " Tc\n";
+    content_.Real(run.spacing, 4).Text(" Tc\n");
     state_.spacing = run.spacing;
   }
   // Simulated bold strokes the outline as well as filling it, which widens
@@ -172,12 +138,11 @@ void PdfDocument::SetTextState(const RunFace& run) {
   bool stroked = run.boldExtra > 0;
   double strokeWidth = stroked ? run.em / 24.0 : 0;
   if (stroked && strokeWidth != state_.strokeWidth) {
-    AppendReal(content_, strokeWidth, 2);
-    content_ += " w\n";
+    content_.Real(strokeWidth, 2).Text(" w\n");
     state_.strokeWidth = strokeWidth;
   }
   if (stroked != state_.stroked) {
-    content_ += stroked ? "2 Tr\n" : "0 Tr\n";
+    content_.Text(stroked ? "2 Tr\n" : "0 Tr\n");
     state_.stroked = stroked;
   }
 }
@@ -210,9 +175,11 @@ void PdfDocument::FillRunFace(RunFace& run, const pdf::ShownFont& font) {
   run.em = font.Em();
   run.boldExtra = font.BoldExtra();
   run.slant = font.Face().slant;
-  run.select.clear();
-  Operation().Text("/F").Integer(static_cast<int64_t>(run.face)).Text(" ").Integer(run.em)
-      .Text(" Tf\n").AppendTo(run.select);
+  run.select = "/F";
+  AppendInteger(run.select, static_cast<int64_t>(run.face));
+  run.select += ' ';
+  AppendInteger(run.select, run.em);
+  run.select += " Tf\n";
   const pdf::PageFace& page = fonts_.Face(run.face);
   // A face laid out at one advance is drawn widened or narrowed by that
   // advance's rounding, so that its glyphs fall where their whole-pixel
@@ -239,47 +206,37 @@ void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes, bool ste
   double drift = 0;
   std::size_t moved = steady ? bytes.size() : Drifted(run.drift, bytes, 0, drift);
   if (moved == bytes.size()) {
-    // Most of a page: written in place, with room made once.
-    constexpr std::string_view kShow = " Tj\n";
-    const std::size_t size = content_.size();
-    content_.resize(size + pdf::StringRoom(bytes.size()) + kShow.size());
-    char* end = pdf::PutString(content_.data() + size, bytes, used);
-    end = std::copy(kShow.begin(), kShow.end(), end);
-    content_.resize(static_cast<std::size_t>(end - content_.data()));
+    content_.String(bytes, used).Text(" Tj\n");
     return;
   }
-  content_ += '[';
+  content_.Text("[");
   std::size_t start = 0;
   for (; moved < bytes.size(); moved = Drifted(run.drift, bytes, moved + 1, drift)) {
-    pdf::AppendString(content_, bytes.substr(start, moved + 1 - start), used);
-    AppendReal(content_, drift / run.perUnit, 2);
+    content_.String(bytes.substr(start, moved + 1 - start), used).Real(drift / run.perUnit, 2);
     start = moved + 1;
     drift = 0;
   }
-  if (start < bytes.size()) pdf::AppendString(content_, bytes.substr(start), used);
-  content_ += "] TJ\n";
+  if (start < bytes.size()) content_.String(bytes.substr(start), used);
+  content_.Text("] TJ\n");
 }
 
 void PdfDocument::FillRectangle(int64_t x, int64_t y, int64_t width, int64_t height) {
   StartDrawing();
   if (state_.inText) {
-    content_ += "ET\n";
+    content_.Text("ET\n");
     state_.inText = false;
   }
-  for (int64_t v : {x, y, width, height}) {
-    AppendInteger(content_, v);
-    content_ += ' ';
-  }
-  content_ += "re f\n";
+  for (int64_t v : {x, y, width, height}) content_.Integer(v).Text(" ");
+  content_.Text("re f\n");
 }
 
 void PdfDocument::ShowPage() { EndPage(); }
 
 void PdfDocument::EndPage() {
-  if (state_.inText) content_ += "ET\n";
+  if (state_.inText) content_.Text("ET\n");
   uint32_t contents = file_.Reserve();
-  file_.WriteStream(contents, content_);
-  content_.clear();
+  file_.WriteStream(contents, content_.View());
+  content_.Clear();
   state_ = TextState();
 
   std::string page = "<< /Type /Page /Parent ";
@@ -300,7 +257,7 @@ void PdfDocument::EndPage() {
 
 void PdfDocument::Finish() {
   // A last page with nothing on it is no page, unless it is the only one.
-  if (!content_.empty() || pages_.empty()) EndPage();
+  if (!content_.Empty() || pages_.empty()) EndPage();
 
   std::string body = "<< /Font << ";
   body += fonts_.WriteAll(file_);

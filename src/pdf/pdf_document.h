@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/content_buffer.h"
 #include "pdf/pdf_face.h"
 #include "pdf/pdf_file.h"
 #include "pdf/pdf_fonts.h"
@@ -90,7 +91,7 @@ class PdfDocument {
   std::string title_;
   uint32_t catalog_, pageTree_, resources_, info_;
   std::vector<uint32_t> pages_;
-  std::string content_;
+  pdf::ContentBuffer content_;
   TextState state_;
   std::array<RunFace, 4> runFaces_;  // the faces and sizes used last
   std::size_t lastRunFace_ = 0, nextRunFace_ = 0;

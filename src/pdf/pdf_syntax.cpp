@@ -37,10 +37,13 @@ uint32_t NextCodePoint(std::string_view text, std::size_t& at) {
 
 }  // namespace
 
+char* PutInteger(char* out, int64_t value) {
+  return std::to_chars(out, out + kIntegerRoom, value).ptr;
+}
+
 void AppendInteger(std::string& out, int64_t value) {
-  char text[24];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  out.append(text, end);
+  char text[kIntegerRoom];
+  out.append(text, PutInteger(text, value));
 }
 
 void AppendReference(std::string& out, uint32_t object) {
@@ -48,21 +51,27 @@ void AppendReference(std::string& out, uint32_t object) {
   out += " 0 R";
 }
 
-void AppendReal(std::string& out, double value, int decimals) {
+char* PutReal(char* out, double value, int decimals) {
   if (!std::isfinite(value)) value = 0;
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  auto [end, ec] = std::to_chars(out, out + kRealRoom, value, std::chars_format::fixed, decimals);
   if (ec != std::errc()) {
-    out += '0';
-    return;
+    *out = '0';
+    return out + 1;
   }
-  std::string_view number(text, static_cast<std::size_t>(end - text));
-  if (number.find('.') != std::string_view::npos) {
-    while (number.back() == '0') number.remove_suffix(1);
-    if (number.back() == '.') number.remove_suffix(1);
+  if (std::find(out, end, '.') != end) {
+    while (end[-1] == '0') --end;
+    if (end[-1] == '.') --end;
   }
-  if (number == "-0") number = "0";
-  out += number;
+  if (end - out == 2 && out[0] == '-' && out[1] == '0') {
+    *out = '0';
+    return out + 1;
+  }
+  return end;
+}
+
+void AppendReal(std::string& out, double value, int decimals) {
+  char text[kRealRoom];
+  out.append(text, PutReal(text, value, decimals));
 }
 
 ShownBytes::ShownBytes() : notablePairs_(std::size_t{1} << 16, 1) { notable_.fill(1); }
@@ -81,13 +90,6 @@ void ShownBytes::Show(unsigned char byte) {
 
 bool ShownBytes::Any() const {
   return std::find(shown_.begin(), shown_.end(), true) != shown_.end();
-}
-
-void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown) {
-  const std::size_t size = out.size();
-  out.resize(size + StringRoom(bytes.size()));
-  char* end = PutString(out.data() + size, bytes, shown);
-  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 // Copied eight bytes at a time where all of them are plain and shown

@@ -16,6 +16,13 @@ void AppendReference(std::string& out, uint32_t object);
 // A real number rounded to at most `decimals` decimals, without trailing
 // zeros or exponent (PDF has none).
 void AppendReal(std::string& out, double value, int decimals = 3);
+
+// The same written at `out`, which has room for the most bytes they take;
+// each returns the end of what it wrote.
+constexpr std::size_t kIntegerRoom = 20;
+constexpr std::size_t kRealRoom = 64;
+char* PutInteger(char* out, int64_t value);
+char* PutReal(char* out, double value, int decimals);
 // The bytes that the text of one font has shown: the glyphs its embedded
 // subset must have.
 class ShownBytes {
@@ -37,13 +44,11 @@ class ShownBytes {
   std::vector<uint8_t> notablePairs_;
 };
 
-// A literal string "(...)" holding exactly these bytes, marked as shown on
-// the way: text shown is gone over once.
-void AppendString(std::string& out, std::string_view bytes, ShownBytes& shown);
 // The most bytes that the literal string of `size` bytes takes.
 constexpr std::size_t StringRoom(std::size_t size) { return 2 * size + 2; }
-// The literal string written at `out`, which has room for
-// StringRoom(bytes.size()) bytes; returns its end.
+// A literal string "(...)" holding exactly these bytes, marked as shown on
+// the way (text shown is gone over once), written at `out`, which has room
+// for StringRoom(bytes.size()) bytes; returns its end.
 char* PutString(char* out, std::string_view bytes, ShownBytes& shown);
 // A hexadecimal string "<FEFF...>" holding the text as UTF-16BE: the form
 // that carries any character in the document's information.
