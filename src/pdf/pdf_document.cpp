@@ -57,8 +57,10 @@ void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseli
                            std::string_view bytes) {
   if (bytes.empty()) return;
   StartDrawing();
-  const RunFace& run = RunFaceOf(font);
-  SetTextState(run);
+  // Most runs go on in the face and size of the run before.
+  const RunFace& last = runFaces_[lastRunFace_];
+  const RunFace& run = last.IsFor(font) ? last : RunFaceOf(font);
+  if (&run != state_.run || !state_.inText) SetTextState(run);
   // Mostly a fixed-pitch face, whose glyphs cannot drift far in a line.
   double farthest = static_cast<double>(bytes.size()) * run.largestDrift;
   bool steady = farthest < kLargestDrift / 2;
@@ -66,7 +68,12 @@ void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseli
     PlaceRun(run, x, baseline);
     state_.penDrift = 0;
   }
-  AppendRun(run, bytes, steady, fonts_.Used(run.face));
+  pdf::ShownBytes& used = fonts_.Used(run.face);
+  if (steady) {
+    content_.String(bytes, used).Text(" Tj\n");
+  } else {
+    AppendRun(run, bytes, used);
+  }
   state_.penKnown = steady;
   if (steady) {
     state_.penX = x + font.Advance(bytes);
@@ -147,16 +154,10 @@ void PdfDocument::SetTextState(const RunFace& run) {
   }
 }
 
-// The run face of the last run first: a page changes faces a few times a
-// line at most.
+// A page changes faces a few times a line at most.
 const PdfDocument::RunFace& PdfDocument::RunFaceOf(const pdf::ShownFont& font) {
-  auto same = [&](const RunFace& run) {
-    return run.source.get() == &font.Face() && run.em == font.Em() &&
-           run.boldExtra == font.BoldExtra();
-  };
-  if (same(runFaces_[lastRunFace_])) return runFaces_[lastRunFace_];
   for (std::size_t i = 0; i < runFaces_.size(); ++i) {
-    if (same(runFaces_[i])) {
+    if (runFaces_[i].IsFor(font)) {
       lastRunFace_ = i;
       return runFaces_[i];
     }
@@ -199,12 +200,12 @@ void PdfDocument::FillRunFace(RunFace& run, const pdf::ShownFont& font) {
   }
 }
 
-// Shows the bytes; where the font's advances drift from the layout's
-// whole-pixel advances (a proportional face), the glyphs are moved back.
-void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes, bool steady,
-                            pdf::ShownBytes& used) {
+// Shows the bytes of a run that may drift: where the font's advances drift
+// from the layout's whole-pixel advances (a proportional face), the glyphs
+// are moved back.
+void PdfDocument::AppendRun(const RunFace& run, std::string_view bytes, pdf::ShownBytes& used) {
   double drift = 0;
-  std::size_t moved = steady ? bytes.size() : Drifted(run.drift, bytes, 0, drift);
+  std::size_t moved = Drifted(run.drift, bytes, 0, drift);
   if (moved == bytes.size()) {
     content_.String(bytes, used).Text(" Tj\n");
     return;

@@ -52,6 +52,10 @@ class PdfDocument {
     // whole-pixel advance in the font, and the farthest of them.
     std::array<double, 256> drift{};
     double largestDrift = 0;
+
+    bool IsFor(const pdf::ShownFont& font) const {
+      return source.get() == &font.Face() && em == font.Em() && boldExtra == font.BoldExtra();
+    }
   };
   // What the page's content has set, so that only changes are written.
   struct TextState {
@@ -80,8 +84,7 @@ class PdfDocument {
   void PlaceRun(const RunFace& run, int64_t x, int64_t baseline);
   const RunFace& RunFaceOf(const pdf::ShownFont& font);
   void FillRunFace(RunFace& run, const pdf::ShownFont& font);
-  void AppendRun(const RunFace& run, std::string_view bytes, bool steady,
-                 pdf::ShownBytes& used);
+  void AppendRun(const RunFace& run, std::string_view bytes, pdf::ShownBytes& used);
   void EndPage();
 
   pdf::PdfFile file_;
