@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -232,6 +233,37 @@ TEST_F(SaveAsPdfTest, TextKeepsItsOrderAcrossFontsLinesAndPages) {
   std::string pdf = device->Files().at(0);
   std::string raw = CommandOutput("pdftotext -raw " + testing::Quoted(pdf) + " - 2>/dev/null");
   EXPECT_EQ(raw, "one two three\nfour five\n\fsix seven\n\f");
+}
+
+// A document keeps the state of the last few faces and sizes; a word in a
+// sixth size after five others, the last of them the first again, still
+// gets its own, and a page too full for the room its content starts with
+// loses nothing.
+TEST_F(SaveAsPdfTest, EveryWordHasItsSizeAndAFullPageAllItsLines) {
+  Print("#FONT-0800#one #FONT-0900#two #FONT-1000#three #FONT-1100#four #FONT-0800#five "
+        "#FONT-1200#six\r\n#form#\r\n");
+  std::string lines = "#FONT-0300#";
+  for (int line = 1; line <= 200; ++line) {
+    char head[16];
+    std::snprintf(head, sizeof head, "%03d ", line);
+    lines += head + std::string(76, 'x') + "\r\n";
+  }
+  Print(lines + "#form##JOBend#\r\n");
+  std::string pdf = device->Files().at(0);
+
+  std::vector<testing::PdfWord> words = testing::PdfWords(pdf);
+  ASSERT_GE(words.size(), 6u);
+  const double points[] = {8, 9, 10, 11, 8, 12};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_NEAR((words[i].yMax - words[i].yMin) / points[i],
+                (words[0].yMax - words[0].yMin) / points[0], 0.05)
+        << words[i].text;
+  }
+  std::string text = CommandOutput("pdftotext -raw " + testing::Quoted(pdf) + " - 2>/dev/null");
+  std::string second = text.substr(text.find('\f') + 1);
+  EXPECT_EQ(second.rfind("001 ", 0), 0u);
+  EXPECT_THAT(second, HasSubstr("\n200 " + std::string(76, 'x') + "\n\f"));
+  EXPECT_EQ(std::count(second.begin(), second.end(), '\n'), 200);
 }
 
 // (A document with nothing drawn, and one left open at the end, are the
