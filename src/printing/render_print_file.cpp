@@ -255,15 +255,22 @@ bool Interpret(PrintFileLines& lines, Output& output, const ModuleState& state,
     bool lineEnded = true;
     // A read that fails short of the end would otherwise be retried forever.
     if (!lines.ReadPiece(piece, kPieceSize, lineEnded)) break;
-    line += piece;
+    // Nearly every line comes whole in one piece, which needs no copy.
+    const bool held = !line.empty();
+    if (held) line += piece;
+    std::string_view text = held ? std::string_view(line) : std::string_view(piece);
     std::size_t consumed = 0;
-    auto result = interpreter.Interpret(line, lineEnded, consumed);
+    auto result = interpreter.Interpret(text, lineEnded, consumed);
     if (result == LineInterpreter::Result::kJobEnd) {
       if (jobEnded) *jobEnded = true;
       return !lines.Failed();
     }
     if (result == LineInterpreter::Result::kNeedMore) {
-      line.erase(0, consumed);
+      if (held) {
+        line.erase(0, consumed);
+      } else {
+        line.assign(text.substr(consumed));
+      }
       continue;
     }
     line.clear();
