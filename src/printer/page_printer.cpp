@@ -241,10 +241,8 @@ void PagePrinter::InDocument(Operation operation) {
   }
 }
 
-const std::shared_ptr<const PagePrinter::Font>& PagePrinter::CurrentFontShared() {
-  std::shared_ptr<const Font>& font = styles_[(bold_ ? 2 : 0) + (italic_ ? 1 : 0)];
-  if (!font || font->text.emPixels != em_) font = cache_.Font({face_, bold_, italic_, em_});
-  return font;
+void PagePrinter::RealiseCurrentFont(std::shared_ptr<const Font>& font) {
+  font = cache_.Font({face_, bold_, italic_, em_});
 }
 
 PagePrinter::Geometry PagePrinter::GeometryOf(const PageSetup& setup) const {
@@ -290,15 +288,9 @@ void PagePrinter::EndPage() {
   page_ = GeometryOf(setup_);
 }
 
-void PagePrinter::Draw(const std::shared_ptr<const Font>& font, int64_t x, int64_t y,
+void PagePrinter::Hold(const std::shared_ptr<const Font>& font, int64_t x, int64_t y,
                        int64_t width, int64_t height, std::string_view bytes) {
-  if (!named_) {
-    waiting_.push_back({font, x, y, width, height, std::string(bytes)});
-  } else if (font) {
-    pages_.DrawRun(font->text, x, y, bytes);
-  } else {
-    pages_.FillRectangle(x, y, width, height);
-  }
+  waiting_.push_back({font, x, y, width, height, std::string(bytes)});
 }
 
 void PagePrinter::NameDocument(const std::string& title) {

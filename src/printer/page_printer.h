@@ -91,7 +91,13 @@ class PagePrinter : public Printer {
   };
 
   const Font& CurrentFont() { return *CurrentFontShared(); }
-  const std::shared_ptr<const Font>& CurrentFontShared();
+  // Asked for at every run: the style's font is nearly always there.
+  const std::shared_ptr<const Font>& CurrentFontShared() {
+    std::shared_ptr<const Font>& font = styles_[(bold_ ? 2 : 0) + (italic_ ? 1 : 0)];
+    if (!font || font->text.emPixels != em_) RealiseCurrentFont(font);
+    return font;
+  }
+  void RealiseCurrentFont(std::shared_ptr<const Font>& font);
   static std::size_t BeginningBefore(const Font& font, std::string_view text, int64_t x,
                                      int64_t edge);
   Geometry GeometryOf(const PageSetup& setup) const;
@@ -99,7 +105,19 @@ class PagePrinter : public Printer {
   void OpenIfNone();
   void BeginPageIfNone();
   void EndPage();
+  // A drawing goes to the device once the document has its name; until
+  // then it waits.
   void Draw(const std::shared_ptr<const Font>& font, int64_t x, int64_t y, int64_t width,
+            int64_t height, std::string_view bytes) {
+    if (!named_) {
+      Hold(font, x, y, width, height, bytes);
+    } else if (font) {
+      pages_.DrawRun(font->text, x, y, bytes);
+    } else {
+      pages_.FillRectangle(x, y, width, height);
+    }
+  }
+  void Hold(const std::shared_ptr<const Font>& font, int64_t x, int64_t y, int64_t width,
             int64_t height, std::string_view bytes);
   void NameDocument(const std::string& title);
   void Reset();
