@@ -25,6 +25,10 @@ constexpr std::size_t kSegment = std::size_t{1} << 30;
 constexpr uint32_t kMatchFlag = 1u << 31;
 constexpr int kLiteralSymbols = 286, kDistanceSymbols = 30, kLengthSymbols = 19;
 constexpr int kEndOfBlock = 256;
+// How far above their entropy a kept code may write a block's symbols: a
+// 32nd of it. A code made for them would be some 0.5% above, with a header
+// as long, but making one costs half as much as finding a page's matches.
+constexpr int kKeptSlackShift = 5;
 
 constexpr std::array<uint16_t, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,
                                                   15, 17, 19, 23, 27, 31, 35, 43, 51,  59,
@@ -108,6 +112,8 @@ std::size_t MatchLength(const unsigned char* a, const unsigned char* b, std::siz
 // counting go over the hundred or so symbols a page uses and not all 286.
 class InUse {
  public:
+  InUse() = default;
+
   InUse(const uint32_t* counts, int symbols) {
     // A byte of 0 or 1 for each symbol, eight of which a multiply gathers
     // into one byte of the bits.
@@ -125,6 +131,12 @@ class InUse {
   }
 
   void Add(int symbol) { words_[symbol >> 6] |= uint64_t{1} << (symbol & 63); }
+
+  bool Covers(const InUse& other) const {
+    uint64_t outside = 0;
+    for (int w = 0; w < kWords; ++w) outside |= other.words_[w] & ~words_[w];
+    return outside == 0;
+  }
 
   // Calls f with each symbol in use, in rising order.
   template <typename F>
@@ -366,8 +378,6 @@ struct DynamicCode {
   std::array<uint32_t, kLengthSymbols> itemCounts{};
   std::array<uint8_t, kLengthSymbols> itemLengths;
   int ordered = kLengthSymbols;
-  // The header's and the symbols' bits, less the extra bits after codes.
-  uint64_t cost = 0;
 };
 
 void BuildDynamic(const uint32_t* literalCounts, InUse& literalsInUse, const uint32_t* distanceCounts,
@@ -386,19 +396,12 @@ void BuildDynamic(const uint32_t* literalCounts, InUse& literalsInUse, const uin
   BuildLengths(code.itemCounts.data(), itemsInUse, kLengthSymbols, 7, code.itemLengths.data());
   while (code.ordered > 4 && code.itemLengths[kLengthOrder[code.ordered - 1]] == 0) --code.ordered;
 
-  uint64_t cost = 3 + 14 + 3 * static_cast<uint64_t>(code.ordered);
-  for (int s = 0; s < kLengthSymbols; ++s) {
-    cost += uint64_t{code.itemCounts[s]} * (code.itemLengths[s] + ExtraBitsOfLengthSymbol(s));
-  }
-  literalsInUse.ForEach([&](int s) { cost += uint64_t{literalCounts[s]} * literalLengths[s]; });
-  distancesInUse.ForEach([&](int s) { cost += uint64_t{distanceCounts[s]} * code.distanceLengths[s]; });
-  code.cost = cost;
 }
 
-void PutDynamicHeader(const DynamicCode& code, bool last, DeflateBitWriter& bits) {
+// The header after its first three bits, which tell the block's type.
+void PutDynamicHeader(const DynamicCode& code, DeflateBitWriter& bits) {
   std::array<uint16_t, kLengthSymbols> itemCodes;
   BuildCodes(code.itemLengths.data(), InUse(code.itemCounts.data(), kLengthSymbols), itemCodes.data());
-  bits.Put(last ? 5 : 4, 3);
   bits.Put(static_cast<uint32_t>(code.literals - 257), 5);
   bits.Put(static_cast<uint32_t>(code.distances - 1), 5);
   bits.Put(static_cast<uint32_t>(code.ordered - 4), 4);
@@ -429,14 +432,108 @@ void PutSymbols(const uint32_t* symbols, std::size_t count, const DeflateCode* l
   bits = out;
 }
 
+// log2 of 1 to 1024 with 16 bits after the point, worked out in integers so
+// that every build decides alike.
+constexpr int kLogFraction = 16;
+constexpr std::array<uint32_t, 1025> kLog2 = [] {
+  std::array<uint32_t, 1025> logs{};
+  for (uint32_t x = 1; x <= 1024; ++x) {
+    int whole = std::bit_width(x) - 1;
+    // x / 2^whole, in [1, 2), with 31 bits after the point; each squaring
+    // tells one more bit of the fraction.
+    uint64_t y = uint64_t{x} << (31 - whole);
+    uint32_t fraction = 0;
+    for (int bit = kLogFraction - 1; bit >= 0; --bit) {
+      y = (y * y) >> 31;
+      if (y >> 32 != 0) {
+        fraction |= 1u << bit;
+        y >>= 1;
+      }
+    }
+    logs[x] = static_cast<uint32_t>(whole) << kLogFraction | fraction;
+  }
+  return logs;
+}();
+
+// log2 of x, at least 1, to within a thousandth of a bit.
+uint32_t Log2(uint32_t x) {
+  if (x <= 1024) return kLog2[x];
+  int shift = std::bit_width(x) - 10;
+  return kLog2[(x + (1u << (shift - 1))) >> shift] + (static_cast<uint32_t>(shift) << kLogFraction);
+}
+
+// The bits that the counts' symbols take at least, in any code: their
+// entropy, with kLogFraction bits after the point.
+uint64_t EntropyBits(const uint32_t* counts, const InUse& inUse) {
+  uint64_t total = 0, weighted = 0;
+  inUse.ForEach([&](int s) {
+    total += counts[s];
+    weighted += uint64_t{counts[s]} * Log2(counts[s]);
+  });
+  return total == 0 ? 0 : total * Log2(static_cast<uint32_t>(total)) - weighted;
+}
+
+// The bits that the counts' symbols take in a code of these lengths, less
+// the extra bits after codes.
+uint64_t SymbolBits(const uint32_t* counts, const InUse& inUse, const uint8_t* lengths) {
+  uint64_t bits = 0;
+  inUse.ForEach([&](int s) { bits += uint64_t{counts[s]} * lengths[s]; });
+  return bits;
+}
+
 }  // namespace
 
+// The last dynamic code made, kept for the blocks after it, with its header
+// as written: pages in a row use much the same symbols as often, and making
+// a code costs more than most pages' matching. A block takes it when it has
+// a code for every symbol in use and writes them in not much more than
+// their entropy; else a new one is made. (Making codes with room for the
+// symbols that recent blocks used besides did not pay: most pages that the
+// kept code lacks a symbol for differ from it in more than that.)
+struct ZlibEncoder::KeptCode {
+  // Whether there is a code yet.
+  bool made = false;
+  // The symbols it has codes for.
+  InUse literalsHave, distancesHave;
+  std::array<uint8_t, kLiteralSymbols> literalLengths{};
+  std::array<uint8_t, kDistanceSymbols> distanceLengths{};
+  std::array<DeflateCode, kLiteralSymbols> literals{};
+  std::array<DeflateCode, kDistanceSymbols> distances{};
+  // The header after its first three bits: the counts, 3 bits for each
+  // length's length, then at most 7 bits for each symbol's length; and the
+  // 8 bytes that the writer stores at once.
+  std::array<unsigned char, (14 + 3 * kLengthSymbols + 7 * (kLiteralSymbols + kDistanceSymbols)) / 8 + 9> header{};
+  std::size_t headerBits = 0;
+
+  void Make(const uint32_t* literalCounts, const InUse& literalsInUse, const uint32_t* distanceCounts,
+            const InUse& distancesInUse) {
+    // Fewer than two symbols in use get a second, which the sets then have.
+    literalsHave = literalsInUse;
+    distancesHave = distancesInUse;
+    DynamicCode code;
+    BuildDynamic(literalCounts, literalsHave, distanceCounts, distancesHave, code);
+    std::copy(code.lengths.begin(), code.lengths.begin() + code.literals, literalLengths.begin());
+    std::fill(literalLengths.begin() + code.literals, literalLengths.end(), 0);
+    distanceLengths = code.distanceLengths;
+    FillCodes(literalLengths.data(), literalsHave, distanceLengths.data(), distancesHave, literals.data(),
+              distances.data());
+    DeflateBitWriter bits(header.data());
+    PutDynamicHeader(code, bits);
+    headerBits = bits.BitCount();
+    bits.Finish();
+    made = true;
+  }
+};
+
 ZlibEncoder::ZlibEncoder()
-    : seen_(std::size_t{2} << kHashBits, 0),
+    : kept_(std::make_unique<KeptCode>()),
+      seen_(std::size_t{2} << kHashBits, 0),
       literalCounts_(kLiteralSymbols, 0),
       distanceCounts_(kDistanceSymbols, 0) {
   symbols_.resize(kBlockSymbols + 32);
 }
+
+ZlibEncoder::~ZlibEncoder() = default;
 
 // Every block is at most its bytes stored, and there is a block for at
 // least every kBlockSymbols bytes.
@@ -525,7 +622,7 @@ void ZlibEncoder::AddMatch(std::size_t length, std::size_t distance) {
   ++distanceCounts_[distanceField >> 13];
 }
 
-// Writes the block's symbols with the fixed code or codes made for them,
+// Writes the block's symbols with the fixed code or the dynamic one,
 // whichever is shorter, or its bytes as they are when that is shorter still.
 void ZlibEncoder::EndBlock(const unsigned char* end, DeflateBitWriter& bits, bool last) {
   literalCounts_[kEndOfBlock] = 1;
@@ -542,24 +639,37 @@ void ZlibEncoder::EndBlock(const unsigned char* end, DeflateBitWriter& bits, boo
     fixed += uint64_t{distanceCounts_[s]} * 5;
     extra += uint64_t{distanceCounts_[s]} * kDistanceExtra[s];
   });
-  DynamicCode dynamic;
-  BuildDynamic(literalCounts_.data(), literalsInUse, distanceCounts_.data(), distancesInUse, dynamic);
+
+  KeptCode& code = *kept_;
+  uint64_t symbolBits = 0;
+  bool keep = code.made && code.literalsHave.Covers(literalsInUse) && code.distancesHave.Covers(distancesInUse);
+  if (keep) {
+    symbolBits = SymbolBits(literalCounts_.data(), literalsInUse, code.literalLengths.data()) +
+                 SymbolBits(distanceCounts_.data(), distancesInUse, code.distanceLengths.data());
+    uint64_t entropy = EntropyBits(literalCounts_.data(), literalsInUse) +
+                       EntropyBits(distanceCounts_.data(), distancesInUse);
+    keep = symbolBits << kLogFraction <= entropy + (entropy >> kKeptSlackShift);
+  }
+  if (!keep) {
+    code.Make(literalCounts_.data(), literalsInUse, distanceCounts_.data(), distancesInUse);
+    symbolBits = SymbolBits(literalCounts_.data(), literalsInUse, code.literalLengths.data()) +
+                 SymbolBits(distanceCounts_.data(), distancesInUse, code.distanceLengths.data());
+  }
+  const uint64_t dynamic = 3 + code.headerBits + symbolBits;
+
   const std::size_t blockSize = static_cast<std::size_t>(end - blockStart_);
   std::size_t chunks = std::max<std::size_t>(1, (blockSize + kStoredChunk - 1) / kStoredChunk);
   uint64_t stored = 8 * uint64_t{blockSize} + 42 * uint64_t{chunks};
 
-  if (stored < std::min(fixed, dynamic.cost) + extra) {
+  if (stored < std::min(fixed, dynamic) + extra) {
     PutStored(blockSize, bits, last);
-  } else if (fixed <= dynamic.cost) {
+  } else if (fixed <= dynamic) {
     bits.Put(last ? 3 : 2, 3);
     PutSymbols(symbols_.data(), symbolCount_, fixedCode.literals.data(), fixedCode.distances.data(), bits);
   } else {
-    PutDynamicHeader(dynamic, last, bits);
-    std::array<DeflateCode, kLiteralSymbols> literalCodes;
-    std::array<DeflateCode, kDistanceSymbols> distanceCodes;
-    FillCodes(dynamic.lengths.data(), literalsInUse, dynamic.distanceLengths.data(), distancesInUse,
-              literalCodes.data(), distanceCodes.data());
-    PutSymbols(symbols_.data(), symbolCount_, literalCodes.data(), distanceCodes.data(), bits);
+    bits.Put(last ? 5 : 4, 3);
+    bits.PutBits(code.header.data(), code.headerBits);
+    PutSymbols(symbols_.data(), symbolCount_, code.literals.data(), code.distances.data(), bits);
   }
   NextBlock(end);
 }
