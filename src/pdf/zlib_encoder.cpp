@@ -560,66 +560,79 @@ void ZlibEncoder::FindMatches(const unsigned char* data, std::size_t size, Defla
     stamp_ = kWindow + 1;
   }
   const uint32_t stamp = stamp_;
+  // The block's symbols and counts through locals, which the stores to the
+  // tables cannot change, so they stay in registers.
+  uint32_t* const seen = seen_.data();
+  uint32_t* const symbols = symbols_.data();
+  uint32_t* const literalCounts = literalCounts_.data();
+  uint32_t* const distanceCounts = distanceCounts_.data();
+  std::size_t count = symbolCount_;
+  auto addLiteral = [&](unsigned char byte) {
+    symbols[count++] = byte;
+    ++literalCounts[byte];
+  };
   std::size_t p = 0, misses = 0;
   while (p + kMinMatch <= size) {
-    if (symbolCount_ >= kBlockSymbols) EndBlock(data + p, bits, false);
-    uint32_t four = Load32(data + p);
-    uint32_t* bucket = &seen_[2 * HashOf(four)];
+    if (count >= kBlockSymbols) {
+      symbolCount_ = count;
+      EndBlock(data + p, bits, false);
+      count = 0;
+    }
+    const uint32_t four = Load32(data + p);
+    uint32_t* bucket = &seen[2 * HashOf(four)];
     const uint32_t here = stamp + static_cast<uint32_t>(p);
     // How far back the entries are; one from an earlier buffer is always
     // beyond the window.
     const std::size_t back0 = here - bucket[0], back1 = here - bucket[1];
     bucket[1] = bucket[0];
     bucket[0] = here;
+    const bool newer = back0 <= kWindow && Load32(data + p - back0) == four;
+    const bool older = back1 <= kWindow && Load32(data + p - back1) == four;
+    if (!newer && !older) {
+      // Bytes that keep finding nothing (a font's tables) are probed ever
+      // more sparsely.
+      if (misses < 32) {
+        ++misses;
+        addLiteral(data[p++]);
+        continue;
+      }
+      std::size_t step = 1 + std::min<std::size_t>(misses++ >> 5, 15);
+      for (std::size_t k = 0; k < step && p < size; ++k) addLiteral(data[p++]);
+      continue;
+    }
     const std::size_t limit = std::min(kMaxMatch, size - p);
     std::size_t length = 0, distance = 0;
-    if (back0 <= kWindow && Load32(data + p - back0) == four) {
+    if (newer) {
       length = MatchLength(data + p - back0, data + p, limit);
       distance = back0;
     }
     // The older entry is longer only if it also agrees at the byte where
     // the newer one stopped.
-    if (back1 <= kWindow && Load32(data + p - back1) == four &&
-        (length == 0 || (length < limit && data[p - back1 + length] == data[p + length]))) {
+    if (older && (length == 0 || (length < limit && data[p - back1 + length] == data[p + length]))) {
       std::size_t found = MatchLength(data + p - back1, data + p, limit);
       if (found > length) {
         length = found;
         distance = back1;
       }
     }
-    if (length != 0) {
-      AddMatch(length, distance);
-      p += length;
-      // The match's end is where the next repeat most likely starts from.
-      if (p + kMinMatch <= size) {
-        uint32_t* end = &seen_[2 * HashOf(Load32(data + p - 2))];
-        end[1] = end[0];
-        end[0] = stamp + static_cast<uint32_t>(p - 2);
-      }
-      misses = 0;
-      continue;
+    const uint32_t lengthField = kLengthField[length - 3];
+    const uint32_t distanceField = DistanceField(static_cast<uint32_t>(distance - 1));
+    symbols[count++] = kMatchFlag | lengthField << 18 | distanceField;
+    ++literalCounts[257 + (lengthField >> 5)];
+    ++distanceCounts[distanceField >> 13];
+    p += length;
+    // The match's end is where the next repeat most likely starts from.
+    if (p + kMinMatch <= size) {
+      uint32_t* end = &seen[2 * HashOf(Load32(data + p - 2))];
+      end[1] = end[0];
+      end[0] = stamp + static_cast<uint32_t>(p - 2);
     }
-    // Bytes that keep finding nothing (a font's tables) are probed ever
-    // more sparsely.
-    std::size_t step = 1 + std::min<std::size_t>(misses++ >> 5, 15);
-    for (std::size_t k = 0; k < step && p < size; ++k) AddLiteral(data[p++]);
+    misses = 0;
   }
-  while (p < size) AddLiteral(data[p++]);
+  while (p < size) addLiteral(data[p++]);
+  symbolCount_ = count;
   // Past the window, so that nothing of this buffer matches in the next.
   stamp_ += static_cast<uint32_t>(size + kWindow + 1);
-}
-
-void ZlibEncoder::AddLiteral(unsigned char byte) {
-  symbols_[symbolCount_++] = byte;
-  ++literalCounts_[byte];
-}
-
-void ZlibEncoder::AddMatch(std::size_t length, std::size_t distance) {
-  uint32_t lengthField = kLengthField[length - 3];
-  uint32_t distanceField = DistanceField(static_cast<uint32_t>(distance - 1));
-  symbols_[symbolCount_++] = kMatchFlag | lengthField << 18 | distanceField;
-  ++literalCounts_[257 + (lengthField >> 5)];
-  ++distanceCounts_[distanceField >> 13];
 }
 
 // Writes the block's symbols with the fixed code or the dynamic one,

@@ -31,8 +31,6 @@ class ZlibEncoder {
  private:
   // Matches within data alone, which is part of the buffer or all of it.
   void FindMatches(const unsigned char* data, std::size_t size, DeflateBitWriter& bits);
-  void AddLiteral(unsigned char byte);
-  void AddMatch(std::size_t length, std::size_t distance);
   // The block ends before `end`.
   void EndBlock(const unsigned char* end, DeflateBitWriter& bits, bool last);
   void PutStored(std::size_t blockSize, DeflateBitWriter& bits, bool last) const;
