@@ -334,6 +334,7 @@ void FillCodes(const uint8_t* literalLengths, const InUse& literalsInUse, const 
 // The fixed code of BTYPE 01, which a block may use without sending it.
 struct FixedCode {
   std::array<uint8_t, kLiteralSymbols> literalLengths;
+  std::array<uint8_t, kDistanceSymbols> distanceLengths;
   std::array<DeflateCode, kLiteralSymbols> literals;
   std::array<DeflateCode, kDistanceSymbols> distances;
 
@@ -352,7 +353,6 @@ struct FixedCode {
       int extra = s > kEndOfBlock ? kLengthExtra[s - 257] : 0;
       literals[s] = {bits[s], lengths[s], static_cast<uint8_t>(lengths[s] + extra)};
     }
-    std::array<uint8_t, kDistanceSymbols> distanceLengths;
     distanceLengths.fill(5);
     std::array<uint16_t, kDistanceSymbols> distanceBits;
     BuildCodes(distanceLengths.data(), InUse(all.data(), kDistanceSymbols), distanceBits.data());
@@ -462,16 +462,34 @@ uint32_t Log2(uint32_t x) {
   return kLog2[(x + (1u << (shift - 1))) >> shift] + (static_cast<uint32_t>(shift) << kLogFraction);
 }
 
-// The bits that the counts' symbols take at least, in any code: their
-// entropy, with kLogFraction bits after the point.
-uint64_t EntropyBits(const uint32_t* counts, const InUse& inUse) {
-  uint64_t total = 0, weighted = 0;
-  inUse.ForEach([&](int s) {
-    total += counts[s];
-    weighted += uint64_t{counts[s]} * Log2(counts[s]);
-  });
-  return total == 0 ? 0 : total * Log2(static_cast<uint32_t>(total)) - weighted;
-}
+// The extra bits after each literal/length symbol's code.
+constexpr std::array<uint8_t, kLiteralSymbols> kLiteralExtra = [] {
+  std::array<uint8_t, kLiteralSymbols> extra{};
+  for (int s = kEndOfBlock + 1; s < kLiteralSymbols; ++s) extra[s] = kLengthExtra[s - kEndOfBlock - 1];
+  return extra;
+}();
+
+// What a block's symbols of one alphabet come to, in one pass over those in
+// use: their bits in the fixed code and in the kept one, the extra bits
+// after them, and their entropy, the least bits any code could write them
+// in, with kLogFraction bits after the point.
+struct Tally {
+  uint64_t fixedBits = 0, keptBits = 0, extraBits = 0, entropy = 0;
+
+  Tally(const uint32_t* counts, const InUse& inUse, const uint8_t* fixedLengths, const uint8_t* keptLengths,
+        const uint8_t* extra) {
+    uint64_t total = 0, weighted = 0;
+    inUse.ForEach([&](int s) {
+      const uint32_t count = counts[s];
+      total += count;
+      weighted += uint64_t{count} * Log2(count);
+      fixedBits += uint64_t{count} * fixedLengths[s];
+      keptBits += uint64_t{count} * keptLengths[s];
+      extraBits += uint64_t{count} * extra[s];
+    });
+    if (total != 0) entropy = total * Log2(static_cast<uint32_t>(total)) - weighted;
+  }
+};
 
 // The bits that the counts' symbols take in a code of these lengths, less
 // the extra bits after codes.
@@ -641,29 +659,22 @@ void ZlibEncoder::EndBlock(const unsigned char* end, DeflateBitWriter& bits, boo
   literalCounts_[kEndOfBlock] = 1;
   InUse literalsInUse(literalCounts_.data(), kLiteralSymbols);
   InUse distancesInUse(distanceCounts_.data(), kDistanceSymbols);
-  // The extra bits, which every code has.
-  uint64_t extra = 0, fixed = 3;
   const FixedCode& fixedCode = Fixed();
-  literalsInUse.ForEach([&](int s) {
-    fixed += uint64_t{literalCounts_[s]} * fixedCode.literalLengths[s];
-    if (s > kEndOfBlock) extra += uint64_t{literalCounts_[s]} * kLengthExtra[s - 257];
-  });
-  distancesInUse.ForEach([&](int s) {
-    fixed += uint64_t{distanceCounts_[s]} * 5;
-    extra += uint64_t{distanceCounts_[s]} * kDistanceExtra[s];
-  });
-
   KeptCode& code = *kept_;
-  uint64_t symbolBits = 0;
-  bool keep = code.made && code.literalsHave.Covers(literalsInUse) && code.distancesHave.Covers(distancesInUse);
-  if (keep) {
-    symbolBits = SymbolBits(literalCounts_.data(), literalsInUse, code.literalLengths.data()) +
-                 SymbolBits(distanceCounts_.data(), distancesInUse, code.distanceLengths.data());
-    uint64_t entropy = EntropyBits(literalCounts_.data(), literalsInUse) +
-                       EntropyBits(distanceCounts_.data(), distancesInUse);
-    keep = symbolBits << kLogFraction <= entropy + (entropy >> kKeptSlackShift);
-  }
-  if (!keep) {
+  const Tally literals(literalCounts_.data(), literalsInUse, fixedCode.literalLengths.data(),
+                       code.literalLengths.data(), kLiteralExtra.data());
+  const Tally distances(distanceCounts_.data(), distancesInUse, fixedCode.distanceLengths.data(),
+                        code.distanceLengths.data(), kDistanceExtra.data());
+  const uint64_t fixed = 3 + literals.fixedBits + distances.fixedBits;
+  // The extra bits, which every code has.
+  const uint64_t extra = literals.extraBits + distances.extraBits;
+
+  // The kept code, unless it lacks a symbol in use or writes them too far
+  // above their entropy.
+  uint64_t symbolBits = literals.keptBits + distances.keptBits;
+  const uint64_t entropy = literals.entropy + distances.entropy;
+  if (!code.made || !code.literalsHave.Covers(literalsInUse) || !code.distancesHave.Covers(distancesInUse) ||
+      symbolBits << kLogFraction > entropy + (entropy >> kKeptSlackShift)) {
     code.Make(literalCounts_.data(), literalsInUse, distanceCounts_.data(), distancesInUse);
     symbolBits = SymbolBits(literalCounts_.data(), literalsInUse, code.literalLengths.data()) +
                  SymbolBits(distanceCounts_.data(), distancesInUse, code.distanceLengths.data());
