@@ -58,20 +58,21 @@ constexpr std::array<uint8_t, 256> kLengthCode = [] {
 }();
 
 // The distance code and extra of a distance less 1, as a match symbol holds
-// them in its low bits: those below 256 directly, the others by their code,
-// which the distance less 1 shifted right by 7 tells.
+// them in its low bits: those below 256 directly, the others from what the
+// distance less 1 shifted right by 7 tells, their code less the distance
+// its extra counts from, which the distance less 1 then adds to.
 struct DistanceFields {
   std::array<uint32_t, 256> low{};
-  std::array<uint8_t, 256> highCode{};
+  std::array<uint32_t, 256> high{};
 
   constexpr DistanceFields() {
-    for (int code = 0; code < 30; ++code) {
-      for (int i = 0; i < (1 << kDistanceExtra[code]); ++i) {
-        int less1 = kDistanceBase[code] - 1 + i;
+    for (uint32_t code = 0; code < 30; ++code) {
+      for (uint32_t i = 0; i < (1u << kDistanceExtra[code]); ++i) {
+        uint32_t less1 = kDistanceBase[code] - 1 + i;
         if (less1 < 256) {
-          low[less1] = static_cast<uint32_t>(code << 13 | i);
+          low[less1] = code << 13 | i;
         } else {
-          highCode[less1 >> 7] = static_cast<uint8_t>(code);
+          high[less1 >> 7] = (code << 13) - (kDistanceBase[code] - 1u);
         }
       }
     }
@@ -81,8 +82,7 @@ constexpr DistanceFields kDistanceFields;
 
 uint32_t DistanceField(uint32_t distanceLess1) {
   if (distanceLess1 < 256) return kDistanceFields.low[distanceLess1];
-  uint32_t code = kDistanceFields.highCode[distanceLess1 >> 7];
-  return code << 13 | (distanceLess1 + 1 - kDistanceBase[code]);
+  return kDistanceFields.high[distanceLess1 >> 7] + distanceLess1;
 }
 
 uint32_t Load32(const unsigned char* p) {
