@@ -20,8 +20,8 @@ constexpr std::size_t kBlockSymbols = 1 << 14;
 constexpr std::size_t kStoredChunk = 65535;
 // Positions are stamped in 32 bits, so a larger buffer is matched in parts.
 constexpr std::size_t kSegment = std::size_t{1} << 30;
-// A match is kept as its two codes and their extra bits: bits 0-12 the
-// distance's extra, 13-17 its code, 18-22 the length's extra, 23-27 its code.
+// A match is kept as bits 0-12 the distance's extra, 13-17 its code, 18-25
+// the length less 3.
 constexpr uint32_t kMatchFlag = 1u << 31;
 constexpr int kLiteralSymbols = 286, kDistanceSymbols = 30, kLengthSymbols = 19;
 constexpr int kEndOfBlock = 256;
@@ -303,17 +303,6 @@ int RunLengths(const uint8_t* lengths, int count, LengthItem* items) {
 
 constexpr int ExtraBitsOfLengthSymbol(int symbol) { return symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0; }
 
-// The length code and extra of each match length less 3, as a match
-// symbol holds them from bit 18 on.
-constexpr std::array<uint16_t, 256> kLengthField = [] {
-  std::array<uint16_t, 256> fields{};
-  for (int less3 = 0; less3 < 256; ++less3) {
-    int code = kLengthCode[less3];
-    fields[less3] = static_cast<uint16_t>(code << 5 | (less3 + 3 - kLengthBase[code]));
-  }
-  return fields;
-}();
-
 // The codes for the lengths of the symbols in use: the extra bits' counts
 // of the literal/length and the distance symbols follow from the symbol.
 void FillCodes(const uint8_t* literalLengths, const InUse& literalsInUse, const uint8_t* distanceLengths,
@@ -331,11 +320,28 @@ void FillCodes(const uint8_t* literalLengths, const InUse& literalsInUse, const 
   });
 }
 
+// A match length's code and extra bits in one, and how many bits they are.
+struct LengthBits {
+  uint32_t bits;
+  int count;
+};
+
+// Each match length's, less 3, from the codes of the length symbols.
+void FillLengths(const DeflateCode* literals, LengthBits* lengths) {
+  for (int less3 = 0; less3 < 256; ++less3) {
+    const int code = kLengthCode[less3];
+    const DeflateCode& symbol = literals[kEndOfBlock + 1 + code];
+    const auto extra = static_cast<uint32_t>(less3 + 3 - kLengthBase[code]);
+    lengths[less3] = {symbol.bits | extra << symbol.length, symbol.withExtra};
+  }
+}
+
 // The fixed code of BTYPE 01, which a block may use without sending it.
 struct FixedCode {
   std::array<uint8_t, kLiteralSymbols> literalLengths;
   std::array<uint8_t, kDistanceSymbols> distanceLengths;
   std::array<DeflateCode, kLiteralSymbols> literals;
+  std::array<LengthBits, 256> matchLengths;
   std::array<DeflateCode, kDistanceSymbols> distances;
 
   FixedCode() {
@@ -353,6 +359,7 @@ struct FixedCode {
       int extra = s > kEndOfBlock ? kLengthExtra[s - 257] : 0;
       literals[s] = {bits[s], lengths[s], static_cast<uint8_t>(lengths[s] + extra)};
     }
+    FillLengths(literals.data(), matchLengths.data());
     distanceLengths.fill(5);
     std::array<uint16_t, kDistanceSymbols> distanceBits;
     BuildCodes(distanceLengths.data(), InUse(all.data(), kDistanceSymbols), distanceBits.data());
@@ -415,7 +422,7 @@ void PutDynamicHeader(const DynamicCode& code, DeflateBitWriter& bits) {
 
 // A block's symbols and its end in the codes for them.
 void PutSymbols(const uint32_t* symbols, std::size_t count, const DeflateCode* literals,
-                const DeflateCode* distances, DeflateBitWriter& bits) {
+                const LengthBits* lengths, const DeflateCode* distances, DeflateBitWriter& bits) {
   // A copy of the writer that the stores to the output cannot touch, so it
   // stays in registers.
   DeflateBitWriter out = bits;
@@ -425,7 +432,8 @@ void PutSymbols(const uint32_t* symbols, std::size_t count, const DeflateCode* l
       out.Put(literals[symbol], 0);
       continue;
     }
-    out.Put(literals[257 + ((symbol >> 23) & 31)], (symbol >> 18) & 31);
+    const LengthBits& length = lengths[(symbol >> 18) & 255];
+    out.Put(length.bits, length.count);
     out.Put(distances[(symbol >> 13) & 31], symbol & 0x1FFF);
   }
   out.Put(literals[kEndOfBlock], 0);
@@ -516,6 +524,7 @@ struct ZlibEncoder::KeptCode {
   std::array<uint8_t, kLiteralSymbols> literalLengths{};
   std::array<uint8_t, kDistanceSymbols> distanceLengths{};
   std::array<DeflateCode, kLiteralSymbols> literals{};
+  std::array<LengthBits, 256> matchLengths{};
   std::array<DeflateCode, kDistanceSymbols> distances{};
   // The header after its first three bits: the counts, 3 bits for each
   // length's length, then at most 7 bits for each symbol's length; and the
@@ -535,6 +544,7 @@ struct ZlibEncoder::KeptCode {
     distanceLengths = code.distanceLengths;
     FillCodes(literalLengths.data(), literalsHave, distanceLengths.data(), distancesHave, literals.data(),
               distances.data());
+    FillLengths(literals.data(), matchLengths.data());
     DeflateBitWriter bits(header.data());
     PutDynamicHeader(code, bits);
     headerBits = bits.BitCount();
@@ -633,10 +643,9 @@ void ZlibEncoder::FindMatches(const unsigned char* data, std::size_t size, Defla
         distance = back1;
       }
     }
-    const uint32_t lengthField = kLengthField[length - 3];
     const uint32_t distanceField = DistanceField(static_cast<uint32_t>(distance - 1));
-    symbols[count++] = kMatchFlag | lengthField << 18 | distanceField;
-    ++literalCounts[257 + (lengthField >> 5)];
+    symbols[count++] = kMatchFlag | static_cast<uint32_t>(length - 3) << 18 | distanceField;
+    ++literalCounts[kEndOfBlock + 1 + kLengthCode[length - 3]];
     ++distanceCounts[distanceField >> 13];
     p += length;
     // The match's end is where the next repeat most likely starts from.
@@ -689,11 +698,13 @@ void ZlibEncoder::EndBlock(const unsigned char* end, DeflateBitWriter& bits, boo
     PutStored(blockSize, bits, last);
   } else if (fixed <= dynamic) {
     bits.Put(last ? 3 : 2, 3);
-    PutSymbols(symbols_.data(), symbolCount_, fixedCode.literals.data(), fixedCode.distances.data(), bits);
+    PutSymbols(symbols_.data(), symbolCount_, fixedCode.literals.data(), fixedCode.matchLengths.data(),
+               fixedCode.distances.data(), bits);
   } else {
     bits.Put(last ? 5 : 4, 3);
     bits.PutBits(code.header.data(), code.headerBits);
-    PutSymbols(symbols_.data(), symbolCount_, code.literals.data(), code.distances.data(), bits);
+    PutSymbols(symbols_.data(), symbolCount_, code.literals.data(), code.matchLengths.data(), code.distances.data(),
+               bits);
   }
   NextBlock(end);
 }
