@@ -41,11 +41,16 @@ class DeflateBitWriter {
   // Bits gathered before by another writer, `count` of them from the first
   // byte's lowest bit on, four bytes at a time.
   void PutBits(const unsigned char* bytes, std::size_t count) {
-    for (; count >= 32; count -= 32, bytes += 4) Put(Load32(bytes), 32);
-    if (count == 0) return;
-    uint32_t tail = 0;
-    for (std::size_t i = 0; i * 8 < count; ++i) tail |= uint32_t{bytes[i]} << (8 * i);
-    Put(tail & ((uint32_t{1} << count) - 1), static_cast<int>(count));
+    // Through a copy that the stores to the output cannot touch, so it
+    // stays in registers.
+    DeflateBitWriter out = *this;
+    for (; count >= 32; count -= 32, bytes += 4) out.Put(Load32(bytes), 32);
+    if (count != 0) {
+      uint32_t tail = 0;
+      for (std::size_t i = 0; i * 8 < count; ++i) tail |= uint32_t{bytes[i]} << (8 * i);
+      out.Put(tail & ((uint32_t{1} << count) - 1), static_cast<int>(count));
+    }
+    *this = out;
   }
 
   // How many bits have been put so far.

@@ -678,21 +678,28 @@ void ZlibEncoder::EndBlock(const unsigned char* end, DeflateBitWriter& bits, boo
   // The extra bits, which every code has.
   const uint64_t extra = literals.extraBits + distances.extraBits;
 
+  const std::size_t blockSize = static_cast<std::size_t>(end - blockStart_);
+  std::size_t chunks = std::max<std::size_t>(1, (blockSize + kStoredChunk - 1) / kStoredChunk);
+  const uint64_t stored = 8 * uint64_t{blockSize} + 42 * uint64_t{chunks};
+
   // The kept code, unless it lacks a symbol in use or writes them too far
-  // above their entropy.
+  // above their entropy. Else a new one; but not where one with a header
+  // as long as the kept one's would lose to the fixed code or the bytes as
+  // they are (an empty page, a font's tables), which keeps the kept code for
+  // the pages after.
   uint64_t symbolBits = literals.keptBits + distances.keptBits;
   const uint64_t entropy = literals.entropy + distances.entropy;
-  if (!code.made || !code.literalsHave.Covers(literalsInUse) || !code.distancesHave.Covers(distancesInUse) ||
-      symbolBits << kLogFraction > entropy + (entropy >> kKeptSlackShift)) {
+  uint64_t dynamic = UINT64_MAX / 2;
+  if (code.made && code.literalsHave.Covers(literalsInUse) && code.distancesHave.Covers(distancesInUse) &&
+      symbolBits << kLogFraction <= entropy + (entropy >> kKeptSlackShift)) {
+    dynamic = 3 + code.headerBits + symbolBits;
+  } else if (const uint64_t likely = 3 + code.headerBits + (entropy >> kLogFraction);
+             !code.made || (likely < fixed && likely + extra <= stored)) {
     code.Make(literalCounts_.data(), literalsInUse, distanceCounts_.data(), distancesInUse);
     symbolBits = SymbolBits(literalCounts_.data(), literalsInUse, code.literalLengths.data()) +
                  SymbolBits(distanceCounts_.data(), distancesInUse, code.distanceLengths.data());
+    dynamic = 3 + code.headerBits + symbolBits;
   }
-  const uint64_t dynamic = 3 + code.headerBits + symbolBits;
-
-  const std::size_t blockSize = static_cast<std::size_t>(end - blockStart_);
-  std::size_t chunks = std::max<std::size_t>(1, (blockSize + kStoredChunk - 1) / kStoredChunk);
-  uint64_t stored = 8 * uint64_t{blockSize} + 42 * uint64_t{chunks};
 
   if (stored < std::min(fixed, dynamic) + extra) {
     PutStored(blockSize, bits, last);
