@@ -54,7 +54,9 @@ class DeflateBitWriter {
   }
 
   // How many bits have been put so far.
-  std::size_t BitCount() const { return 8 * static_cast<std::size_t>(out_ - start_) + static_cast<std::size_t>(count_); }
+  std::size_t BitCount() const {
+    return 8 * static_cast<std::size_t>(out_ - start_) + static_cast<std::size_t>(count_);
+  }
 
   void AlignToByte() {
     Put(0, (8 - count_ % 8) % 8);

@@ -550,7 +550,8 @@ struct ZlibEncoder::KeptCode {
   // The header after its first three bits: the counts, 3 bits for each
   // length's length, then at most 7 bits for each symbol's length; and the
   // 8 bytes that the writer stores at once.
-  std::array<unsigned char, (14 + 3 * kLengthSymbols + 7 * (kLiteralSymbols + kDistanceSymbols)) / 8 + 9> header{};
+  static constexpr int kMostHeaderBits = 14 + 3 * kLengthSymbols + 7 * (kLiteralSymbols + kDistanceSymbols);
+  std::array<unsigned char, kMostHeaderBits / 8 + 9> header{};
   std::size_t headerBits = 0;
 
   void Make(const uint32_t* literalCounts, const InUse& literalsInUse, const uint32_t* distanceCounts,
@@ -731,8 +732,8 @@ void ZlibEncoder::EndBlock(const unsigned char* end, DeflateBitWriter& bits, boo
   } else {
     bits.Put(last ? 5 : 4, 3);
     bits.PutBits(code.header.data(), code.headerBits);
-    PutSymbols(symbols_.data(), symbolCount_, code.literals.data(), code.matchLengths.data(), code.distances.data(),
-               bits);
+    PutSymbols(symbols_.data(), symbolCount_, code.literals.data(), code.matchLengths.data(),
+               code.distances.data(), bits);
   }
   NextBlock(end);
 }
