@@ -10,10 +10,6 @@
 #include <cstring>
 #include <utility>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-
 namespace rizarode::pdf {
 namespace {
 
@@ -101,29 +97,26 @@ uint32_t HashOf(uint32_t fourBytes) { return (fourBytes * 2654435761u) >> (32 - 
 // How far the bytes at a (earlier) and b agree, up to limit.
 inline std::size_t MatchLength(const unsigned char* a, const unsigned char* b, std::size_t limit) {
   std::size_t length = kMinMatch;
-#if defined(__SSE2__) || defined(_M_X64)
-  // Sixteen at a time: a page's matches run to some 26 bytes. A bit for
-  // each of the sixteen from at that agree.
-  auto agreeing = [&](std::size_t at) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + at));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
-  };
-  for (; length + 16 <= limit; length += 16) {
-    if (unsigned same = agreeing(length); same != 0xFFFF) return length + std::countr_one(same);
-  }
-  // The sixteen up to the limit, those before length known to agree.
-  if (length < limit && limit >= 16) return limit - 16 + std::countr_one(agreeing(limit - 16));
-#else
   if constexpr (std::endian::native == std::endian::little) {
-    for (; length + 8 <= limit; length += 8) {
+    // Where eight bytes from at first differ, or 8.
+    auto differing = [&](std::size_t at) {
       uint64_t x, y;
-      std::memcpy(&x, a + length, 8);
-      std::memcpy(&y, b + length, 8);
-      if (x != y) return length + static_cast<std::size_t>(std::countr_zero(x ^ y) / 8);
+      std::memcpy(&x, a + at, 8);
+      std::memcpy(&y, b + at, 8);
+      return static_cast<std::size_t>(std::countr_zero(x ^ y) / 8);
+    };
+    // Sixteen at a time: a page's matches run to some 26 bytes.
+    for (; length + 16 <= limit; length += 16) {
+      if (std::size_t at = differing(length); at < 8) return length + at;
+      if (std::size_t at = differing(length + 8); at < 8) return length + 8 + at;
     }
+    if (length + 8 <= limit) {
+      if (std::size_t at = differing(length); at < 8) return length + at;
+      length += 8;
+    }
+    // The eight up to the limit, those before length known to agree.
+    if (length < limit && limit >= 8) return limit - 8 + differing(limit - 8);
   }
-#endif
   while (length < limit && a[length] == b[length]) ++length;
   return length;
 }
