@@ -38,6 +38,26 @@ class DeflateBitWriter {
     Put(code.bits | extra << code.length, code.withExtra);
   }
 
+  // Bits gathered before by another writer, `count` of them from the first
+  // byte's lowest bit on, four bytes at a time.
+  void PutBits(const unsigned char* bytes, std::size_t count) {
+    // Through a copy that the stores to the output cannot touch, so it
+    // stays in registers.
+    DeflateBitWriter out = *this;
+    for (; count >= 32; count -= 32, bytes += 4) out.Put(Load32(bytes), 32);
+    if (count != 0) {
+      uint32_t tail = 0;
+      for (std::size_t i = 0; i * 8 < count; ++i) tail |= uint32_t{bytes[i]} << (8 * i);
+      out.Put(tail & ((uint32_t{1} << count) - 1), static_cast<int>(count));
+    }
+    *this = out;
+  }
+
+  // How many bits have been put so far.
+  std::size_t BitCount() const {
+    return 8 * static_cast<std::size_t>(out_ - start_) + static_cast<std::size_t>(count_);
+  }
+
   void AlignToByte() {
     Put(0, (8 - count_ % 8) % 8);
     for (; count_ > 0; count_ -= 8, buffer_ >>= 8) *out_++ = static_cast<unsigned char>(buffer_);
@@ -55,6 +75,10 @@ class DeflateBitWriter {
   }
 
  private:
+  static uint32_t Load32(const unsigned char* b) {
+    return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+  }
+
   unsigned char* start_;
   unsigned char* out_;
   uint64_t buffer_ = 0;

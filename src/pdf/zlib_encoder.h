@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace rizarode::pdf {
@@ -16,6 +17,9 @@ class DeflateBitWriter;
 class ZlibEncoder {
  public:
   ZlibEncoder();
+  ~ZlibEncoder();
+  ZlibEncoder(const ZlibEncoder&) = delete;
+  ZlibEncoder& operator=(const ZlibEncoder&) = delete;
 
   // The most bytes that Compress writes for `size` bytes.
   static std::size_t Bound(std::size_t size);
@@ -27,12 +31,13 @@ class ZlibEncoder {
  private:
   // Matches within data alone, which is part of the buffer or all of it.
   void FindMatches(const unsigned char* data, std::size_t size, DeflateBitWriter& bits);
-  void AddLiteral(unsigned char byte);
-  void AddMatch(std::size_t length, std::size_t distance);
   // The block ends before `end`.
   void EndBlock(const unsigned char* end, DeflateBitWriter& bits, bool last);
   void PutStored(std::size_t blockSize, DeflateBitWriter& bits, bool last) const;
   void NextBlock(const unsigned char* end);
+
+  struct KeptCode;
+  std::unique_ptr<KeptCode> kept_;
 
   // Where each 4-byte prefix was last seen, as stamp_ + its position.
   // Each buffer's stamp is more than a window past the last one's end, so

@@ -50,8 +50,35 @@ std::string Twice() {
   return text + text;
 }
 
+// A page of a register as the PDF writer draws it, lines of the same words
+// in turn, each line a word on, and the tail before its end.
+std::string Page(const std::string& tail) {
+  static const char* const kWords[] = {"Johannes", "Maria", "born",   "baptised", "married",
+                                       "died",     "Leiden", "son of", "and",      "Pieter"};
+  std::string page = "BT\n/F0 83 Tf\n94 TL\n";
+  for (int line = 0; line < 64; ++line) {
+    page += '(';
+    page += std::to_string(100 + line);
+    for (int w = 0; w < 9; ++w) {
+      page += ' ';
+      page += kWords[(line + w) % 10];
+    }
+    page += ") Tj\nT*\n";
+  }
+  page += tail;
+  page += "ET\n";
+  return page;
+}
+
 std::vector<Case> Cases() {
   return {
+      // Pages in a row, as a document's streams: the second is written in
+      // the code kept from the first, which has none for the third's "A";
+      // the code made for that has none for the fourth's distance of 1.
+      {"a page", Page("")},
+      {"the page again", Page("")},
+      {"a page with a byte the last lacked", Page("A")},
+      {"a page with a distance the last lacked", Page("AAAAAAAAA")},
       // Too short for a code of their own: the fixed code.
       {"empty", ""},
       {"one byte", "x"},
