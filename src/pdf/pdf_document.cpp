@@ -69,16 +69,14 @@ void PdfDocument::ShowText(const pdf::ShownFont& font, int64_t x, int64_t baseli
     state_.penDrift = 0;
   }
   pdf::ShownBytes& used = fonts_.Used(run.face);
-  if (steady) {
-    content_.String(bytes, used).Text(" Tj\n");
-  } else {
-    AppendRun(run, bytes, used);
-  }
   state_.penKnown = steady;
-  if (steady) {
-    state_.penX = x + font.Advance(bytes);
-    state_.penDrift += farthest;
+  if (!steady) {
+    AppendRun(run, bytes, used);
+    return;
   }
+  content_.String(bytes, used).Text(" Tj\n");
+  state_.penX = x + font.Advance(bytes);
+  state_.penDrift += farthest;
 }
 
 // A run that starts where the last one's glyphs ended needs no move: on a
@@ -117,14 +115,14 @@ void PdfDocument::PlaceRun(const RunFace& run, int64_t x, int64_t baseline) {
 }
 
 // Runs in one face at one size, most of a page, set nothing after the
-// first.
+// first: ShowText calls this only for a run face other than the last, or
+// to begin a text object.
 void PdfDocument::SetTextState(const RunFace& run) {
   if (!state_.inText) {
     content_.Text("BT\n");
     state_.inText = true;
     state_.placed = false;
   }
-  if (&run == state_.run) return;
   state_.run = &run;
   if (run.face != state_.face || run.em != state_.em) {
     content_.Text(run.select);
