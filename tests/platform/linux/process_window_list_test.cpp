@@ -106,12 +106,15 @@ class RealProcessTest : public ::testing::Test {
                                dir / "VELDRAK.EXE");
     ::chmod((dir / "VELDRAK.EXE").c_str(), 0755);
   }
+  // Its window is told by its process: tests running beside this one start
+  // hosts of the same name.
   WindowHandle NewHostWindow(WindowList& windows) {
-    std::vector<WindowHandle> before;
-    for (const auto& [h, title] : Walk(windows)) before.push_back(h);
     EXPECT_TRUE(launcher.Start("VELDRAK.EXE /WIN=VK000001.TMP"));
+    const pid_t pid = HostPid();
     for (const auto& [h, title] : Walk(windows)) {
-      if (std::find(before.begin(), before.end(), h) == before.end() && title == "VELDRAK") return h;
+      if (pid > 0 && windows.ProcessOf(h) == static_cast<ProcessId>(pid)) {
+        return title == "VELDRAK" ? h : 0;
+      }
     }
     return 0;
   }
