@@ -415,7 +415,6 @@ void BuildDynamic(const uint32_t* literalCounts, InUse& literalsInUse, const uin
   InUse itemsInUse(code.itemCounts.data(), kLengthSymbols);
   BuildLengths(code.itemCounts.data(), itemsInUse, kLengthSymbols, 7, code.itemLengths.data());
   while (code.ordered > 4 && code.itemLengths[kLengthOrder[code.ordered - 1]] == 0) --code.ordered;
-
 }
 
 // The header after its first three bits, which tell the block's type.
